@@ -1,0 +1,136 @@
+// lumenfoldi: the engine headless, one subcommand per job.
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+
+#include "command.h"
+#include "platform/code_page.h"
+#include "platform/exception.h"
+
+namespace lf::cli {
+namespace {
+
+struct Entry {
+  std::string usage;
+  Handler handler;
+};
+
+std::map<std::string, Entry>& Registry() {
+  static std::map<std::string, Entry> registry;
+  return registry;
+}
+
+void PrintUsage() {
+  std::fprintf(stderr, "usage: lumenfoldi COMMAND [ARGS...]\n\ncommands:\n");
+  for (const auto& [name, entry] : Registry()) std::fprintf(stderr, "  %s\n", entry.usage.c_str());
+}
+
+}  // namespace
+
+Registration::Registration(const char* name, const char* usage, Handler handler) {
+  Registry()[name] = Entry{usage, std::move(handler)};
+}
+
+std::string ReadInput(const std::string& path) {
+  if (path == "-") {
+    std::string bytes((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    return bytes;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Exception("cannot open '" + path + "'");
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteOutput(const std::string& path, const std::string& bytes) {
+  if (path == "-" || path.empty()) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+    return;
+  }
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw Exception("cannot write '" + path + "'");
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw Exception("cannot write '" + path + "'");
+}
+
+Options::Options(const Args& args, std::vector<std::string> valueOptions,
+                 std::vector<std::string> flagOptions) {
+  auto known = [](const std::vector<std::string>& list, const std::string& n) {
+    return std::find(list.begin(), list.end(), n) != list.end();
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+      std::string name = a.substr(2), value;
+      size_t eq = name.find('=');
+      bool inlineValue = eq != std::string::npos;
+      if (inlineValue) {
+        value = name.substr(eq + 1);
+        name = name.substr(0, eq);
+      }
+      if (known(valueOptions, name)) {
+        if (!inlineValue) {
+          if (i + 1 >= args.size()) throw Exception("option '--" + name + "' needs a value");
+          value = args[++i];
+        }
+      } else if (!known(flagOptions, name) || inlineValue) {
+        throw Exception("unknown option '--" + name + "'");
+      }
+      given_.emplace_back(name, value);
+    } else if (a == "-o" && known(valueOptions, "o")) {
+      if (i + 1 >= args.size()) throw Exception("option '-o' needs a value");
+      given_.emplace_back("o", args[++i]);
+    } else {
+      positional_.push_back(a);
+    }
+  }
+}
+
+bool Options::Has(const std::string& name) const {
+  return std::any_of(given_.begin(), given_.end(), [&](const auto& p) { return p.first == name; });
+}
+
+std::string Options::Value(const std::string& name, const std::string& fallback) const {
+  for (auto it = given_.rbegin(); it != given_.rend(); ++it)
+    if (it->first == name) return it->second;
+  return fallback;
+}
+
+std::vector<std::string> Options::Values(const std::string& name) const {
+  std::vector<std::string> out;
+  for (const auto& p : given_)
+    if (p.first == name) out.push_back(p.second);
+  return out;
+}
+
+}  // namespace lf::cli
+
+int main(int argc, char** argv) {
+  // Headless by default: the engine measures text with real fonts but needs no display.
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QGuiApplication app(argc, argv);
+  if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "help") {
+    lf::cli::PrintUsage();
+    return argc < 2 ? 2 : 0;
+  }
+  auto& registry = lf::cli::Registry();
+  auto it = registry.find(argv[1]);
+  if (it == registry.end()) {
+    std::fprintf(stderr, "lumenfoldi: unknown command '%s'\n", argv[1]);
+    lf::cli::PrintUsage();
+    return 2;
+  }
+  lf::cli::Args args(argv + 2, argv + argc);
+  try {
+    return it->second.handler(args);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "lumenfoldi %s: %s\n", argv[1], e.what());
+    return 1;
+  }
+}

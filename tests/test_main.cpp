@@ -1,0 +1,12 @@
+// Test entry point: a headless GUI application so fonts, sockets and event
+// loops work in every test program.
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QGuiApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
