@@ -57,6 +57,15 @@ char WordOperator(const std::string& upper) {
   return 0;
 }
 
+size_t UnquotedSemicolon(const std::string& ident) {
+  bool quoted = false;
+  for (size_t k = 0; k < ident.size(); ++k) {
+    if (ident[k] == '"') quoted = !quoted;
+    else if (ident[k] == ';' && !quoted) return k;
+  }
+  return std::string::npos;
+}
+
 bool StartsNumber(char c) { return (c >= '0' && c <= '9') || c == '.' || c == ','; }
 
 // Within 1e-10 of the nearest integer counts as that integer.
@@ -250,6 +259,12 @@ std::string TfrParser::ToPostfix(std::string_view s) {
     if (ident.empty()) {
       i = start + 1;
       continue;
+    }
+    // A ";" outside double quotes ends the expression, even inside a word.
+    if (size_t semi = UnquotedSemicolon(ident); semi != std::string::npos) {
+      ident.resize(semi);
+      i = s.size() + 1;
+      if (ident.empty()) continue;
     }
     if (i <= s.size() && s[i - 1] == '[') {
       size_t at = i;
