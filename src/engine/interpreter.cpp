@@ -741,4 +741,8 @@ void TfrInterpretator::SplitScript(const TfrLines& compiled,
   }
 }
 
+void TfrInterpretator::SplitScript(const TfrLines& compiled, TfrFunctionSplitter& splitter) const {
+  SplitScript(compiled, [&](const std::string& expr) { splitter.Split(expr); });
+}
+
 }  // namespace lf

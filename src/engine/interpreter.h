@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/function_splitter.h"
 #include "engine/parser.h"
 #include "engine/text_lines.h"
 #include "engine/variant.h"
@@ -98,6 +99,8 @@ class TfrInterpretator {
   // (the aggregate splitter looks for function calls in them).
   void SplitScript(const TfrLines& compiled,
                    const std::function<void(const std::string&)>& split) const;
+  // The same, each expression handed to splitter.Split.
+  void SplitScript(const TfrLines& compiled, TfrFunctionSplitter& splitter) const;
 
   // The interpreter's own parser, whose callbacks are GetValue and DoFunction.
   TfrParser& Parser() { return parser_; }
