@@ -1,0 +1,235 @@
+// The socket layer over Qt Network: QHostInfo lookups and a QTcpSocket,
+// with Qt's socket errors mapped to the control's error numbers.
+#include "net/socket.h"
+
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QObject>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cctype>
+
+namespace lf {
+
+namespace {
+
+int MapSocketError(QAbstractSocket::SocketError error) {
+  switch (error) {
+    case QAbstractSocket::ConnectionRefusedError: return kSockErrConnectionRefused;
+    case QAbstractSocket::RemoteHostClosedError: return kSockErrConnectionReset;
+    case QAbstractSocket::HostNotFoundError: return kSockErrHostNotFound;
+    case QAbstractSocket::SocketAccessError: return kSockErrAccess;
+    case QAbstractSocket::SocketResourceError: return kSockErrNoBufferSpace;
+    case QAbstractSocket::SocketTimeoutError: return kSockErrTimedOut;
+    case QAbstractSocket::NetworkError: return kSockErrNetworkUnreachable;
+    case QAbstractSocket::AddressInUseError: return kSockErrAddressInUse;
+    case QAbstractSocket::SocketAddressNotAvailableError: return kSockErrAddressNotAvailable;
+    case QAbstractSocket::UnsupportedSocketOperationError: return kSockErrInvalidArgument;
+    default: return kSockErrUnknown;
+  }
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+  if (text.size() < suffix.size()) return false;
+  for (size_t i = 0; i < suffix.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[text.size() - suffix.size() + i])) != suffix[i])
+      return false;
+  return true;
+}
+
+// A name a resolver may be asked about: printable ASCII or higher bytes, no
+// spaces or control characters.
+bool IsValidHostName(std::string_view host) {
+  for (char c : host) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (b <= 0x20 || b == 0x7F || c == '/' || c == '\\' || c == '@') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string SocketErrorDesc(int error) {
+  switch (error) {
+    case kSockErrAccess: return "Permission denied";
+    case kSockErrInvalidArgument: return "Invalid argument";
+    case kSockErrAddressInUse: return "Address already in use";
+    case kSockErrAddressNotAvailable: return "Address not available";
+    case kSockErrNetworkUnreachable: return "Network is unreachable";
+    case kSockErrConnectionReset: return "Connection reset by peer";
+    case kSockErrNoBufferSpace: return "No buffer space available";
+    case kSockErrTimedOut: return "Connection timed out";
+    case kSockErrConnectionRefused: return "Connection refused";
+    case kSockErrHostUnreachable: return "No route to host";
+    case kSockErrHostNotFound: return "Host not found";
+    default: return "Unknown error";
+  }
+}
+
+struct TSocket::Impl {
+  TSocket* owner;
+  // Context object of queued lookup results: destroyed with the socket, so a
+  // late result of an abandoned lookup is never delivered.
+  QObject context;
+  QTcpSocket socket;
+  QTimer idle;
+  int lookupId = -1;
+  unsigned lookupSerial = 0;
+  bool connecting = false;
+  bool connected = false;
+
+  explicit Impl(TSocket* o) : owner(o) {
+    idle.setSingleShot(true);
+    QObject::connect(&idle, &QTimer::timeout, &context, [this] {
+      if (owner->events.idleTimeout) owner->events.idleTimeout();
+    });
+    QObject::connect(&socket, &QTcpSocket::connected, &context, [this] {
+      connecting = false;
+      connected = true;
+      if (owner->events.sessionConnected) owner->events.sessionConnected(0);
+    });
+    QObject::connect(&socket, &QTcpSocket::readyRead, &context, [this] {
+      if (owner->events.dataAvailable) owner->events.dataAvailable();
+    });
+    QObject::connect(&socket, &QTcpSocket::errorOccurred, &context,
+                     [this](QAbstractSocket::SocketError error) {
+                       if (connecting) {
+                         connecting = false;
+                         socket.abort();
+                         if (owner->events.sessionConnected)
+                           owner->events.sessionConnected(MapSocketError(error));
+                       } else if (connected && error != QAbstractSocket::RemoteHostClosedError) {
+                         Closed(MapSocketError(error));
+                       }
+                     });
+    QObject::connect(&socket, &QTcpSocket::disconnected, &context, [this] {
+      if (connected) Closed(0);
+    });
+  }
+
+  // Delivers the bytes still buffered, then the close.
+  void Closed(int error) {
+    connected = false;
+    while (socket.bytesAvailable() > 0 && owner->events.dataAvailable) {
+      qint64 before = socket.bytesAvailable();
+      owner->events.dataAvailable();
+      // A handler that closed the socket or read nothing ends the loop.
+      if (!socket.isOpen() || socket.bytesAvailable() >= before) break;
+    }
+    if (owner->events.sessionClosed) owner->events.sessionClosed(error);
+  }
+
+  void Deliver(unsigned serial, int error, const std::string& address) {
+    if (serial != lookupSerial) return;
+    lookupId = -1;
+    if (owner->events.dnsLookupDone) owner->events.dnsLookupDone(error, address);
+  }
+};
+
+TSocket::TSocket() : impl_(std::make_unique<Impl>(this)) {}
+
+TSocket::~TSocket() {
+  events = Events{};
+  impl_->idle.stop();
+  Close();
+}
+
+void TSocket::DnsLookup(const std::string& host) {
+  if (host.empty()) throw ESocketException("Host name is empty", kSockErrInvalidArgument);
+  if (host.size() > kMaxHostNameLength) throw ESocketException("Host name too long", kSockErrInvalidArgument);
+  if (!IsValidHostName(host)) throw ESocketException("Invalid host name", kSockErrInvalidArgument);
+  if (impl_->lookupId >= 0) QHostInfo::abortHostLookup(impl_->lookupId);
+  impl_->lookupId = -1;
+  unsigned serial = ++impl_->lookupSerial;
+  Impl* impl = impl_.get();
+  QHostAddress literal;
+  std::string bare = host.size() > 2 && host.front() == '[' && host.back() == ']' ? host.substr(1, host.size() - 2) : host;
+  if (literal.setAddress(QString::fromStdString(bare))) {
+    // An address needs no resolver; the answer still arrives as an event.
+    QTimer::singleShot(0, &impl_->context, [impl, serial, bare] { impl->Deliver(serial, 0, bare); });
+    return;
+  }
+  // Reserved for names that never exist: answered here, no resolver is asked.
+  std::string absolute = "." + (host.back() == '.' ? host.substr(0, host.size() - 1) : host);
+  if (EndsWithNoCase(absolute, ".invalid")) {
+    QTimer::singleShot(0, &impl_->context,
+                       [impl, serial] { impl->Deliver(serial, kSockErrHostNotFound, ""); });
+    return;
+  }
+  impl_->lookupId = QHostInfo::lookupHost(QString::fromStdString(host), &impl_->context,
+                                          [impl, serial](const QHostInfo& info) {
+    if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
+      impl->Deliver(serial, kSockErrHostNotFound, "");
+      return;
+    }
+    QHostAddress chosen = info.addresses().front();
+    for (const QHostAddress& a : info.addresses())
+      if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+        chosen = a;
+        break;
+      }
+    impl->Deliver(serial, 0, chosen.toString().toStdString());
+  });
+}
+
+void TSocket::Connect(const std::string& address, const std::string& port, const std::string& localAddr) {
+  bool digits = !port.empty() && port.size() <= 5;
+  for (char c : port) digits = digits && std::isdigit(static_cast<unsigned char>(c));
+  int portNumber = digits ? std::stoi(port) : 0;
+  if (portNumber <= 0 || portNumber > 65535)
+    throw ESocketException("Invalid port '" + port + "'", kSockErrInvalidArgument);
+  QHostAddress remote;
+  if (!remote.setAddress(QString::fromStdString(address)))
+    throw ESocketException("Invalid address '" + address + "'", kSockErrAddressNotAvailable);
+  Close();
+  if (!localAddr.empty() && localAddr != "0.0.0.0") {
+    QHostAddress local;
+    if (!local.setAddress(QString::fromStdString(localAddr)) || !impl_->socket.bind(local))
+      throw ESocketException(SocketErrorDesc(kSockErrAddressNotAvailable), kSockErrAddressNotAvailable);
+  }
+  impl_->connecting = true;
+  impl_->socket.connectToHost(remote, static_cast<quint16>(portNumber));
+}
+
+void TSocket::Send(std::string_view bytes) {
+  impl_->socket.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+size_t TSocket::Receive(char* buffer, size_t size) {
+  qint64 n = impl_->socket.read(buffer, static_cast<qint64>(size));
+  return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+size_t TSocket::BytesAvailable() const {
+  qint64 n = impl_->socket.bytesAvailable();
+  return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+void TSocket::Close() {
+  ++impl_->lookupSerial;
+  if (impl_->lookupId >= 0) QHostInfo::abortHostLookup(impl_->lookupId);
+  impl_->lookupId = -1;
+  impl_->connecting = false;
+  impl_->connected = false;
+  QSignalBlocker quiet(&impl_->socket);
+  impl_->socket.abort();
+}
+
+bool TSocket::IsConnected() const { return impl_->connected; }
+
+void TSocket::StartIdleTimer(int milliseconds) {
+  if (milliseconds <= 0) {
+    impl_->idle.stop();
+    return;
+  }
+  impl_->idle.start(milliseconds);
+}
+
+void TSocket::RestartIdleTimer() {
+  if (impl_->idle.interval() > 0 && impl_->idle.isActive()) impl_->idle.start();
+}
+
+void TSocket::StopIdleTimer() { impl_->idle.stop(); }
+
+}  // namespace lf
