@@ -136,8 +136,8 @@ void TfrPrinter::ReadCapabilities() {
     if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)
       throw EPrinterError("The printer reports no resolution");
     PaperCode = mode.PaperSize;
-    WidthDmm = RoundHalfEven(static_cast<double>(caps.PhysicalWidth) / caps.LogPixelsX * kDmmPerInch);
-    HeightDmm = RoundHalfEven(static_cast<double>(caps.PhysicalHeight) / caps.LogPixelsY * kDmmPerInch);
+    WidthDmm = RoundToNearestEven(static_cast<double>(caps.PhysicalWidth) / caps.LogPixelsX * kDmmPerInch);
+    HeightDmm = RoundToNearestEven(static_cast<double>(caps.PhysicalHeight) / caps.LogPixelsY * kDmmPerInch);
 
     std::vector<TPrinterChoice> papers = PlatformPrinter->Papers();
     PaperCodes.fill(0);
@@ -239,25 +239,25 @@ void TfrPrinter::ComputeMetrics(TPrinterMetrics& m) {
     if (ok) {
       double kx = k / caps.LogPixelsX, ky = k / caps.LogPixelsY;
       m.DevSheetWidth = caps.PhysicalWidth;
-      m.SheetWidth = RoundHalfEven(caps.PhysicalWidth * kx);
+      m.SheetWidth = RoundToNearestEven(caps.PhysicalWidth * kx);
       m.DevSheetHeight = caps.PhysicalHeight;
-      m.SheetHeight = RoundHalfEven(caps.PhysicalHeight * ky);
+      m.SheetHeight = RoundToNearestEven(caps.PhysicalHeight * ky);
       m.DevOffsetX = caps.PhysicalOffsetX;
-      m.OffsetX = RoundHalfEven(caps.PhysicalOffsetX * kx);
+      m.OffsetX = RoundToNearestEven(caps.PhysicalOffsetX * kx);
       m.DevOffsetY = caps.PhysicalOffsetY;
-      m.OffsetY = RoundHalfEven(caps.PhysicalOffsetY * ky);
+      m.OffsetY = RoundToNearestEven(caps.PhysicalOffsetY * ky);
       m.DevPrintWidth = caps.HorzRes;
-      m.PrintWidth = RoundHalfEven(caps.HorzRes * kx);
+      m.PrintWidth = RoundToNearestEven(caps.HorzRes * kx);
       m.DevPrintHeight = caps.VertRes;
-      m.PrintHeight = RoundHalfEven(caps.VertRes * ky);
+      m.PrintHeight = RoundToNearestEven(caps.VertRes * ky);
       return;
     }
     // A printer that cannot be measured is replaced by the virtual printer.
     SelectPrinter(VirtualIndex);
   }
-  m.SheetWidth = RoundHalfEven(WidthDmm * k / kDmmPerInch);
-  m.SheetHeight = RoundHalfEven(HeightDmm * k / kDmmPerInch);
-  m.OffsetX = m.OffsetY = RoundHalfEven(kVirtualBorderDmm * k / kDmmPerInch);
+  m.SheetWidth = RoundToNearestEven(WidthDmm * k / kDmmPerInch);
+  m.SheetHeight = RoundToNearestEven(HeightDmm * k / kDmmPerInch);
+  m.OffsetX = m.OffsetY = RoundToNearestEven(kVirtualBorderDmm * k / kDmmPerInch);
   m.PrintWidth = m.SheetWidth - 2 * m.OffsetX;
   m.PrintHeight = m.SheetHeight - 2 * m.OffsetY;
 }

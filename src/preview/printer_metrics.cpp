@@ -6,7 +6,7 @@
 
 namespace lf {
 
-int32_t RoundHalfEven(double value) {
+int32_t RoundToNearestEven(double value) {
   if (!std::isfinite(value)) return 0;
   constexpr double kMax = std::numeric_limits<int32_t>::max();
   constexpr double kMin = std::numeric_limits<int32_t>::min();
@@ -20,8 +20,8 @@ int32_t RoundHalfEven(double value) {
   return static_cast<int32_t>(f % 2 == 0 ? f : f + 1);
 }
 
-int32_t DmmToPageUnits(double dmm) { return RoundHalfEven(dmm * PageUnitsPerInch / kDmmPerInch); }
+int32_t DmmToPageUnits(double dmm) { return RoundToNearestEven(dmm * PageUnitsPerInch / kDmmPerInch); }
 
-int32_t PageUnitsToDmm(double units) { return RoundHalfEven(units * kDmmPerInch / PageUnitsPerInch); }
+int32_t PageUnitsToDmm(double units) { return RoundToNearestEven(units * kDmmPerInch / PageUnitsPerInch); }
 
 }  // namespace lf

@@ -10,8 +10,9 @@ namespace lf {
 inline constexpr double PageUnitsPerInch = 93.0 / 1.015;
 inline constexpr int kDmmPerInch = 254;
 
-// Nearest integer, halves to even (the rounding of every unit conversion).
-int32_t RoundHalfEven(double value);
+// Nearest integer, halves to even (the rounding of every unit conversion),
+// saturated to the 32-bit range.
+int32_t RoundToNearestEven(double value);
 
 // Tenths of a millimetre to page units and back.
 int32_t DmmToPageUnits(double dmm);

@@ -113,8 +113,8 @@ class QtSystemPrinter : public TPlatformPrinter {
     if (code <= 0) {
       code = kPaperCustom;
       QSizeF mm = def.isValid() ? def.size(QPageSize::Millimeter) : QSizeF(210, 297);
-      mode.PaperWidth = static_cast<int16_t>(RoundHalfEven(mm.width() * 10));
-      mode.PaperLength = static_cast<int16_t>(RoundHalfEven(mm.height() * 10));
+      mode.PaperWidth = static_cast<int16_t>(RoundToNearestEven(mm.width() * 10));
+      mode.PaperLength = static_cast<int16_t>(RoundToNearestEven(mm.height() * 10));
       mode.Fields |= dmPaperWidthField | dmPaperLengthField;
     }
     mode.PaperSize = static_cast<int16_t>(code);
@@ -148,12 +148,12 @@ class QtSystemPrinter : public TPlatformPrinter {
     QRectF paper = printer.paperRect(QPrinter::DevicePixel);
     QRectF page = printer.pageRect(QPrinter::DevicePixel);
     caps_.LogPixelsX = caps_.LogPixelsY = printer.resolution();
-    caps_.PhysicalWidth = RoundHalfEven(paper.width());
-    caps_.PhysicalHeight = RoundHalfEven(paper.height());
-    caps_.PhysicalOffsetX = RoundHalfEven(page.left() - paper.left());
-    caps_.PhysicalOffsetY = RoundHalfEven(page.top() - paper.top());
-    caps_.HorzRes = RoundHalfEven(page.width());
-    caps_.VertRes = RoundHalfEven(page.height());
+    caps_.PhysicalWidth = RoundToNearestEven(paper.width());
+    caps_.PhysicalHeight = RoundToNearestEven(paper.height());
+    caps_.PhysicalOffsetX = RoundToNearestEven(page.left() - paper.left());
+    caps_.PhysicalOffsetY = RoundToNearestEven(page.top() - paper.top());
+    caps_.HorzRes = RoundToNearestEven(page.width());
+    caps_.VertRes = RoundToNearestEven(page.height());
   }
 
   QStringList qnames_;

@@ -49,11 +49,11 @@ struct RoundCase {
   double value;
   int32_t expected;
 };
-class RoundHalfEvenTest : public ::testing::TestWithParam<RoundCase> {};
-TEST_P(RoundHalfEvenTest, RoundsHalvesToEven) {
-  EXPECT_EQ(RoundHalfEven(GetParam().value), GetParam().expected);
+class RoundToNearestEvenTest : public ::testing::TestWithParam<RoundCase> {};
+TEST_P(RoundToNearestEvenTest, RoundsHalvesToEven) {
+  EXPECT_EQ(RoundToNearestEven(GetParam().value), GetParam().expected);
 }
-INSTANTIATE_TEST_SUITE_P(PrinterMetrics, RoundHalfEvenTest,
+INSTANTIATE_TEST_SUITE_P(PrinterMetrics, RoundToNearestEvenTest,
                          ::testing::Values(RoundCase{0.5, 0}, RoundCase{1.5, 2}, RoundCase{2.5, 2},
                                            RoundCase{2.5000001, 3}, RoundCase{-0.5, 0},
                                            RoundCase{-1.5, -2}, RoundCase{-2.4, -2},
