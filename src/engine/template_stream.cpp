@@ -5,12 +5,11 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/globals.h"
 #include "platform/code_page.h"
 
 namespace lf {
 namespace {
-
-int g_streamVersion = kCurrentStreamVersion;
 
 [[noreturn]] void Truncated(TStream& s) {
   throw ETemplateFormatError("Template truncated at byte " + std::to_string(s.Position()));
@@ -35,8 +34,8 @@ constexpr size_t kMaxCountedLength = 0xFFFF;
 
 }  // namespace
 
-int StreamVersion() { return g_streamVersion; }
-void SetStreamVersion(int version) { g_streamVersion = version; }
+int StreamVersion() { return EngineState().StreamVersion; }
+void SetStreamVersion(int version) { EngineState().StreamVersion = version; }
 
 uint8_t ReadU8(TStream& s) { return ReadRaw<uint8_t>(s); }
 int16_t ReadI16(TStream& s) { return ReadRaw<int16_t>(s); }
