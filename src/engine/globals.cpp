@@ -7,6 +7,8 @@
 #include "engine/function_library.h"
 #include "engine/interpreter.h"
 #include "engine/locale.h"
+#include "engine/properties.h"
+#include "engine/report_interpreter.h"
 #include "engine/std_functions.h"
 
 namespace lf {
@@ -114,7 +116,9 @@ TfrGlobals::TfrGlobals() {
   Libraries->Register<TfrStdFunctionLibrary>();
   Libraries->Register<TDatabaseFunctionLibrary>();
   Parser = std::make_unique<TfrParser>();
-  Interpreter = std::make_unique<TfrInterpretator>();
+  Interpreter = std::make_unique<TInterpretator>();
+  // Object list methods evaluate their argument texts with the shared parser.
+  SetArgumentEvaluator([](const std::string& expression) { return SharedParser().Evaluate(expression); });
   ScriptVariables = std::make_unique<TfrVariables>();
   ScriptVariables->SetSorted(true);
   Constants = std::make_unique<TfrVariables>();
@@ -136,6 +140,7 @@ TfrGlobals::~TfrGlobals() {
     Libraries->Unregister("TfrStdFunctionLibrary");
     Libraries->Unregister("TDatabaseFunctionLibrary");
   }
+  SetArgumentEvaluator(nullptr);
   Parser.reset();
   Interpreter.reset();
   ScriptVariables.reset();
