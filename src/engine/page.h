@@ -13,12 +13,7 @@
 #include "engine/object.h"
 #include "engine/text_lines.h"
 #include "engine/view.h"
-// The printer layer declares its own rounding helper under the name the
-// value type uses for its own; it is kept out of sight here so that both
-// headers can meet in one unit.
-#define RoundHalfEven PrinterRoundHalfEven
 #include "preview/printer_metrics.h"
-#undef RoundHalfEven
 
 namespace lf {
 
