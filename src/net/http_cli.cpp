@@ -177,7 +177,9 @@ void THttpCli::Get() {
   target_ = ParseURL(url_);
   bodyStart_ = activeStream_ ? activeStream_->Size() : 0;
   ResetResponse();
-  Socket().StartIdleTimer(timeout_ > 0 ? timeout_ * 1000 : 0);
+  // Qt timers take at most about 24 days.
+  int timeoutMs = timeout_ > 0 ? std::min(timeout_, 2000000) * 1000 : 0;
+  Socket().StartIdleTimer(timeoutMs);
   CloseConnection();  // a connection kept from the previous request is not reused
   Guarded([&] { StartConnection(); });
   std::shared_ptr<bool> alive = alive_;
