@@ -208,6 +208,7 @@ void ReadObjectRecord(TStream& s, TfrReport& report, uint8_t code, int v) {
 //               { 255 page | 254 dictionary | 0..10 object } [252 | 253 byte]
 void ReadPagesBlock(TStream& s, TfrReport& report, int v) {
   report.Clear();
+  if (Remaining(s) == 0) return;  // a template of the version byte alone
   report.UseDefaultPrinter = ReadBool16(s);
   report.TwoPass = ReadBool16(s);
   std::string printer = ReadFrString(s, v);
