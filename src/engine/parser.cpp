@@ -283,7 +283,12 @@ std::string TfrParser::ToPostfix(std::string_view s) {
     if (i <= s.size() && s[i - 1] == '(') {
       size_t nameStart = start;
       while (nameStart <= s.size() && static_cast<unsigned char>(s[nameStart - 1]) <= 32) ++nameStart;
-      SplitArguments(s, i);
+      try {
+        SplitArguments(s, i);
+      } catch (const EParserError& e) {
+        if (*e.what()) throw;
+        throw EParserError("Missing \")\" in call of " + AsciiUpper(ident));
+      }
       out.append(s.substr(nameStart - 1, i - nameStart));
       operandBefore = true;
       continue;
