@@ -113,14 +113,16 @@ void TClientDataSet::DefineField(std::string_view name, TFieldType type, int siz
 
 void TClientDataSet::BuildFields() {
   std::vector<std::unique_ptr<TField>> fields;
+  std::unordered_map<std::string, int> index;
   fields.reserve(defs_.size());
   for (size_t i = 0; i < defs_.size(); ++i) {
     auto f = std::unique_ptr<TField>(new TField(this, defs_[i], static_cast<int>(i)));
-    for (const auto& earlier : fields)
-      if (earlier->foldedName_ == f->foldedName_) RaiseError("Duplicate field name '" + defs_[i].Name + "'");
+    if (!index.emplace(f->foldedName_, static_cast<int>(i)).second)
+      RaiseError("Duplicate field name '" + defs_[i].Name + "'");
     fields.push_back(std::move(f));
   }
   fields_ = std::move(fields);
+  byFoldedName_ = std::move(index);
   cells_.clear();
   rows_ = 0;
   created_ = true;
@@ -155,10 +157,8 @@ void TClientDataSet::Close() {
 
 TField* TClientDataSet::LookupField(std::string_view name) const {
   if (fields_.empty()) return nullptr;
-  std::string folded = FoldName(name);
-  for (const auto& f : fields_)
-    if (f->foldedName_ == folded) return f.get();
-  return nullptr;
+  auto it = byFoldedName_.find(FoldName(name));
+  return it == byFoldedName_.end() ? nullptr : fields_[static_cast<size_t>(it->second)].get();
 }
 
 TField& TClientDataSet::FieldNamed(std::string_view name) const {
@@ -218,6 +218,32 @@ void TClientDataSet::AppendRowValues(std::vector<TFieldValue>&& values) {
     cells_.push_back(std::move(v));
   }
   ++rows_;
+  current_ = rows_ - 1;
+  eof_ = bof_ = false;
+}
+
+void TClientDataSet::AppendRows(std::vector<TFieldValue>&& cells) {
+  CheckActive();
+  PostRow();
+  if (fields_.empty() ? !cells.empty() : cells.size() % fields_.size() != 0)
+    RaiseError("Wrong number of values for a row");
+  if (cells.empty()) return;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    TFieldValue& v = cells[i];
+    const TField& f = *fields_[i % fields_.size()];
+    if (v && IsCutType(f.DataType()) &&
+        (v->size() > static_cast<size_t>(f.Size()) || v->find('\0') != std::string::npos)) {
+      std::string text = std::move(*v);
+      StoreCut(f, v, text);
+    }
+  }
+  int64_t added = static_cast<int64_t>(cells.size() / fields_.size());
+  if (cells_.empty()) {
+    cells_ = std::move(cells);
+  } else {
+    cells_.insert(cells_.end(), std::make_move_iterator(cells.begin()), std::make_move_iterator(cells.end()));
+  }
+  rows_ += added;
   current_ = rows_ - 1;
   eof_ = bof_ = false;
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/component.h"
@@ -146,6 +147,9 @@ class TClientDataSet : public TComponent {
   // FieldCount (else "Wrong number of values for a row"). Text fields are
   // cut as SetText cuts them.
   void AppendRowValues(std::vector<TFieldValue>&& values);
+  // Appends and posts whole rows at once: cells holds FieldCount values per
+  // row, row after row (else "Wrong number of values for a row").
+  void AppendRows(std::vector<TFieldValue>&& cells);
 
   int64_t RecordCount() const;
   // Current row index (0-based), -1 when there is no current row.
@@ -181,6 +185,7 @@ class TClientDataSet : public TComponent {
 
   std::vector<TFieldDef> defs_;
   std::vector<std::unique_ptr<TField>> fields_;
+  std::unordered_map<std::string, int> byFoldedName_;  // folded name -> field index
   std::vector<TFieldValue> cells_;  // row-major, FieldCount values per row
   int64_t rows_ = 0;
   int64_t current_ = -1;

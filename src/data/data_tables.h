@@ -1,0 +1,78 @@
+// Data text to record tables: reads the top-level JSON arrays of a data text
+// one after another and builds the tables cds0, cds1, ... from them.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/client_dataset.h"
+#include "data/json_parser.h"
+#include "data/json_value.h"
+#include "platform/component.h"
+
+namespace lf {
+
+// A data text that does not read as tables. The message names the table
+// number (as in cds<N>) and the byte offset in the data text:
+// "data table 2 at byte 1873: element 3 is not an object".
+class EDataTextError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Reads the tables of a data text (bytes in the host code page):
+//   data := ws { table [ ws "," ] ws } [ other ]
+//   table := a JSON array of objects, read whole by the JSON parser
+// Only whitespace and comments may stand before and between the arrays,
+// and at most one comma between two arrays. A text that is one array whose
+// elements are all arrays gives one table per element. Other text after an
+// array ends the tables unless it holds a further "[" (then it is an
+// error, so that no table is dropped silently). A text without any "[" has
+// no tables.
+class TDataTextReader {
+ public:
+  // The text must outlive the reader.
+  explicit TDataTextReader(std::string_view text);
+
+  // Reads the next table; false when there are no more. Raises EDataTextError.
+  bool Next(IJsonValue& array);
+  // Byte offset of the table last read.
+  size_t TableOffset() const { return tableOffset_; }
+
+ private:
+  [[noreturn]] void Fail(size_t table, size_t unitOffset, const std::string& what) const;
+  size_t ByteOffset(size_t unitOffset) const;
+  uint32_t Unit(size_t i) const;
+  size_t Units() const;
+  size_t SkipSpace(size_t i, bool* badSlash) const;
+  bool HoldsBracket(size_t from) const;
+  IJsonValue Parse(size_t from, TJsonParseInfo& info) const;
+  void CheckObjects(const IJsonValue& array, size_t table, size_t unitOffset) const;
+
+  std::string_view bytes_;
+  std::u16string wide_;  // the text as UTF-16 when the host code page is not UTF-8
+  bool utf8_;
+  size_t pos_ = 0;       // in code units of the parsed form
+  size_t next_ = 0;      // number of the next table
+  size_t tableOffset_ = 0;
+  bool done_ = false;
+  IJsonValue wrapper_;   // the enclosing array when its elements are the tables
+  size_t wrapperOffset_ = 0;
+  std::vector<size_t> wrapperStarts_;  // where its elements start
+  size_t wrapperIndex_ = 0;
+};
+
+// Called after table number index has been filled and opened.
+using TTableBuilt = std::function<void(size_t index, TClientDataSet& table)>;
+
+// Builds one table per array of text, owned by owner and named "cds" + its
+// number, appending each to tables as soon as it is created. Raises
+// EDataTextError or the table's EDatabaseError; the tables made before the
+// error stay in owner and in tables.
+void LoadDataTables(std::string_view text, TComponent& owner, std::vector<TClientDataSet*>& tables,
+                    const TTableBuilt& onTable = {});
+
+}  // namespace lf

@@ -1,0 +1,181 @@
+// JSON array of objects to record table: fields from element 0, values read
+// from the JSON values member by member.
+#include "data/json_db.h"
+
+#include <algorithm>
+
+#include "data/json_table.h"
+#include "data/json_writer.h"
+#include "platform/code_page.h"
+
+namespace lf {
+namespace {
+
+void AppendUtf8(std::string& out, std::u16string_view s) {
+  size_t i = 0;
+  const size_t n = s.size();
+  while (i < n) {
+    size_t run = i;
+    while (i < n && s[i] < 0x80) ++i;
+    if (i > run) {
+      size_t at = out.size();
+      out.resize(at + (i - run));
+      for (size_t k = run; k < i; ++k) out[at + k - run] = static_cast<char>(s[k]);
+    }
+    if (i == n) break;
+    char32_t c = s[i++];
+    if (c >= 0xD800 && c <= 0xDBFF && i < n && s[i] >= 0xDC00 && s[i] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[i] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;  // a lone surrogate
+    }
+    if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+bool SameNameAscii(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char16_t x = a[i], y = b[i];
+    if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x - u'A' + u'a');
+    if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y - u'A' + u'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The stored text of a member value; null for JSON null.
+TFieldValue CellText(const IJsonValue& v) {
+  if (!v || v->Kind() == TJsonKind::jkNull) return std::nullopt;
+  std::string text;
+  switch (v->Kind()) {
+    case TJsonKind::jkString:
+      text = JsonTextToHost(v->StringValue());
+      break;
+    case TJsonKind::jkArray:
+    case TJsonKind::jkObject:
+      text = JsonTextToHost(WriteText(v));
+      break;
+    default:
+      return ScalarText(*v);
+  }
+  size_t zero = text.find('\0');
+  if (zero != std::string::npos) text.resize(zero);
+  return text;
+}
+
+struct FieldKey {
+  std::u16string name;
+  uint32_t hash;
+  int field;  // index in the table
+};
+
+}  // namespace
+
+std::string JsonTextToHost(std::u16string_view text) {
+  if (HostCodePage().kind != CodePageKind::Utf8) return Utf16ToHost(text);
+  std::string out;
+  out.reserve(text.size());
+  AppendUtf8(out, text);
+  return out;
+}
+
+void TJSONDB::ArrayToTable(const TJsonArray& array, TClientDataSet& table) {
+  const size_t n = array.Length();
+  for (size_t i = 0; i < n; ++i)
+    if (!ObjectTable(array.At(i))) table.RaiseError("Element " + std::to_string(i) + " is not an object");
+
+  bool define = table.FieldDefs().empty() && table.FieldCount() == 0;
+  std::vector<FieldKey> keys;  // in enumeration order
+  std::vector<std::string> hostNames;
+  if (define && n > 0) {
+    ObjectTable(array.At(0))->ForEach([&](const TJsonAvlEntry& e) {
+      keys.push_back(FieldKey{e.name, e.hash, static_cast<int>(keys.size())});
+      hostNames.push_back(JsonTextToHost(e.name));
+    });
+    if (keys.empty()) table.CreateTable();  // raises "No fields defined"
+    for (const std::string& name : hostNames)
+      if (name.empty()) table.RaiseError("Field name missing");
+  }
+  if (!define) {
+    if (!table.Active()) table.Open();
+    for (int f = 0; f < table.FieldCount(); ++f) {
+      std::u16string name = HostToUtf16(table.Fields(f).FieldName());
+      uint32_t h = JsonNameHash(name);
+      keys.push_back(FieldKey{std::move(name), h, f});
+    }
+    std::sort(keys.begin(), keys.end(),
+              [](const FieldKey& a, const FieldKey& b) { return JsonEntryBefore(a.hash, a.name, b.hash, b.name); });
+  }
+  const size_t fieldCount = define ? keys.size() : static_cast<size_t>(table.FieldCount());
+
+  // Values first, so that each field can be sized to its longest value.
+  std::vector<TFieldValue> cells(n * fieldCount);
+  std::vector<size_t> longest(fieldCount, 0);
+  std::vector<char> matched(keys.size());
+  for (size_t row = 0; row < n; ++row) {
+    const TJsonTable& obj = *ObjectTable(array.At(row));
+    TFieldValue* out = cells.data() + row * fieldCount;
+    std::fill(matched.begin(), matched.end(), 0);
+    size_t k = 0, hits = 0;
+    // Both the row's members and the keys are in enumeration order: merge.
+    obj.ForEach([&](const TJsonAvlEntry& e) {
+      while (k < keys.size() && JsonEntryBefore(keys[k].hash, keys[k].name, e.hash, e.name)) ++k;
+      if (k < keys.size() && keys[k].hash == e.hash && keys[k].name == e.name) {
+        out[keys[k].field] = CellText(e.value);
+        matched[k] = 1;
+        ++hits;
+        ++k;
+      }
+    });
+    if (hits < keys.size() && hits < obj.Count()) {
+      // A member spelt in another letter case still fills its field.
+      for (size_t j = 0; j < keys.size(); ++j) {
+        if (matched[j]) continue;
+        obj.ForEach([&](const TJsonAvlEntry& e) {
+          if (!matched[j] && SameNameAscii(e.name, keys[j].name)) {
+            out[keys[j].field] = CellText(e.value);
+            matched[j] = 1;
+          }
+        });
+      }
+    }
+    for (size_t f = 0; f < fieldCount; ++f)
+      if (out[f] && out[f]->size() > longest[f]) longest[f] = out[f]->size();
+  }
+
+  if (define && !keys.empty()) {
+    for (size_t f = 0; f < keys.size(); ++f) {
+      size_t size = std::max(longest[f], static_cast<size_t>(kJsonFieldSize));
+      if (size > static_cast<size_t>(INT32_MAX)) size = INT32_MAX;
+      table.DefineField(hostNames[f], ftString, static_cast<int>(size), false);
+    }
+    table.CreateTable();
+    table.Close();
+    table.Open();
+  } else if (!table.Active()) {
+    table.Open();
+  }
+
+  table.SuspendNotifications();
+  try {
+    table.AppendRows(std::move(cells));
+  } catch (...) {
+    table.ResumeNotifications();
+    throw;
+  }
+  table.ResumeNotifications();
+}
+
+}  // namespace lf
