@@ -128,6 +128,13 @@ void SetArgumentEvaluator(TArgumentEvaluator evaluator) {
   ArgumentEvaluator() = std::move(evaluator);
 }
 
+ScopedArgumentEvaluator::ScopedArgumentEvaluator(TArgumentEvaluator evaluator)
+    : saved_(std::move(ArgumentEvaluator())) {
+  ArgumentEvaluator() = std::move(evaluator);
+}
+
+ScopedArgumentEvaluator::~ScopedArgumentEvaluator() { ArgumentEvaluator() = std::move(saved_); }
+
 Variant EvaluateArgument(const Variant& argument) {
   const TArgumentEvaluator& evaluator = ArgumentEvaluator();
   if (!evaluator) return argument;

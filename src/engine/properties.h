@@ -38,6 +38,18 @@ void SetArgumentEvaluator(TArgumentEvaluator evaluator);
 // The value of one argument text through the installed evaluator.
 Variant EvaluateArgument(const Variant& argument);
 
+// Installs an evaluator for a scope and puts the previous one back after.
+class ScopedArgumentEvaluator {
+ public:
+  explicit ScopedArgumentEvaluator(TArgumentEvaluator evaluator);
+  ~ScopedArgumentEvaluator();
+  ScopedArgumentEvaluator(const ScopedArgumentEvaluator&) = delete;
+  ScopedArgumentEvaluator& operator=(const ScopedArgumentEvaluator&) = delete;
+
+ private:
+  TArgumentEvaluator saved_;
+};
+
 // The list methods of a text-list property called listName ("MEMO",
 // "LINES"): listName + ".ADD" / ".CLEAR" / ".DELETE" / ".INDEXOF", and
 // "SETINDEXPROPERTY" / "GETINDEXPROPERTY" with listName as first argument.
