@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/data_dictionary.h"
+#include "engine/field_reference.h"
 #include "engine/globals.h"
 #include "engine/locale.h"
 #include "engine/page.h"
@@ -114,6 +115,17 @@ void FlipVariableNames(TfrVariables& vars) {
   for (int i = 0; i < vars.Count(); ++i) {
     std::string name = vars.NameAt(i);
     vars.RenameAt(i, !name.empty() && name[0] == ' ' ? name.substr(1) : " " + name);
+  }
+}
+
+// Whether name is a field reference that resolves to a field of a record
+// table reachable from the current report.
+bool NamesField(const std::string& name) {
+  try {
+    TClientDataSet* table = DefaultTable();
+    return !ResolveFieldReference(name, table).empty();
+  } catch (const std::exception&) {
+    return false;
   }
 }
 
@@ -332,6 +344,9 @@ void LoadFromStream(TfrDataDictionary& d, TStream& s) {
   }
   FlipVariableNames(d.Variables);
   if (marker == kOldDictionaryMarker) {
+    for (int i = d.FieldAliases.Count() - 1; i >= 0; --i)
+      if (!d.FieldAliases.ValueAt(i).AsText().empty() && !NamesField(d.FieldAliases.NameAt(i)))
+        d.FieldAliases.DeleteAt(i);
     for (int i = d.BandDataSources.Count() - 1; i >= 0; --i)
       if (d.BandDataSources.ValueAt(i).AsText().empty()) d.BandDataSources.DeleteAt(i);
   }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/band_view.h"
+#include "engine/globals.h"
 #include "engine/line_view.h"
 #include "engine/memo_view.h"
 #include "engine/page.h"
@@ -509,18 +510,24 @@ TEST_F(TemplateFormat, DictionaryFlipsNamesStoredWithoutLeadingSpaces) {
   EXPECT_EQ(d.Variables.ValueAt(1).AsText(), "1 + 1");
 }
 
-TEST_F(TemplateFormat, OldMarkedDictionaryDropsEmptyBandDataSources) {
+TEST_F(TemplateFormat, OldMarkedDictionaryDropsDeadAliasesAndEmptyBandDataSources) {
   TMemoryStream s;
   WriteI16(s, -1);
   WriteI32(s, 0);
-  WriteI32(s, 0);
+  WriteI32(s, 2);
+  for (const char* t : {"Gone", "nosuchtable.Amount", "Kept", ""}) WriteFrString(s, t);
   WriteI32(s, 2);
   for (const char* t : {"Band1", "", "Band2", "frdataset1"}) WriteFrString(s, t);
   s.SetPosition(0);
+  TfrReport report;  // aliases resolve against the current report
+  EngineState().CurReport = &report;
   TfrDataDictionary d;
   LoadFromStream(d, s);
+  EngineState().CurReport = nullptr;
   ASSERT_EQ(d.BandDataSources.Count(), 1);
   EXPECT_EQ(d.BandDataSources.NameAt(0), "Band2");
+  ASSERT_EQ(d.FieldAliases.Count(), 1);
+  EXPECT_EQ(d.FieldAliases.NameAt(0), "Kept");
 }
 
 TEST_F(TemplateFormat, DictionaryCountBeyondTheStreamIsRefused) {
