@@ -1,0 +1,96 @@
+// The control's loading flow: parameters, data, tables, template, report.
+#include "control/lumenfoldi.h"
+
+#include "data/data_tables.h"
+#include "platform/code_page.h"
+#include "platform/message_box.h"
+
+namespace lf {
+namespace {
+
+// Marks the control busy for one setParams call.
+class LoadingScope {
+ public:
+  explicit LoadingScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~LoadingScope() { flag_ = false; }
+  LoadingScope(const LoadingScope&) = delete;
+  LoadingScope& operator=(const LoadingScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+Tlumenfoldi::Tlumenfoldi() { SetName("lumenfoldi"); }
+
+Tlumenfoldi::~Tlumenfoldi() { ReleaseTables(); }
+
+void Tlumenfoldi::SetParamText(std::u16string_view param1) {
+  paramText_ = Utf16ToHost(param1);
+  size_t comma = FindText(paramText_, ",");
+  if (comma == std::string::npos) {
+    templateUrl_.clear();
+    dataUrl_ = paramText_;
+  } else {
+    templateUrl_ = paramText_.substr(0, comma);
+    dataUrl_ = paramText_.substr(comma + 1);
+  }
+}
+
+void Tlumenfoldi::setParams(std::u16string_view param1) {
+  if (loading_) {
+    // A call that arrives while a download waits: the client is busy, and the
+    // running call keeps its addresses.
+    ShowMessageBox(kLoadErrorCaption, kDataLoadFailedText);
+    return;
+  }
+  LoadingScope scope(loading_);
+  SetParamText(param1);
+  std::string data;
+  if (!FetchData(data)) return;
+  LoadDataText(data);
+  if (!FetchTemplate()) return;
+  PrepareAndShow();
+}
+
+void Tlumenfoldi::ReleaseTables() {
+  // ---- Report datasets: release frdataset<i> here, before their tables. ----
+  for (auto it = tables_.rbegin(); it != tables_.rend(); ++it) (*it)->Free();
+  tables_.clear();
+}
+
+void Tlumenfoldi::LoadDataText(std::string_view data) {
+  ReleaseTables();
+  LoadDataTables(data, *this, tables_, [this](size_t index, TClientDataSet& table) { TableBuilt(index, table); });
+}
+
+void Tlumenfoldi::TableBuilt(size_t index, TClientDataSet& table) {
+  // ---- Report datasets: create frdataset<index> owned by the control, bind
+  // it to table, switch OpenDataSource on and call OpenTable. ----
+  (void)index;
+  (void)table;
+}
+
+bool Tlumenfoldi::FetchData(std::string& data) {
+  // ---- Data download: GET dataUrl_ into a text stream through the HTTP
+  // client; on an error show kDataLoadFailedText and return false. ----
+  // Until the client is wired in there is no data source: the download fails.
+  data.clear();
+  ShowMessageBox(kLoadErrorCaption, kDataLoadFailedText);
+  return false;
+}
+
+bool Tlumenfoldi::FetchTemplate() {
+  // ---- Template download and load: GET templateUrl_ into a memory stream,
+  // rewind it and load the report template from it; on a download error
+  // show kTemplateLoadFailedText and return false. ----
+  return true;
+}
+
+void Tlumenfoldi::PrepareAndShow() {
+  // ---- Report preparation and preview: modal preview off, preview panel
+  // frPreview1, prepare the report and show the prepared pages. ----
+}
+
+}  // namespace lf
