@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "engine/globals.h"
 #include "platform/code_page.h"
 #include "platform/stream.h"
 
@@ -25,6 +26,12 @@ TfrPictureView::TfrPictureView() : token_(g_nextToken++) {
   BaseName = "Picture";
   Flags = flStretched | flPictRatio;
   LivePictures()[token_] = this;
+  // Scripts name the blob types by these constants.
+  TfrVariables& constants = *Globals().Constants;
+  constants.Assign("btBMP", Variant(static_cast<int>(btBMP)));
+  constants.Assign("btJPG", Variant(static_cast<int>(btJPG)));
+  constants.Assign("btICO", Variant(static_cast<int>(btICO)));
+  constants.Assign("btWMF", Variant(static_cast<int>(btWMF)));
 }
 
 TfrPictureView::~TfrPictureView() { LivePictures().erase(token_); }

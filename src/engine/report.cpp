@@ -5,7 +5,10 @@
 #include <chrono>
 #include <ctime>
 
+#include "engine/dataset.h"
+#include "engine/dataset_watch.h"
 #include "engine/date_time.h"
+#include "engine/template_format.h"
 #include "engine/unique_name.h"
 #include "engine/view.h"
 #include "platform/code_page.h"
@@ -31,7 +34,18 @@ TfrReport::TfrReport()
   ResetReportInfo();
 }
 
+void TfrReport::LoadFromStream(TStream& stream) { lf::LoadFromStream(*this, stream); }
+
+void TfrReport::SaveToStream(TStream& stream) { lf::SaveToStream(*this, stream); }
+
+void TfrReport::SetDataset(TfrDataset* dataset) {
+  if (!datasetWatch_) datasetWatch_ = std::make_unique<TComponentWatch>([this] { Dataset = nullptr; });
+  Dataset = dataset;
+  datasetWatch_->Watch(dataset);
+}
+
 TfrReport::~TfrReport() {
+  datasetWatch_.reset();
   Dictionary.reset();
   PreparedPages.reset();
   Pages.reset();

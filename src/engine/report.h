@@ -17,6 +17,7 @@
 
 namespace lf {
 
+class TComponentWatch;
 class TfrBand;
 class TfrDataset;
 class TfrEMFPages;
@@ -65,9 +66,16 @@ class TfrReport : public TComponent {
   TfrReport();
   ~TfrReport() override;
 
+  // Replaces the template by the one at the stream's position; problems are
+  // shown to the user, never raised.
+  void LoadFromStream(TStream& stream);
+  // Writes the template at the stream's position.
+  void SaveToStream(TStream& stream);
   // Destroys all pages, clears the dictionary, sets TwoPass false and resets
   // the report information.
   void Clear();
+  // Sets Dataset; the field is cleared when that dataset is destroyed.
+  void SetDataset(TfrDataset* dataset);
   // Report information: texts empty, both dates now, not protected, no
   // password, GeneratorVersion 88.
   void ResetReportInfo();
@@ -145,6 +153,9 @@ class TfrReport : public TComponent {
   bool PasswordProtected = false;
   std::string Password;
   uint8_t GeneratorVersion = kGeneratorVersion;
+
+ private:
+  std::unique_ptr<TComponentWatch> datasetWatch_;  // clears Dataset when it goes
 };
 
 // The name an object needs: base followed by the smallest number from 1 to

@@ -6,6 +6,7 @@
 
 #include "engine/band.h"
 #include "engine/band_view.h"
+#include "engine/dataset.h"
 #include "engine/memo_view.h"
 #include "engine/report.h"
 #include "preview/printer.h"
@@ -187,6 +188,18 @@ TEST(ModelReport, UnknownPrinterNameIsRememberedWithoutChangingPrinter) {
   report.SelectPrinterByName("No such printer");
   EXPECT_EQ(report.PrinterName, "No such printer");
   EXPECT_EQ(printer.CurrentIndex, before);
+}
+
+TEST(ModelReport, DatasetIsClearedWhenTheDatasetGoes) {
+  TfrReport report;
+  TComponent owner;
+  auto* dataset = TComponent::Create<TfrUserDataset>(&owner, "frdataset0");
+  report.SetDataset(dataset);
+  EXPECT_EQ(report.Dataset, dataset);
+  dataset->Free();
+  EXPECT_EQ(report.Dataset, nullptr);
+  auto* other = TComponent::Create<TfrUserDataset>(&owner, "frdataset1");
+  report.SetDataset(other);
 }
 
 TEST(ModelDictionary, CacheIgnoresLetterCaseAndClearKeepsIt) {

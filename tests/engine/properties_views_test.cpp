@@ -11,6 +11,7 @@
 #include "engine/band.h"
 #include "engine/band_view.h"
 #include "engine/control_view.h"
+#include "engine/globals.h"
 #include "engine/line_view.h"
 #include "engine/memo_view.h"
 #include "engine/page.h"
@@ -257,6 +258,8 @@ TEST(PropertiesText, FontSubPropertiesAndSpacing) {
 
 TEST(PropertiesPicture, DataFieldBlobTypeAndPictureTokens) {
   TfrPictureView a, b;
+  EXPECT_EQ(Globals().Constants->Lookup("BTJPG").AsInteger(), btJPG);  // entered by pictures
+  EXPECT_EQ(Globals().Constants->Lookup("btWMF").AsInteger(), btWMF);
   a.SetProperty("DataField", Variant("[cds0.\"photo\"]"));
   EXPECT_EQ(a.Memo, (TfrLines{"[cds0.\"photo\"]"}));
   EXPECT_EQ(a.GetProperty("DATAFIELD").AsText(), "[cds0.\"photo\"]");
