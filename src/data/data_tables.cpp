@@ -11,11 +11,14 @@ namespace {
 
 bool IsSpace(uint32_t c) { return c == 0x20 || c == 0x0A || c == 0x0D || c == 0x09 || c == 0x08 || c == 0x0C; }
 
+std::string TooMany() { return "more than " + std::to_string(kMaxDataTables) + " tables"; }
+
 }  // namespace
 
 TDataTextReader::TDataTextReader(std::string_view text)
     : bytes_(text), utf8_(HostCodePage().kind == CodePageKind::Utf8) {
   if (!utf8_) wide_ = HostToUtf16(text);
+  if (utf8_ && text.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
 }
 
 uint32_t TDataTextReader::Unit(size_t i) const {
@@ -97,6 +100,7 @@ bool TDataTextReader::Next(IJsonValue& array) {
     }
     size_t at = wrapperIndex_ < wrapperStarts_.size() ? wrapperOffset_ + wrapperStarts_[wrapperIndex_]
                                                      : wrapperOffset_;
+    if (wrapperIndex_ >= kMaxDataTables) Fail(wrapperIndex_, at, TooMany());
     IJsonValue table = w.At(wrapperIndex_);
     CheckObjects(table, wrapperIndex_, at);
     tableOffset_ = ByteOffset(at);
@@ -115,10 +119,14 @@ bool TDataTextReader::Next(IJsonValue& array) {
   }
   if (i == Units() || Unit(i) != '[') {
     done_ = true;
-    if (!HoldsBracket(next_ == 0 ? 0 : i)) return false;
+    if (!HoldsBracket(next_ == 0 ? pos_ : i)) return false;
     Fail(next_, i, next_ == 0 ? "unexpected text before the first table" : "unexpected text between tables");
   }
 
+  if (next_ >= kMaxDataTables) {
+    done_ = true;
+    Fail(next_, i, TooMany());
+  }
   TJsonParseInfo info;
   IJsonValue v = Parse(i, info);
   size_t stop = i + info.stop;

@@ -15,6 +15,9 @@
 
 namespace lf {
 
+// Most tables one data text may hold.
+constexpr size_t kMaxDataTables = 1000;
+
 // A data text that does not read as tables. The message names the table
 // number (as in cds<N>) and the byte offset in the data text:
 // "data table 2 at byte 1873: element 3 is not an object".
@@ -31,7 +34,8 @@ class EDataTextError : public Exception {
 // elements are all arrays gives one table per element. Other text after an
 // array ends the tables unless it holds a further "[" (then it is an
 // error, so that no table is dropped silently). A text without any "[" has
-// no tables.
+// no tables. A UTF-8 byte-order mark in front of the text is skipped when
+// the host code page is UTF-8. More than kMaxDataTables tables is an error.
 class TDataTextReader {
  public:
   // The text must outlive the reader.

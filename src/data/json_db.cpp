@@ -3,6 +3,7 @@
 #include "data/json_db.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "data/json_table.h"
 #include "data/json_writer.h"
@@ -44,15 +45,11 @@ void AppendUtf8(std::string& out, std::u16string_view s) {
   }
 }
 
-bool SameNameAscii(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i], y = b[i];
-    if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x - u'A' + u'a');
-    if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y - u'A' + u'a');
-    if (x != y) return false;
-  }
-  return true;
+std::u16string FoldAscii(std::u16string_view name) {
+  std::u16string out(name);
+  for (char16_t& c : out)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  return out;
 }
 
 // The stored text of a member value; null for JSON null.
@@ -124,6 +121,7 @@ void TJSONDB::ArrayToTable(const TJsonArray& array, TClientDataSet& table) {
   std::vector<TFieldValue> cells(n * fieldCount);
   std::vector<size_t> longest(fieldCount, 0);
   std::vector<char> matched(keys.size());
+  std::unordered_map<std::u16string, size_t> foldedKeys;  // made when first needed
   for (size_t row = 0; row < n; ++row) {
     const TJsonTable& obj = *ObjectTable(array.At(row));
     TFieldValue* out = cells.data() + row * fieldCount;
@@ -140,16 +138,16 @@ void TJSONDB::ArrayToTable(const TJsonArray& array, TClientDataSet& table) {
       }
     });
     if (hits < keys.size() && hits < obj.Count()) {
-      // A member spelt in another letter case still fills its field.
-      for (size_t j = 0; j < keys.size(); ++j) {
-        if (matched[j]) continue;
-        obj.ForEach([&](const TJsonAvlEntry& e) {
-          if (!matched[j] && SameNameAscii(e.name, keys[j].name)) {
-            out[keys[j].field] = CellText(e.value);
-            matched[j] = 1;
-          }
-        });
-      }
+      // A member spelt in another letter case still fills its field (the
+      // first such member in enumeration order).
+      if (foldedKeys.empty())
+        for (size_t j = 0; j < keys.size(); ++j) foldedKeys.emplace(FoldAscii(keys[j].name), j);
+      obj.ForEach([&](const TJsonAvlEntry& e) {
+        auto it = foldedKeys.find(FoldAscii(e.name));
+        if (it == foldedKeys.end() || matched[it->second]) return;
+        out[keys[it->second].field] = CellText(e.value);
+        matched[it->second] = 1;
+      });
     }
     for (size_t f = 0; f < fieldCount; ++f)
       if (out[f] && out[f]->size() > longest[f]) longest[f] = out[f]->size();

@@ -113,6 +113,25 @@ TEST(DataTables, ABracketAsSecondByteOfADoubleByteCharacterIsNoBracket) {
   EXPECT_EQ(l.tables.size(), 1u);
 }
 
+TEST(DataTables, SkipsAUtf8ByteOrderMark) {
+  Loaded l("\xEF\xBB\xBF[{\"a\":1}]");
+  EXPECT_EQ(l.error, "");
+  EXPECT_EQ(l.tables.size(), 1u);
+}
+
+TEST(DataTables, HoldsAtMostTheTableLimit) {
+  std::string text;
+  for (size_t i = 0; i < kMaxDataTables; ++i) text += "[]";
+  EXPECT_EQ(Loaded(text).tables.size(), kMaxDataTables);
+  Loaded over(text + "[{\"a\":1}]");
+  EXPECT_EQ(over.error, "data table 1000 at byte 2000: more than 1000 tables");
+  EXPECT_EQ(over.tables.size(), kMaxDataTables);
+  std::string wrapped = "[";
+  for (size_t i = 0; i <= kMaxDataTables; ++i) wrapped += i ? ",[]" : "[]";
+  wrapped += "]";
+  EXPECT_EQ(Loaded(wrapped).error, "data table 1000 at byte 3001: more than 1000 tables");
+}
+
 TEST(DataTables, ReaderReportsTableOffsets) {
   std::string text = "  [{\"a\":1}] [{\"b\":2}]";
   TDataTextReader r(text);
