@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "engine/date_time.h"
@@ -91,6 +93,49 @@ TNumberLayout Analyze(std::string_view s) {
 
 std::string GeneralForm(double v) { return DoubleToText(v); }
 
+// The value with exactly decimals digits after the point, read from its 15
+// significant decimal digits and rounded half away from zero (so 2.5 writes
+// as 3 and 1.005 as 1.01, as the decimal text suggests).
+void FixedDigits(double absValue, int decimals, std::string& intDigits, std::string& fracDigits) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.14e", absValue);
+  std::string digits;
+  digits += buf[0];
+  digits.append(buf + 2, 14);
+  int exp = std::atoi(std::strchr(buf, 'e') + 1);
+  if (absValue == 0) exp = 0;
+  // digits d1..d15 stand for 0.d1d2... * 10^(exp + 1)
+  int point = exp + 1;
+  long keep = static_cast<long>(point) + decimals;
+  std::string kept;
+  if (keep < 0) {
+    kept.clear();
+  } else if (keep < static_cast<long>(digits.size())) {
+    kept = digits.substr(0, static_cast<size_t>(keep));
+    if (digits[static_cast<size_t>(keep)] >= '5') {
+      int k = static_cast<int>(kept.size()) - 1;
+      while (k >= 0 && kept[k] == '9') kept[k--] = '0';
+      if (k >= 0) ++kept[k];
+      else {
+        kept.insert(kept.begin(), '1');
+        ++point;
+      }
+    }
+  } else {
+    kept = digits + std::string(static_cast<size_t>(keep) - digits.size(), '0');
+  }
+  // Left-pad so that the point falls inside the digit string.
+  if (point <= 0) {
+    kept.insert(0, static_cast<size_t>(-point) + 1, '0');
+    point = 1;
+  }
+  while (static_cast<int>(kept.size()) < point + decimals) kept += '0';
+  intDigits = kept.substr(0, static_cast<size_t>(point));
+  fracDigits = kept.substr(static_cast<size_t>(point), static_cast<size_t>(decimals));
+  size_t nz = intDigits.find_first_not_of('0');
+  intDigits = nz == std::string::npos ? "0" : intDigits.substr(nz);
+}
+
 std::string FormatSection(std::string_view s, double absValue, bool negative) {
   TNumberLayout l = Analyze(s);
   if (l.intPlaceholders == 0 && l.maxDecimals == 0 && !l.scientific) {
@@ -136,18 +181,8 @@ std::string FormatSection(std::string_view s, double absValue, bool negative) {
     while (static_cast<int>(ed.size()) < l.expDigits) ed.insert(ed.begin(), '0');
     expText = (exp < 0 ? "-" : (l.expPlus ? "+" : "")) + ed;
   } else {
-    // Digits beyond 15 significant ones are noise of the binary double.
-    char buf[512];
-    int decimals = l.maxDecimals;
     if (absValue >= 1e300) return (negative ? "-" : "") + GeneralForm(absValue);
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, absValue);
-    std::string m = buf;
-    size_t pt = m.find('.');
-    intDigits = pt == std::string::npos ? m : m.substr(0, pt);
-    fracDigits = pt == std::string::npos ? "" : m.substr(pt + 1);
-    if (intDigits.size() > 15) {
-      for (size_t i = 15; i < intDigits.size(); ++i) intDigits[i] = '0';
-    }
+    FixedDigits(absValue, l.maxDecimals, intDigits, fracDigits);
     if (intDigits == "0") intDigits.clear();
   }
   while (static_cast<int>(fracDigits.size()) > l.minDecimals && !fracDigits.empty() &&
