@@ -67,7 +67,14 @@ void TfrFunctionSplitter::SplitAt(std::string_view input, int depth) {
     while (nameStart <= text.size() && static_cast<unsigned char>(text[nameStart - 1]) <= 32)
       ++nameStart;
     if (i <= text.size() && text[i - 1] == '(') {
-      TArguments args = SplitArguments(text, i);
+      TArguments args;
+      try {
+        args = SplitArguments(text, i);
+      } catch (const EParserError&) {
+        // Unbalanced parentheses: the rest is no expression and holds no
+        // call to collect; evaluating the text reports the fault.
+        return;
+      }
       SplitAt(args.a1, depth + 1);
       SplitAt(args.a2, depth + 1);
       SplitAt(args.a3, depth + 1);
