@@ -68,6 +68,8 @@ class TfrPage : public TfrObject {
   // Minus the page footer's height while the page's bands are built.
   int32_t BottomLimit() const;
 
+  // Page columns to form: Columns, or 1 when it is 0 or less.
+  int32_t ColumnCount() const { return Columns > 0 ? Columns : 1; }
   // First object of that name (case ignored), or null.
   TfrView* FindObject(std::string_view name) const;
   // Appends an object and returns it.

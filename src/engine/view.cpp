@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "engine/globals.h"
 #include "engine/page.h"
 #include "engine/report.h"
 #include "engine/template_view_record.h"
@@ -31,6 +32,12 @@ int32_t Round(double v) { return static_cast<int32_t>(RoundHalfEven(v)); }
 }  // namespace
 
 void TfrView::BeginDraw() {
+  TfrEngineState& state = EngineState();
+  state.CurView = this;
+  if (state.DocMode == kDocModeDesign) {
+    ScaleX = ScaleY = 1.0;
+    DrawOffsetX = DrawOffsetY = 0;
+  }
   SaveX = Left;
   SaveY = Top;
   SaveDX = Width;

@@ -92,8 +92,10 @@ class TfrView : public TfrObject {
   virtual void OnHook(TfrView* view);
   // Called for every object of every page after a template has been read.
   virtual void AfterLoad();
-  // Saves the rectangle, gaps and frame width and computes DrawRect; EndDraw
-  // restores them. Scaling and band alignment are added with drawing.
+  // Makes the object the engine's current object, saves the rectangle, gaps
+  // and frame width, scales them (scale 1 and no offset in design mode) and
+  // computes DrawRect; EndDraw restores them. Band alignment against the
+  // usable page area is added with drawing.
   virtual void BeginDraw();
   virtual void EndDraw();
   virtual void Draw(Canvas& canvas) = 0;

@@ -9,6 +9,7 @@
 #include "engine/band_kind.h"
 #include "engine/band_view.h"
 #include "engine/control_view.h"
+#include "engine/globals.h"
 #include "engine/line_view.h"
 #include "engine/memo_view.h"
 #include "engine/picture_view.h"
@@ -125,6 +126,9 @@ TEST(ModelViews, GetRegionWidensForFrameLinesAndDoubleFrames) {
 }
 
 TEST(ModelViews, BeginDrawScalesAndEndDrawRestores) {
+  TfrEngineState& state = EngineState();
+  const int savedMode = state.DocMode;
+  state.DocMode = kDocModePrinting;
   TfrMemoView memo;
   memo.SetBounds(10, 20, 100, 50);
   memo.ScaleX = memo.ScaleY = 2.0;
@@ -140,6 +144,15 @@ TEST(ModelViews, BeginDrawScalesAndEndDrawRestores) {
   EXPECT_EQ(memo.Width, 100);
   EXPECT_EQ(memo.GapX, 2);
   EXPECT_FLOAT_EQ(memo.FrameWidth, 1.0f);
+  EXPECT_EQ(state.CurView, &memo);
+
+  state.DocMode = kDocModeDesign;  // designing draws at scale 1
+  memo.BeginDraw();
+  EXPECT_EQ(memo.Left, 10);
+  EXPECT_EQ(memo.DrawRect, (TfrRect{10, 20, 111, 71}));
+  memo.EndDraw();
+  state.DocMode = savedMode;
+  state.CurView = nullptr;
 }
 
 class ModelFactory : public ::testing::Test {
