@@ -211,13 +211,12 @@ void ReportProcedure(TfrReport& report, const std::string& name, const Variant& 
   size_t dot = name.find('.');
   if (dot != std::string::npos) {
     std::string property;
-    TfrObject* named = ResolvePropertyName(name, property);
-    if (named && named != st.CurView) {
+    // The object named before the first dot (or PAGEn) runs the rest; a
+    // first part that names no object leaves the whole name to the current
+    // object (its list methods such as MEMO.ADD).
+    if (TfrObject* named = ResolvePropertyName(name, property)) {
       object = named;
       method = property;
-    } else if (!named || !st.CurView || !st.CurView->HasProperty(name)) {
-      object = st.CurReport ? st.CurReport->FindObject(name.substr(0, dot)) : nullptr;
-      method = name.substr(dot + 1);
     }
   }
   if (object) object->CallMethod(method, p1, p2, p3, result);

@@ -5,6 +5,7 @@
 
 #include "engine/aggregates.h"
 #include "engine/display_format.h"
+#include "engine/field_reference.h"
 #include "engine/globals.h"
 #include "platform/code_page.h"
 #include "platform/message_box.h"
@@ -153,9 +154,19 @@ void TDatabaseFunctionLibrary::Execute(int index, const Variant& p1, const Varia
   result = Variant(0);
   if (index != 0) return;
   std::string reference = EvalText(p1);
-  std::optional<bool> isNull;
-  if (FieldNullResolver()) isNull = FieldNullResolver()(reference);
-  result = Variant(isNull.has_value() ? *isNull : true);
+  if (FieldNullResolver()) {
+    std::optional<bool> isNull = FieldNullResolver()(reference);
+    result = Variant(isNull.value_or(true));
+    return;
+  }
+  TClientDataSet* table = DefaultTable();
+  std::string field = ResolveFieldReference(reference, table);
+  if (!table) {
+    result = Variant(true);
+    return;
+  }
+  // An empty field name fails with the table's "Field '' not found".
+  result = Variant(table->FieldNamed(field).IsNull());
 }
 
 std::string FormatMaskText(std::string_view mask, std::string_view text) {

@@ -33,8 +33,8 @@ class TDatabaseFunctionLibrary : public TfrFunctionLibrary {
   std::string ClassName() const override { return "TDatabaseFunctionLibrary"; }
   void DescribeFunctions(TfrInstalledFunctions& registry) override;
 
-  // The engine-wide resolver (set where datasets are resolved); unset means
-  // no dataset is ever found.
+  // Replaces the field lookup of the dataset layer when set (tests, hosts
+  // with their own data).
   static TFieldNullResolver& FieldNullResolver();
 };
 
