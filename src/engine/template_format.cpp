@@ -198,7 +198,7 @@ void ReadObjectRecord(TStream& s, TfrReport& report, uint8_t code, int v) {
       endFieldEnd = s.Position();
     }
     try {
-      ReadViewRecord(s, *view);
+      view->LoadFromStream(s);
     } catch (...) {
       if (view->Name.empty()) view->UniqueName(report);
       throw;
@@ -417,7 +417,7 @@ void SaveToStream(TfrReport& report, TStream& s, bool keepModified) {
       WriteU8(s, static_cast<uint8_t>(i));
       const int64_t placeholder = s.Position();
       WriteU32(s, 0);
-      WriteViewRecord(s, *view);
+      view->SaveToStream(s);
       const int64_t end = s.Position();
       s.SetPosition(placeholder);
       WriteU32(s, static_cast<uint32_t>(end));
