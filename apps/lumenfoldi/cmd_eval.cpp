@@ -59,11 +59,12 @@ int Evaluate(const Options& opts) {
     report->Dictionary->Variables.Assign(Utf8ToHost(def.substr(0, eq)),
                                          Variant(Utf8ToHost(def.substr(eq + 1))));
   }
+  const long long row = opts.Has("row") ? ParseRow(opts.Value("row")) : 1;
   std::vector<TClientDataSet*> tables;
   if (opts.Has("data")) {
     std::string data = Utf8ToHost(ReadInput(opts.Value("data")));
     LoadDataTables(data, owner, tables);
-    MoveToRow(tables, opts.Has("row") ? ParseRow(opts.Value("row")) : 1);
+    MoveToRow(tables, row);
   }
   TfrEngineState& state = EngineState();
   double now = NowDateTime();

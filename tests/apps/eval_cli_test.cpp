@@ -1,0 +1,117 @@
+// Runs "lumenfoldi eval": kinds and texts of values, postfix listings,
+// dictionary variables, data tables with a row, templates and errors.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct EvalRun {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+std::string TempPath(const std::string& suffix) {
+  std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  for (char& c : name)
+    if (c == '/') c = '_';
+  return ::testing::TempDir() + "eval_cli_" + name + suffix;
+}
+
+EvalRun RunEval(const std::vector<std::string>& args) {
+  const std::string errPath = TempPath(".err");
+  std::string cmd = "QT_QPA_PLATFORM=offscreen '" LF_CLI_PATH "' eval";
+  for (const std::string& a : args) cmd += " " + Quote(a);
+  cmd += " 2>" + Quote(errPath);
+  EvalRun r;
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+  int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  std::ifstream in(errPath, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  r.err = s.str();
+  return r;
+}
+
+struct CliCase {
+  const char* expression;
+  const char* line;
+};
+
+class EvalCommandValues : public ::testing::TestWithParam<CliCase> {};
+
+TEST_P(EvalCommandValues, PrintsKindTabText) {
+  EvalRun r = RunEval({GetParam().expression});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, std::string(GetParam().line) + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EvalCommandValues,
+    ::testing::Values(CliCase{"2+3*4", "double\t14"}, CliCase{"7 mod 3", "integer\t1"},
+                      CliCase{"'it''s' + 'x'", "text\tit'sx"}, CliCase{"10/0", "integer\t0"},
+                      CliCase{"clRed", "integer\t255"},
+                      CliCase{"clTransparent", "integer\t536870911"},
+                      CliCase{"Null", "null\t"}, CliCase{"1 > 0", "integer\t1"},
+                      CliCase{"true", "boolean\tTrue"}, CliCase{"", "integer\t0"},
+                      CliCase{"NOSUCHFUNCTION(1)", "text\t0"},
+                      CliCase{"IF(1 > 2, 'a', 'b')", "text\tb"},
+                      CliCase{"STRTODATE('1/2/2024') - STRTODATE('1/1/2024')", "double\t1"}));
+
+TEST(EvalCommand, PrintsPostfixWithOperatorCodes) {
+  EvalRun r = RunEval({"--postfix", "a = 1 or not b"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "a 1 b {12}{4}=\n");
+}
+
+TEST(EvalCommand, VariablesAreDictionaryExpressions) {
+  EvalRun r = RunEval({"--var", "Net=2*3", "--var", "Gross=[Net]+1", "gross * 2"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "double\t14\n");
+}
+
+TEST(EvalCommand, DataFieldsOnTheChosenRow) {
+  const std::string data = TempPath(".json");
+  std::ofstream(data, std::ios::binary)
+      << "[{\"amount\":\"10.5\",\"first name\":\"Ann\"},{\"amount\":\"20\",\"first name\":\"Bob\"}]"
+      << "[{\"code\":\"x\"}]";
+  EvalRun first = RunEval({"--data", data, "cds0.\"first name\" + cds1.code"});
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(first.out, "text\tAnnx\n");
+  EvalRun second = RunEval({"--data", data, "--row", "2", "[cds0.amount] * 1.2 + 3"});
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.out, "double\t27\n");
+}
+
+TEST(EvalCommand, ErrorsExitOneWithTheMessage) {
+  EvalRun r = RunEval({"nothing"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("Undefined symbol \"NOTHING\"\n"), std::string::npos) << r.err;
+  r = RunEval({"'abc' + 1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("'abc' is not a valid floating point value\n"), std::string::npos) << r.err;
+  r = RunEval({"--row", "0", "1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("--row needs a number from 1, not '0'"), std::string::npos) << r.err;
+}
+
+}  // namespace
