@@ -22,7 +22,10 @@ class LoadingScope {
 
 }  // namespace
 
-Tlumenfoldi::Tlumenfoldi() { SetName("lumenfoldi"); }
+Tlumenfoldi::Tlumenfoldi() {
+  SetName("lumenfoldi");
+  httpCli1_ = TComponent::Create<THttpCli>(this, "HttpCli1");
+}
 
 Tlumenfoldi::~Tlumenfoldi() { ReleaseTables(); }
 
@@ -55,7 +58,10 @@ void Tlumenfoldi::setParams(std::u16string_view param1) {
 }
 
 void Tlumenfoldi::ReleaseTables() {
-  // ---- Report datasets: release frdataset<i> here, before their tables. ----
+  // Datasets go before the tables they walk.
+  for (auto it = datasets_.rbegin(); it != datasets_.rend(); ++it)
+    if (*it) (*it)->Free();
+  datasets_.clear();
   for (auto it = tables_.rbegin(); it != tables_.rend(); ++it) (*it)->Free();
   tables_.clear();
 }
@@ -66,19 +72,31 @@ void Tlumenfoldi::LoadDataText(std::string_view data) {
 }
 
 void Tlumenfoldi::TableBuilt(size_t index, TClientDataSet& table) {
-  // ---- Report datasets: create frdataset<index> owned by the control, bind
-  // it to table, switch OpenDataSource on and call OpenTable. ----
-  (void)index;
-  (void)table;
+  // The report finds the dataset by this name among the control's members.
+  auto* dataset = TComponent::Create<TfrDBDataSet>(this, "frdataset" + std::to_string(index));
+  if (datasets_.size() <= index) datasets_.resize(index + 1, nullptr);
+  datasets_[index] = dataset;
+  dataset->SetDataSet(&table);
+  dataset->OpenDataSource = true;
+  dataset->OpenTable();
 }
 
 bool Tlumenfoldi::FetchData(std::string& data) {
-  // ---- Data download: GET dataUrl_ into a text stream through the HTTP
-  // client; on an error show kDataLoadFailedText and return false. ----
-  // Until the client is wired in there is no data source: the download fails.
-  data.clear();
-  ShowMessageBox(kLoadErrorCaption, kDataLoadFailedText);
-  return false;
+  // The text stream lives for this download only; the client never keeps it.
+  TStringStream stream;
+  THttpCli& http = HttpCli1();
+  http.SetReceiveStream(&stream);
+  http.SetURL(dataUrl_);
+  try {
+    http.Get();
+  } catch (const std::exception&) {
+    http.SetReceiveStream(nullptr);
+    ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
+    return false;
+  }
+  http.SetReceiveStream(nullptr);
+  data = stream.DataString();
+  return true;
 }
 
 bool Tlumenfoldi::FetchTemplate() {

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "data/client_dataset.h"
+#include "engine/dataset.h"
+#include "net/http_cli.h"
 #include "platform/component.h"
 
 namespace lf {
@@ -43,6 +45,12 @@ class Tlumenfoldi : public TTopLevelContainer {
 
   // The tables of the last load, cds0 first.
   const std::vector<TClientDataSet*>& tables() const { return tables_; }
+  // The report datasets of the last load, frdataset0 first; entry i walks
+  // tables()[i].
+  const std::vector<TfrDBDataSet*>& datasets() const { return datasets_; }
+
+  // The HTTP client member "HttpCli1" both downloads go through.
+  THttpCli& HttpCli1() const { return *httpCli1_; }
 
  private:
   void SetParamText(std::u16string_view param1);
@@ -60,7 +68,9 @@ class Tlumenfoldi : public TTopLevelContainer {
   std::string templateUrl_;
   std::string dataUrl_;
   std::vector<TClientDataSet*> tables_;  // members of this control (owned through the component tree)
+  std::vector<TfrDBDataSet*> datasets_;  // members of this control (owned through the component tree)
   bool loading_ = false;
+  THttpCli* httpCli1_ = nullptr;  // member of this control (owned through the component tree)
 };
 
 }  // namespace lf

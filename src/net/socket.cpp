@@ -10,6 +10,8 @@
 
 #include <cctype>
 
+#include "platform/code_page.h"
+
 namespace lf {
 
 namespace {
@@ -157,7 +159,10 @@ void TSocket::DnsLookup(const std::string& host) {
                        [impl, serial] { impl->Deliver(serial, kSockErrHostNotFound, ""); });
     return;
   }
-  impl_->lookupId = QHostInfo::lookupHost(QString::fromStdString(host), &impl_->context,
+  // The name is in the host code page; Qt turns an international name into
+  // its ASCII form for the resolver.
+  QString name = QString::fromStdU16String(HostToUtf16(host));
+  impl_->lookupId = QHostInfo::lookupHost(name, &impl_->context,
                                           [impl, serial](const QHostInfo& info) {
     if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
       impl->Deliver(serial, kSockErrHostNotFound, "");
