@@ -17,7 +17,8 @@ void WaitForMessages(int maxMs = kMaxMessageWaitMs);
 bool HasMessageLoop();
 
 // True once the application has been asked to quit (QCoreApplication::quit
-// or exit, aboutToQuit) or SetApplicationTerminating(true) was called.
+// while its event loop runs, or aboutToQuit) or SetApplicationTerminating(true)
+// was called.
 bool ApplicationTerminating();
 // Sets or clears the terminating flag (the GUI's close path and tests).
 void SetApplicationTerminating(bool terminating);
