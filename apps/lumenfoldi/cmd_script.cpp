@@ -2,16 +2,22 @@
 // against a report and prints the script variables.
 #include <QTimer>
 
-#include <cmath>
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "command.h"
+#include "data/data_tables.h"
 #include "engine/globals.h"
 #include "engine/report.h"
 #include "engine/report_interpreter.h"
+#include "engine/report_values.h"
+#include "engine/template_format.h"
 #include "engine/text_lines.h"
 #include "platform/code_page.h"
+#include "platform/stream.h"
 
 namespace lf::cli {
 namespace {
@@ -23,8 +29,6 @@ constexpr const char* kUsage =
 // Longest run a --timeout may ask for, seconds (keeps the timer in range).
 constexpr double kMaxTimeoutSeconds = 86400.0 * 24;
 
-TfrLines ReadScript(const std::string& path) { return SplitLines(ReadInput(path)); }
-
 // Compiles; prints one listing line per command and the errors on standard
 // error. Exit 1 when there were errors.
 int ListCommands(const TfrLines& source) {
@@ -33,20 +37,17 @@ int ListCommands(const TfrLines& source) {
   interpreter.PrepareScript(source, compiled, errors);
   std::string out;
   for (size_t i = 0; i < compiled.size(); ++i)
-    out += std::to_string(i) + "\t" + CommandToDisplay(compiled[i]) + "\n";
+    out += std::to_string(i) + "\t" + HostToUtf8(CommandToDisplay(compiled[i])) + "\n";
   WriteOutput("-", out);
-  for (const std::string& e : errors) std::fprintf(stderr, "%s\n", e.c_str());
+  for (const std::string& e : errors) std::fprintf(stderr, "%s\n", HostToUtf8(e).c_str());
   return errors.empty() ? 0 : 1;
 }
 
 double ParseTimeout(const std::string& text) {
-  size_t used = 0;
   double seconds = -1;
-  try {
-    seconds = std::stod(text, &used);
-  } catch (const std::exception&) {
-  }
-  if (used != text.size() || !(seconds > 0) || seconds > kMaxTimeoutSeconds)
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (ec != std::errc() || end != text.data() + text.size() || !(seconds > 0) ||
+      seconds > kMaxTimeoutSeconds)
     throw Exception("--timeout needs a number of seconds above 0 and at most " +
                     std::to_string(static_cast<long>(kMaxTimeoutSeconds)));
   return seconds;
@@ -58,55 +59,88 @@ void PrintScriptVariables() {
   std::string out;
   for (int i = 0; i < vars.Count(); ++i) {
     Variant v = vars.ValueAt(i);
-    out += vars.NameAt(i) + "\t" + VariantKindName(v.Kind()) + "\t" + v.AsText() + "\n";
+    out += HostToUtf8(vars.NameAt(i)) + "\t" + VariantKindName(v.Kind()) + "\t" + HostToUtf8(v.AsText()) + "\n";
   }
   WriteOutput("-", out);
+}
+
+// Runs the script against a report made like "lumenfoldi eval"'s: the given
+// template or an empty one, the extra dictionary variables and the tables of
+// a data text (cursors on the first row).
+int RunAgainstReport(const Options& opts, const TfrLines& source) {
+  double timeout = opts.Has("timeout") ? ParseTimeout(opts.Value("timeout")) : 0;
+  TComponent owner;
+  TfrReport* report = TComponent::Create<TfrReport>(&owner, "frReport1");
+  if (opts.Has("template")) {
+    std::string bytes = ReadInput(opts.Value("template"));
+    TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), bytes.size());
+    stream.SetPosition(0);
+    LoadFromStream(*report, stream);
+  }
+  for (const std::string& def : opts.Values("var")) {
+    size_t eq = def.find('=');
+    if (eq == std::string::npos || eq == 0) throw Exception("--var needs NAME=EXPR, not '" + def + "'");
+    report->Dictionary->Variables.Assign(Utf8ToHost(def.substr(0, eq)),
+                                         Variant(Utf8ToHost(def.substr(eq + 1))));
+  }
+  std::vector<TClientDataSet*> tables;
+  if (opts.Has("data")) {
+    LoadDataTables(Utf8ToHost(ReadInput(opts.Value("data"))), owner, tables);
+    for (TClientDataSet* t : tables) t->First();
+  }
+
+  TfrEngineState& state = EngineState();
+  double now = NowDateTime();
+  state.StartDate = static_cast<double>(static_cast<long long>(now));
+  state.StartTime = now - state.StartDate;
+  state.MasterReport = report;
+  TfrParser& parser = SharedParser();
+  AttachReport(parser, *report);
+  struct Detach {
+    TfrParser& parser;
+    ~Detach() {
+      parser.ValueCallback = nullptr;
+      parser.FunctionCallback = nullptr;
+      EngineState() = TfrEngineState{};
+    }
+  } detach{parser};
+
+  // The engine's shared interpreter when it is the report interpreter.
+  TInterpretator local;
+  auto* shared = dynamic_cast<TInterpretator*>(Globals().Interpreter.get());
+  TInterpretator& interpreter = shared ? *shared : local;
+  TfrLines compiled, errors;
+  interpreter.PrepareScript(source, compiled, errors);
+  for (const std::string& e : errors) std::fprintf(stderr, "%s\n", HostToUtf8(e).c_str());
+  if (!errors.empty()) return 1;
+
+  QTimer stopTimer;
+  if (timeout > 0) {
+    stopTimer.setSingleShot(true);
+    QObject::connect(&stopTimer, &QTimer::timeout, [report] { report->StopRequested = true; });
+    stopTimer.start(static_cast<int>(std::min(timeout * 1000.0, 2147483647.0)));
+  }
+  interpreter.DoScript(compiled);
+  PrintScriptVariables();
+  return report->StopRequested ? 2 : 0;
 }
 
 int RunScript(const Args& args) {
   Options opts(args, {"codepage", "template", "data", "var", "timeout"}, {"compile"});
   if (opts.Positional().size() != 1) throw Exception(kUsage);
   if (opts.Has("codepage")) SetHostCodePage(opts.Value("codepage"));
-  TfrLines source = ReadScript(opts.Positional()[0]);
+  TfrLines source = SplitLines(Utf8ToHost(ReadInput(opts.Positional()[0])));
   if (opts.Has("compile")) return ListCommands(source);
-
-  double timeout = opts.Has("timeout") ? ParseTimeout(opts.Value("timeout")) : 0;
-  TfrReport report;
-  for (const std::string& assignment : opts.Values("var")) {
-    size_t eq = assignment.find('=');
-    if (eq == std::string::npos || eq == 0) throw Exception("--var needs NAME=EXPR, got '" + assignment + "'");
-    report.Dictionary->Variables.Assign(assignment.substr(0, eq), Variant(assignment.substr(eq + 1)));
-  }
-  if (opts.Has("template") || opts.Has("data"))
-    throw Exception("--template and --data are not available yet");
-
-  TfrEngineState& state = EngineState();
-  state.CurReport = &report;
-  state.MasterReport = &report;
-  TInterpretator local;
-  auto* shared = dynamic_cast<TInterpretator*>(Globals().Interpreter.get());
-  TInterpretator& interpreter = shared ? *shared : local;
-
-  TfrLines compiled, errors;
-  interpreter.PrepareScript(source, compiled, errors);
-  for (const std::string& e : errors) std::fprintf(stderr, "%s\n", e.c_str());
-  if (!errors.empty()) return 1;
-
-  QTimer stopTimer;
-  if (timeout > 0) {
-    stopTimer.setSingleShot(true);
-    QObject::connect(&stopTimer, &QTimer::timeout, [&report] { report.StopRequested = true; });
-    stopTimer.start(static_cast<int>(std::min(timeout * 1000.0, 2147483647.0)));
-  }
+  int rc = 0;
   try {
-    interpreter.DoScript(compiled);
+    rc = RunAgainstReport(opts, source);
   } catch (...) {
-    state.CurReport = state.MasterReport = nullptr;
+    DestroyGlobals();
     throw;
   }
-  state.CurReport = state.MasterReport = nullptr;
-  PrintScriptVariables();
-  return report.StopRequested ? 2 : 0;
+  DestroyGlobals();
+  return rc;
 }
 
 const Registration reg("script",

@@ -65,7 +65,7 @@ TEST(ScriptCommandRun, PrintsTheScriptVariablesSortedByName) {
       "  b := Arr[2] = 5;\n"
       "  if Total > 10 then big := True\n"
       "end\n",
-      "--var \"s=''\" --var Total=20");
+      "--var \"s=''\" --var Total=20 --timeout 30");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
