@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <map>
 
 #include "engine/dataset.h"
 #include "engine/dataset_watch.h"
@@ -93,6 +94,21 @@ void TfrReport::ReapplyPapers() {
     page->ChangePaper(page->PaperCode, page->WidthDmm, page->HeightDmm, page->PaperSource,
                       page->Landscape);
   }
+}
+
+void TfrReport::NameUnnamedObjects() {
+  std::map<std::string, TUniqueNamer> namers;  // by base name
+  for (int i = 0; i < Pages->Count(); ++i)
+    for (const auto& view : Pages->PageAt(i)->Objects) {
+      if (!view->Name.empty()) continue;
+      auto it = namers.find(view->BaseName);
+      if (it == namers.end()) {
+        it = namers.emplace(view->BaseName, TUniqueNamer(view->BaseName, kUniqueNameLimit)).first;
+        for (int j = 0; j < Pages->Count(); ++j)
+          for (const auto& other : Pages->PageAt(j)->Objects) it->second.Note(other->Name);
+      }
+      view->Name = it->second.Take();
+    }
 }
 
 std::string UniqueObjectName(const TfrReport& report, std::string_view base) {

@@ -79,6 +79,10 @@ class TfrReport : public TComponent {
   // Report information: texts empty, both dates now, not protected, no
   // password, GeneratorVersion 88.
   void ResetReportInfo();
+  // Names every object that has no name, pages and objects in order, as
+  // UniqueName would one by one (a template's objects after loading), in
+  // time linear in the number of objects.
+  void NameUnnamedObjects();
   // First object of that name on any page, pages in order (case ignored).
   TfrView* FindObject(std::string_view name) const;
   // Unless UseDefaultPrinter, selects the printer of that name when the

@@ -22,9 +22,16 @@ void TUniqueNamer::Note(std::string_view name) {
 }
 
 std::string TUniqueNamer::Result() const {
-  for (size_t n = 1; n < used_.size(); ++n)
+  for (size_t n = next_; n < used_.size(); ++n)
     if (!used_[n]) return base_ + std::to_string(n);
   return {};
+}
+
+std::string TUniqueNamer::Take() {
+  while (next_ < used_.size() && used_[next_]) ++next_;
+  if (next_ >= used_.size()) return {};
+  used_[next_] = true;
+  return base_ + std::to_string(next_);
 }
 
 }  // namespace lf

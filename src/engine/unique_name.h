@@ -15,10 +15,14 @@ class TUniqueNamer {
   void Note(std::string_view name);
   // base + the smallest unmarked number, or empty text when all are taken.
   std::string Result() const;
+  // Result, marked as taken; numbers only ever get taken, so the search goes
+  // on from the last number given.
+  std::string Take();
 
  private:
   std::string base_;
   std::vector<bool> used_;  // index n: base + n is taken
+  size_t next_ = 1;         // no number below this is free
 };
 
 }  // namespace lf

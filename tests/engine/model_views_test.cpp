@@ -247,6 +247,30 @@ TEST(ModelNaming, GivesUpSilentlyWhenAllNumbersAreTaken) {
   EXPECT_EQ(UniqueObjectName(*report, "Memo"), "Memo1");
 }
 
+TEST(ModelNaming, NamingAllUnnamedObjectsSkipsNamesInUse) {
+  auto report = ReportWith({{"", "Memo2", ""}, {"", "memo4"}});
+  auto band = std::make_unique<TfrBandView>();
+  TfrBandView* bandView = static_cast<TfrBandView*>(report->Pages->PageAt(1)->AddObject(std::move(band)));
+  report->NameUnnamedObjects();
+  const auto& first = report->Pages->PageAt(0)->Objects;
+  const auto& second = report->Pages->PageAt(1)->Objects;
+  EXPECT_EQ(first[0]->Name, "Memo1");
+  EXPECT_EQ(first[2]->Name, "Memo3");
+  EXPECT_EQ(second[0]->Name, "Memo5");
+  EXPECT_EQ(second[1]->Name, "memo4");
+  EXPECT_EQ(bandView->Name, "Band1");
+}
+
+TEST(ModelNaming, NamingManyObjectsStopsAtTheLimit) {
+  auto report = std::make_unique<TfrReport>();
+  TfrPage* page = report->Pages->Add();
+  for (int i = 0; i < kUniqueNameLimit + 500; ++i) page->AddObject(std::make_unique<TfrLineView>());
+  report->NameUnnamedObjects();
+  EXPECT_EQ(page->Objects.front()->Name, "Line1");
+  EXPECT_EQ(page->Objects[kUniqueNameLimit - 1]->Name, "Line10000");
+  EXPECT_EQ(page->Objects.back()->Name, "");
+}
+
 TEST(ModelNaming, PagesAreNamedPageAndTheSmallestFreeNumber) {
   TfrReport report;
   EXPECT_EQ(report.Pages->Add()->Name, "Page1");
