@@ -185,6 +185,11 @@ void TfrPrinter::ApplySettings() {
   if (IsVirtual() || !PlatformPrinter) {
     UseVirtualPapers();
     int row = PaperCode == kPaperCustom ? -1 : FindPaperRow(PaperCode);
+    // A code the table does not know (such as the "no paper" default of a
+    // machine without printers) asked for without a size would give an empty
+    // sheet; it is laid out on A4 instead.
+    if (row < 0 && PaperCode != kPaperCustom && (WidthDmm <= 0 || HeightDmm <= 0))
+      row = FindPaperRow(kPaperA4);
     if (row >= 0) {
       const TPaperInfo& p = PaperTable()[row];
       WidthDmm = Landscape ? p.Height : p.Width;

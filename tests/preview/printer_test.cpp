@@ -133,6 +133,10 @@ TEST_F(VirtualPrinter, TablePapersTakeTheTableSizeOthersKeepTheGivenOne) {
   EXPECT_EQ(printer.PaperCode, 48);
   EXPECT_EQ(printer.WidthDmm, 700);
   EXPECT_EQ(printer.HeightDmm, 800);
+  printer.SelectPaper(kNoPaper, 0, 0, kAnySource, true);  // no code, no size: A4
+  EXPECT_EQ(printer.PaperCode, kNoPaper);
+  EXPECT_EQ(printer.WidthDmm, 2970);
+  EXPECT_EQ(printer.HeightDmm, 2100);
 }
 
 TEST_F(VirtualPrinter, MatchesCustomPapersWithinOneTenthOfAMillimetre) {
