@@ -120,14 +120,14 @@ bool EngineName(const std::string& name, Variant& value) {
   TfrPage* page = st.CurPage;
   if (Exact(name, "CURY")) { value = Variant(static_cast<int64_t>(page ? page->CurY : 0)); return true; }
   if (Exact(name, "FREESPACE")) {
-    value = Variant(static_cast<int64_t>(page ? page->BottomLimit() - page->CurY : 0));
+    value = Variant(static_cast<int64_t>(page ? page->BottomY - page->CurY : 0));
     return true;
   }
   if (Exact(name, "FINALPASS")) {
     value = Variant(st.MasterReport ? st.MasterReport->InFinalPass : false);
     return true;
   }
-  if (Exact(name, "PAGEHEIGHT")) { value = Variant(static_cast<int64_t>(page ? page->BottomLimit() : 0)); return true; }
+  if (Exact(name, "PAGEHEIGHT")) { value = Variant(static_cast<int64_t>(page ? page->BottomY : 0)); return true; }
   if (Exact(name, "PAGEWIDTH")) { value = Variant(static_cast<int64_t>(page ? page->RightLimit() : 0)); return true; }
   return false;
 }

@@ -19,6 +19,8 @@ bool IsStop(char c) {
 
 // Advances over one character at i (0-based), multi-byte aware.
 size_t Step(std::string_view text, size_t i) {
+  // Bytes below 0x80 start no multi-byte character in any host code page.
+  if (static_cast<unsigned char>(text[i]) < 0x80) return i + 1;
   size_t n = CharLength(text, i);
   return i + (n == 0 ? 1 : n);
 }

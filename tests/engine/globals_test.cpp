@@ -89,6 +89,18 @@ TEST_F(ReportValues, SystemNamesAreExactAndReachedThroughReevaluation) {
   EXPECT_EQ(Eval("[VALUE]").AsText(), "shown");
 }
 
+TEST_F(ReportValues, EngineNamesReadTheCurrentPage) {
+  TfrPage* page = report_->Pages->Add();
+  page->CurY = 100;
+  page->BottomY = 1000;
+  EngineState().CurPage = page;
+  EXPECT_EQ(Eval("FREESPACE").AsInteger(), 900);
+  EXPECT_EQ(Eval("[PageHeight] - CURY").AsInteger(), 900);
+  EngineState().MasterReport = report_;
+  report_->InFinalPass = true;
+  EXPECT_TRUE(Eval("FINALPASS").AsBoolean());
+}
+
 TEST_F(ReportValues, UnresolvedNamesFailWithUndefinedSymbol) {
   EXPECT_EQ(Error("nothing + 1"), "Undefined symbol \"NOTHING\"");
   EXPECT_EQ(Error("[lower]"), "Undefined symbol \"LOWER\"");
