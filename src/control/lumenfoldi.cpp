@@ -25,6 +25,7 @@ class LoadingScope {
 Tlumenfoldi::Tlumenfoldi() {
   SetName("lumenfoldi");
   httpCli1_ = TComponent::Create<THttpCli>(this, "HttpCli1");
+  frReport1_ = TComponent::Create<TfrReport>(this, "frReport1");
 }
 
 Tlumenfoldi::~Tlumenfoldi() { ReleaseTables(); }
@@ -100,9 +101,23 @@ bool Tlumenfoldi::FetchData(std::string& data) {
 }
 
 bool Tlumenfoldi::FetchTemplate() {
-  // ---- Template download and load: GET templateUrl_ into a memory stream,
-  // rewind it and load the report template from it; on a download error
-  // show kTemplateLoadFailedText and return false. ----
+  // The memory stream lives for this download only. A failed download keeps
+  // the previous template; the load itself reports a bad template in its own
+  // boxes and never raises.
+  TMemoryStream stream;
+  THttpCli& http = HttpCli1();
+  http.SetReceiveStream(&stream);
+  http.SetURL(templateUrl_);
+  try {
+    http.Get();
+  } catch (const std::exception&) {
+    http.SetReceiveStream(nullptr);
+    ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
+    return false;
+  }
+  http.SetReceiveStream(nullptr);
+  stream.SetPosition(0);
+  frReport1_->LoadFromStream(stream);
   return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "data/client_dataset.h"
 #include "engine/dataset.h"
+#include "engine/report.h"
 #include "net/http_cli.h"
 #include "platform/component.h"
 
@@ -51,6 +52,9 @@ class Tlumenfoldi : public TTopLevelContainer {
 
   // The HTTP client member "HttpCli1" both downloads go through.
   THttpCli& HttpCli1() const { return *httpCli1_; }
+  // The report component "frReport1"; setParams loads the downloaded
+  // template into it.
+  TfrReport& frReport1() const { return *frReport1_; }
 
  private:
   void SetParamText(std::u16string_view param1);
@@ -71,6 +75,7 @@ class Tlumenfoldi : public TTopLevelContainer {
   std::vector<TfrDBDataSet*> datasets_;  // members of this control (owned through the component tree)
   bool loading_ = false;
   THttpCli* httpCli1_ = nullptr;  // member of this control (owned through the component tree)
+  TfrReport* frReport1_ = nullptr;  // member of this control (owned through the component tree)
 };
 
 }  // namespace lf
