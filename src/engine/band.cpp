@@ -2,6 +2,7 @@
 #include "engine/band.h"
 
 #include "engine/band_view.h"
+#include "engine/view.h"
 
 namespace lf {
 
@@ -30,6 +31,9 @@ TfrBand::~TfrBand() {
   std::unique_ptr<TfrBand> rest = std::move(Next);
   while (rest) rest = std::move(rest->Next);
   if (View && View->Parent == this) View->Parent = nullptr;
+  // The page keeps its objects beyond the run; none may point at a band gone.
+  for (TfrView* view : Objects)
+    if (view->Parent == this) view->Parent = nullptr;
   auto& release = DatasetReleaser();
   if (release) {
     if (DataSet) release(DataSet, OwnsDataSet);

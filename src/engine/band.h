@@ -84,7 +84,8 @@ class TfrBand {
   bool Breaked = false;
   bool PrintChildIfInvisible = false;
   bool Visible = true;
-  std::vector<TfrView*> Objects;        // printed with the band; owned by the page
+  std::vector<TfrView*> Objects;        // printed with the band; owned by the page,
+                                        // which destroys its bands first
   TfrLines Memo;
   TfrLines Script;
   TfrDataset* DataSet = nullptr;        // owned when OwnsDataSet

@@ -13,9 +13,10 @@
 namespace lf {
 namespace {
 
+// Never destroyed, so that pictures outliving static destruction still find it.
 std::unordered_map<int64_t, TfrPictureView*>& LivePictures() {
-  static std::unordered_map<int64_t, TfrPictureView*> live;
-  return live;
+  static auto* live = new std::unordered_map<int64_t, TfrPictureView*>;
+  return *live;
 }
 int64_t g_nextToken = 1;
 

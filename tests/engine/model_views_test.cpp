@@ -310,6 +310,19 @@ TEST(ModelBand, BuiltFromViewItPointsTheViewBackUntilDestroyed) {
   EXPECT_EQ(view.Parent, nullptr);
 }
 
+TEST(ModelBand, ObjectsForgetTheirBandWhenItGoes) {
+  TfrMemoView memo, other;
+  TfrBand elsewhere(btMasterData, nullptr);
+  other.Parent = &elsewhere;
+  {
+    TfrBand band(btMasterData, nullptr);
+    memo.Parent = &band;
+    band.Objects = {&memo, &other};
+  }
+  EXPECT_EQ(memo.Parent, nullptr);
+  EXPECT_EQ(other.Parent, &elsewhere);
+}
+
 TEST(ModelBand, NoneBandIsPresentOnlyWithObjects) {
   TfrBand none(btNone, nullptr);
   EXPECT_FALSE(none.IsPresent());
