@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/band.h"
+#include "engine/band_view.h"
 #include "engine/data_dictionary.h"
 #include "engine/dataset_errors.h"
 #include "engine/globals.h"
@@ -78,6 +79,25 @@ void ReleaseBandDataset(TfrDataset* dataset, bool owned) {
     // Releasing happens while bands are torn down; a table that went away
     // in the meantime has nothing left to restore.
   }
+}
+
+void ResolveBandDataSource(TfrBand& band, TfrReport& report) {
+  TfrDataset* previous = band.DataSet;
+  bool ownedPrevious = band.OwnsDataSet;
+  band.DataSet = nullptr;
+  band.OwnsDataSet = false;
+  ReleaseBandDataset(previous, ownedPrevious);
+  std::string source = band.View ? band.View->FormatStr : std::string();
+  if (Contains(source, ';')) return;
+  bool owned = false;
+  TfrDataset* dataset = ResolveBandDataset(report.Owner(), source, owned);
+  if (!dataset && source.empty() && band.Kind == btMasterData && report.ReportType == rtSimple &&
+      report.Dataset) {
+    dataset = report.Dataset;
+    dataset->Init();
+  }
+  band.DataSet = dataset;
+  band.OwnsDataSet = owned;
 }
 
 // ---- component paths ----------------------------------------------------------
@@ -373,6 +393,10 @@ void InstallDatasetLayer() {
       if (step == 0) d.First();
       else if (step > 0) d.Next();
       else d.Prior();
+    };
+  if (!hooks.Reresolve)
+    hooks.Reresolve = [](TfrBand& band) {
+      if (TfrReport* report = EngineState().CurReport) ResolveBandDataSource(band, *report);
     };
   auto& releaser = TfrBand::DatasetReleaser();
   if (!releaser) releaser = ReleaseBandDataset;

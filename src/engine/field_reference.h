@@ -17,6 +17,7 @@
 
 namespace lf {
 
+class TfrBand;
 class TfrDataDictionary;
 class TfrReport;
 
@@ -37,6 +38,11 @@ inline constexpr int kMaxNameNesting = 32;
 TfrDataset* ResolveBandDataset(TComponent* reportOwner, std::string_view name, bool& owned);
 // Tells a dataset that the run has ended and destroys it when owned.
 void ReleaseBandDataset(TfrDataset* dataset, bool owned);
+// Gives band the dataset its view's data source names (releasing the one it
+// had): none for an empty text or a list (";", cross data sources are set
+// up per band by preparation); a master data band without a data source
+// takes report's Dataset when the report is rtSimple.
+void ResolveBandDataSource(TfrBand& band, TfrReport& report);
 
 // owner's member (no dot), or a top-level container's member ("form.table")
 // or member of a member ("form.module.table"); null when missing. Lookup

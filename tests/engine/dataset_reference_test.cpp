@@ -8,6 +8,8 @@
 #include <string>
 
 #include "engine/band.h"
+#include "engine/band_view.h"
+#include "engine/properties.h"
 #include "engine/data_dictionary.h"
 #include "engine/dataset_errors.h"
 #include "engine/globals.h"
@@ -203,6 +205,35 @@ TEST_F(DefaultTables, BareNamesInADetailBandReadTheDetailTable) {
   EXPECT_TRUE(IsKnownName(*report, "item"));
   EXPECT_FALSE(IsKnownName(*report, "age"));
   EngineState().CurBand = nullptr;
+}
+
+TEST_F(DefaultTables, ABandTakesTheDatasetItsDataSourceNames) {
+  TfrBandView view;
+  view.SetBandType(btMasterData);
+  TfrBand band(btMasterData, page.get(), &view);
+  view.FormatStr = "3";
+  ResolveBandDataSource(band, *report);
+  ASSERT_NE(band.DataSet, nullptr);
+  EXPECT_TRUE(band.OwnsDataSet);
+  EXPECT_EQ(band.DataSet->RangeEndCount, 3);
+  // A script that changes DataSource has the band resolve it again.
+  view.FormatStr = "frdataset1";
+  BandDatasetHooks().Reresolve(band);
+  EXPECT_EQ(band.DataSet, frdataset1);
+  EXPECT_FALSE(band.OwnsDataSet);
+  view.FormatStr = "";
+  ResolveBandDataSource(band, *report);
+  EXPECT_EQ(band.DataSet, report0);  // master data of a simple report
+  report->ReportType = rtMultiple;
+  ResolveBandDataSource(band, *report);
+  EXPECT_EQ(band.DataSet, nullptr);
+  view.FormatStr = "Band1=frdataset0;";
+  ResolveBandDataSource(band, *report);
+  EXPECT_EQ(band.DataSet, nullptr);
+  view.FormatStr = "frdataset0";
+  ResolveBandDataSource(band, *report);
+  EXPECT_EQ(band.DataSet, frdataset0);
+  band.DataSet = nullptr;
 }
 
 TEST_F(FieldReferences, NullsReadAsTheDefaultOfTheFieldType) {
