@@ -90,6 +90,15 @@ class RegistrationMode {
   std::pair<TfrBand*, TfrView*> saved_;
 };
 
+// A band that also prints objects of another band (the cells of a cross-tab)
+// keeps its keys apart with a leading "0" field.
+bool CarriesCrossCells(const TfrBand& band) {
+  if (band.Kind == btCrossFooter) return false;
+  for (const TfrView* view : band.Objects)
+    if (view && view->Parent && view->Parent != &band) return true;
+  return false;
+}
+
 void Register(TfrAggregateKind kind, const std::string& p1, const std::string& p2,
               const std::string& p3) {
   TfrEngineState& st = EngineState();
@@ -104,7 +113,7 @@ void Register(TfrAggregateKind kind, const std::string& p1, const std::string& p
     name = data->Name;
   }
   if (!SameTextAscii(name, data->Name)) return;
-  std::string key = AggregateKey(cur->Name, kind, p1, flag);
+  std::string key = AggregateKey(cur->Name, kind, p1, flag, CarriesCrossCells(*cur));
   data->Aggregates.Assign(key, InitialValue(kind));
   cur->AggregateSource = data;
 }
@@ -126,7 +135,7 @@ void Read(TfrAggregateKind kind, const std::string& p1, const std::string& p2,
       key = AggregateKey(cur->Name, kind, p1, flag);
     }
   } else {
-    key = AggregateKey(cur->Name, kind, p1, flag);
+    key = AggregateKey(cur->Name, kind, p1, flag, CarriesCrossCells(*cur));
   }
   Variant v = source->Aggregates.Lookup(key);
   if (kind == akAvg) {
