@@ -5,6 +5,7 @@
 #include "command.h"
 #include "control/lumenfoldi.h"
 #include "control/tables_json.h"
+#include "engine/template_summary.h"
 #include "platform/code_page.h"
 
 namespace lf::cli {
@@ -26,6 +27,8 @@ int RunLoad(const Args& args) {
     return 1;
   }
   WriteOutput("-", TablesToJson(control.tables()));
+  // Then what the template download loaded (nothing when no template came).
+  if (control.frReport1().Pages->Count() > 0) WriteOutput("-", TemplateSummary(control.frReport1()));
   return 0;
 }
 
