@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <cctype>
 
 #include "platform/code_page.h"
 
@@ -18,7 +17,7 @@ constexpr int kUnfilled = -1;
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 // Bytes from 0x80 up start characters of the host code page beyond ASCII;
 // they count as letters so that names in the host language work.
-bool IsLetter(unsigned char c) { return std::isalpha(c) || c >= 0x80; }
+bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80; }
 bool IsNameChar(unsigned char c) { return IsLetter(c) || IsDigit(c) || c == '.' || c == '_'; }
 
 std::string Trim(std::string_view s) {
@@ -137,7 +136,6 @@ void ScriptCompiler::RemoveComments() {
   std::string out;
   out.reserve(buf_.size());
   char quote = 0;
-  size_t removedSoFar = 0;
   size_t p = 0;
   while (p < buf_.size()) {
     char c = buf_[p];
@@ -151,7 +149,6 @@ void ScriptCompiler::RemoveComments() {
       else if (c == '{') ++end;  // the closing brace goes with the comment
       size_t len = end - p;
       comments_.push_back({out.size(), len - 1});
-      removedSoFar += len - 1;
       out += ' ';
       p = end;
       continue;
