@@ -231,6 +231,30 @@ TEST_F(TemplateFormat, UnknownClassIsSkippedByItsEndPositionAndNamed) {
   EXPECT_EQ(r.Pages->PageAt(0)->Objects[1]->Name, "After");
 }
 
+TEST_F(TemplateFormat, OldClassNamesAreRenamedOrReadAsTextObjects) {
+  TfrReport r;
+  TMemoryStream s;
+  WriteHead(s, r);
+  TfrMemoView framed;
+  framed.Name = "Framed";
+  TMemoryStream body;
+  {
+    ScopedStreamVersion v(25);
+    WriteViewRecord(body, framed);
+  }
+  WriteObject(s, gtAddIn, "tfrFramedMemoView", nullptr, body.Bytes() + std::string(8, '\x7F'));
+  WriteObject(s, gtAddIn, "TFRBDELOOKUPCONTROL", nullptr, std::string(5, '\0'));
+  WriteU8(s, kCodeEndOfPages);
+  TfrReport loaded;
+  Load(loaded, s.Bytes());
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{
+                            "Error: Report contains the following non-plugged components:\r"
+                            "TfrDBLookupControl\rYou must include these components into your project."});
+  ASSERT_EQ(loaded.Pages->PageAt(0)->Objects.size(), 1u);
+  EXPECT_NE(dynamic_cast<TfrMemoView*>(loaded.Pages->PageAt(0)->Objects[0].get()), nullptr);
+  EXPECT_EQ(loaded.Pages->PageAt(0)->Objects[0]->Name, "Framed");
+}
+
 TEST_F(TemplateFormat, ObjectEndPositionPointingBackwardsIsAFormatError) {
   TfrReport r;
   TMemoryStream s;
