@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include "engine/band.h"
+#include "engine/field_reference.h"
 #include "engine/globals.h"
 #include "engine/page.h"
 #include "engine/report.h"
@@ -24,14 +25,6 @@ TfrPage* PageByName(const TfrReport* report, std::string_view part) {
     n = n * 10 + (c - '0');
   }
   return report->Pages->PageAt(n - 1);
-}
-
-// Whether the report dictionary knows the name as a variable or as a field
-// it has already resolved.
-bool DictionaryKnows(const TfrReport* report, const std::string& name) {
-  if (!report || !report->Dictionary) return false;
-  return report->Dictionary->Variables.IndexOf(name) >= 0 ||
-         report->Dictionary->FindCached(name) != nullptr;
 }
 
 }  // namespace
@@ -77,7 +70,7 @@ void TInterpretator::SetValue(const std::string& name, const Variant& value) {
   }
   // A dictionary variable that a script assigns reads as the script's value
   // from then on: the dictionary looks at the script variables first.
-  if (DictionaryKnows(state.CurReport, name)) {
+  if (state.CurReport && IsKnownName(*state.CurReport, name)) {
     scriptVariables.Assign(name, value);
     return;
   }
