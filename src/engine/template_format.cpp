@@ -362,6 +362,7 @@ void SaveToStream(const TfrDataDictionary& d, TStream& s) {
 void LoadFromStream(TfrReport& report, TStream& s) {
   if (!PrinterReady()) StartPrinterLayer();
   TfrEngineState& state = EngineState();
+  state.DocMode = kDocModeDesign;
   state.CurReport = &report;
   report.Dictionary->Clear();
   if (Remaining(s) == 0) return;
