@@ -79,6 +79,21 @@ TEST(ScriptCommandRun, PrintsTheScriptVariablesSortedByName) {
             "s\ttext\t123\n");
 }
 
+TEST(ScriptCommandRun, ReachesTheObjectsAndTablesOfATemplate) {
+  const std::string example = LF_SOURCE_DIR "/examples/grouped-list/";
+  ScriptRun r = RunScript(
+      "begin was := Title.Visible; Title.Visible := False; now := Title.Visible;\n"
+      "  who := cds0.Employee; Title.NoSuchProperty := 1 end",
+      "--template '" + example + "template.frf' --data '" + example + "data.json' --timeout 30");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "now\tboolean\tFalse\n"
+            "Title.NoSuchProperty\tdouble\t1\n"
+            "was\tboolean\tTrue\n"
+            "who\ttext\tAnna Kowalska\n");
+}
+
 TEST(ScriptCommandRun, EndlessLoopEndsAtTheTimeLimit) {
   ScriptRun r = RunScript("begin n := 0; while 1 = 1 do n := 1 end", "--timeout 0.3");
   EXPECT_EQ(r.status, 2);
