@@ -12,6 +12,7 @@
 #include "engine/locale.h"
 #include "engine/page.h"
 #include "engine/report.h"
+#include "engine/template_naming.h"
 #include "engine/template_stream.h"
 #include "engine/template_view_record.h"
 #include "engine/view.h"
@@ -166,7 +167,7 @@ void WriteInformation(TStream& s, TfrReport& r, bool keepModified) {
 }
 
 // object record = type-code [class-name] page-index [end-position] own-record
-void ReadObjectRecord(TStream& s, TfrReport& report, uint8_t code, int v) {
+void ReadObjectRecord(TStream& s, TfrReport& report, TemplateNamer& namer, uint8_t code, int v) {
   bool endRead = false;
   int64_t end = 0;
   int64_t endFieldEnd = 0;
@@ -197,13 +198,17 @@ void ReadObjectRecord(TStream& s, TfrReport& report, uint8_t code, int v) {
       endRead = true;
       endFieldEnd = s.Position();
     }
+    auto name = [&] {
+      if (view->Name.empty()) view->Name = namer.Next(view->BaseName);
+      else namer.Note(view->Name);
+    };
     try {
       view->LoadFromStream(s);
     } catch (...) {
-      if (view->Name.empty()) view->UniqueName(report);
+      name();
       throw;
     }
-    if (view->Name.empty()) view->UniqueName(report);
+    name();
     if (framedMemo) ReadBytes(s, kFramedMemoExtraBytes);
     if (end != 0) SeekRecorded(s, end, endFieldEnd, "object end");
   } catch (const std::exception&) {
@@ -227,6 +232,7 @@ void ReadPagesBlock(TStream& s, TfrReport& report, int v) {
   if (printer == "1") printer = LoadLocalizedString(kStrVirtualPrinter);
   report.SelectPrinterByName(printer);
   const int64_t size = s.Size();
+  TemplateNamer namer(report);
   while (s.Position() < size) {
     const int64_t at = s.Position();
     uint8_t code = ReadU8(s);
@@ -240,7 +246,7 @@ void ReadPagesBlock(TStream& s, TfrReport& report, int v) {
     } else if (code == kCodeEndOfPages) {
       break;
     } else if (code <= kCodeLastObject) {
-      ReadObjectRecord(s, report, code, v);
+      ReadObjectRecord(s, report, namer, code, v);
     } else {
       throw ETemplateFormatError("Invalid record code " + std::to_string(code) + " at byte " +
                                  std::to_string(at));

@@ -23,6 +23,7 @@
 #include "engine/report.h"
 #include "engine/subreport_view.h"
 #include "engine/template_format.h"
+#include "engine/template_naming.h"
 #include "engine/view_factory.h"
 #include "platform/code_page.h"
 
@@ -287,7 +288,7 @@ QJsonArray ArrayOf(In& in, const char* key) {
   return v.toArray();
 }
 
-void ReadView(In& in, TfrReport& report, TfrPage& page) {
+void ReadView(In& in, TemplateNamer& namer, TfrPage& page) {
   QJsonValue code = in.Get("TypeCode");
   if (code.isUndefined()) Fail(in.Where(), "'TypeCode' is missing");
   uint8_t typeCode = 0;
@@ -378,11 +379,12 @@ void ReadView(In& in, TfrReport& report, TfrPage& page) {
   } else if (auto* s = dynamic_cast<TfrSubReportView*>(&v)) {
     in.Int("SubPage", s->SubPage);
   }
-  if (v.Name.empty()) v.UniqueName(report);
+  if (v.Name.empty()) v.Name = namer.Next(v.BaseName);
+  else namer.Note(v.Name);
   in.Finish();
 }
 
-void ReadPage(In& in, TfrReport& report, int index) {
+void ReadPage(In& in, TfrReport& report, TemplateNamer& namer) {
   TfrPage& p = *report.Pages->Add();
   in.Str("Name", p.Name);
   in.Int("PageType", p.PageType);
@@ -419,10 +421,9 @@ void ReadPage(In& in, TfrReport& report, int index) {
   QJsonArray objects = ArrayOf(in, "Objects");
   for (qsizetype i = 0; i < objects.size(); ++i) {
     In obj(objects[i], in.Where() + ".Objects[" + std::to_string(i) + "]");
-    ReadView(obj, report, p);
+    ReadView(obj, namer, p);
   }
   in.Finish();
-  (void)index;
 }
 
 void ReadList(In& in, const char* key, TfrVariables& list) {
@@ -516,9 +517,10 @@ void TemplateFromText(TfrReport& report, std::string_view utf8) {
   top.Str("PrinterName", printer);
   if (!printer.empty()) report.SelectPrinterByName(printer);
   QJsonArray pages = ArrayOf(top, "Pages");
+  TemplateNamer namer(report);
   for (qsizetype i = 0; i < pages.size(); ++i) {
     In page(pages[i], "Pages[" + std::to_string(i) + "]");
-    ReadPage(page, report, static_cast<int>(i));
+    ReadPage(page, report, namer);
   }
   if (top.Has("Dictionary")) {
     In d(top.Get("Dictionary"), "Dictionary");

@@ -17,6 +17,7 @@
 #include "engine/subreport_view.h"
 #include "engine/template_format.h"
 #include "template_sample.h"
+#include "engine/template_naming.h"
 #include "engine/template_stream.h"
 #include "engine/template_view_record.h"
 #include "engine/view_factory.h"
@@ -597,6 +598,34 @@ TEST_F(TemplateFormat, ReportFormPropertyCarriesTheTemplateWhenStoredInForm) {
   EXPECT_FALSE(r.TemplateStream);
   EXPECT_EQ(r.Pages->Count(), 2);
   EXPECT_TRUE(boxes.boxes.empty());
+}
+
+}  // namespace
+}  // namespace lf
+
+namespace lf {
+namespace {
+
+TEST(TemplateNamer, TakesTheSmallestFreeNumberIgnoringCase) {
+  TfrReport r;
+  auto a = std::make_unique<TfrMemoView>();
+  a->Name = "memo1";
+  auto b = std::make_unique<TfrMemoView>();
+  b->Name = "MEMO3";
+  r.Pages->Add()->AddObject(std::move(a));
+  r.Pages->PageAt(0)->AddObject(std::move(b));
+  TemplateNamer namer(r);
+  EXPECT_EQ(namer.Next("Memo"), "Memo2");
+  namer.Note("Memo4");
+  EXPECT_EQ(namer.Next("Memo"), "Memo5");
+  EXPECT_EQ(namer.Next("Band"), "Band1");
+}
+
+TEST(TemplateNamer, GivesUpAfterTheNamingLimit) {
+  TfrReport r;
+  TemplateNamer namer(r);
+  for (int i = 1; i <= kUniqueNameLimit; ++i) namer.Note("Line" + std::to_string(i));
+  EXPECT_EQ(namer.Next("Line"), "");
 }
 
 }  // namespace
