@@ -14,48 +14,43 @@ std::string GcvtText(double value, int digits) {
   if (digits > 17) digits = 17;
 
   // d.dddde[+-]x from the locale-independent converter.
-  char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits - 1);
-  std::string sci(buf, res.ptr);
-  bool negative = !sci.empty() && sci[0] == '-';
-  if (negative) sci.erase(0, 1);
-  size_t e = sci.find('e');
-  std::string mantissa;
-  for (size_t i = 0; i < e; ++i)
-    if (sci[i] != '.') mantissa += sci[i];
-  int exponent = std::atoi(sci.c_str() + e + 1);
+  char sci[64];
+  char* end = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, digits - 1).ptr;
+  const char* p = sci;
+  bool negative = *p == '-';
+  if (negative) ++p;
+  char sig[32];  // the significant digits, trailing zeros dropped (at least one)
+  int n = 0;
+  for (; p < end && *p != 'e'; ++p)
+    if (*p != '.') sig[n++] = *p;
+  int exponent = std::atoi(p + 1);
   if (value == 0) exponent = 0;
+  while (n > 1 && sig[n - 1] == '0') --n;
 
-  // Trailing zeros of the digits go; at least the first digit stays.
-  size_t used = mantissa.find_last_not_of('0');
-  std::string sig = used == std::string::npos ? "0" : mantissa.substr(0, used + 1);
-
-  std::string out = negative ? "-" : "";
+  char out[64];
+  int o = 0;
+  if (negative) out[o++] = '-';
   if (exponent < -1 || exponent >= digits) {
-    out += sig[0];
-    out += '.';
-    out.append(sig, 1, std::string::npos);
-    out += 'e';
-    out += exponent < 0 ? '-' : '+';
-    std::string ex = std::to_string(std::abs(exponent));
-    while (ex.size() < 3) ex.insert(0, "0");
-    out += ex;
+    out[o++] = sig[0];
+    out[o++] = '.';
+    for (int i = 1; i < n; ++i) out[o++] = sig[i];
+    out[o++] = 'e';
+    out[o++] = exponent < 0 ? '-' : '+';
+    int e = exponent < 0 ? -exponent : exponent;
+    out[o++] = static_cast<char>('0' + e / 100);
+    out[o++] = static_cast<char>('0' + e / 10 % 10);
+    out[o++] = static_cast<char>('0' + e % 10);
   } else if (exponent == -1) {
-    out += "0.";
-    out += sig;
+    out[o++] = '0';
+    out[o++] = '.';
+    for (int i = 0; i < n; ++i) out[o++] = sig[i];
   } else {
-    size_t whole = static_cast<size_t>(exponent) + 1;
-    if (sig.size() <= whole) {
-      out += sig;
-      out.append(whole - sig.size(), '0');
-      out += '.';
-    } else {
-      out.append(sig, 0, whole);
-      out += '.';
-      out.append(sig, whole, std::string::npos);
-    }
+    int whole = exponent + 1;
+    for (int i = 0; i < whole; ++i) out[o++] = i < n ? sig[i] : '0';
+    out[o++] = '.';
+    for (int i = whole; i < n; ++i) out[o++] = sig[i];
   }
-  return out;
+  return std::string(out, static_cast<size_t>(o));
 }
 
 }  // namespace lf

@@ -86,7 +86,7 @@ struct Units;
 template <>
 struct Units<char16_t> {
   using U = char16_t;
-  static void AppendRun(std::u16string& out, const U* s, const U* e) { out.append(s, e); }
+  static void AppendRun(std::u16string& out, const U* s, const U* e) { out.append(s, static_cast<size_t>(e - s)); }
   // Appends the character at s; returns how many units it took.
   static size_t AppendOne(std::u16string& out, const U* s, const U*) {
     out += *s;
@@ -103,8 +103,12 @@ struct Units<unsigned char> {
     while (s < e) {
       const U* r = s;
       while (r < e && *r < 0x80) ++r;
-      out.append(s, r);
-      s = r;
+      if (r > s) {
+        size_t at = out.size();
+        out.resize(at + static_cast<size_t>(r - s));
+        char16_t* d = out.data() + at;
+        while (s < r) *d++ = *s++;
+      }
       while (s < e && *s >= 0x80) {
         char32_t c;
         s += DecodeUtf8(s, e, &c);
@@ -300,6 +304,7 @@ class Parser {
   bool ParseNumber(IJsonValue& out) {
     const U* start = p_;
     while (p_ < e_ && IsNumberChar(*p_)) ++p_;
+    if (FastNumber(start, out)) return true;
     std::string text(start, p_);
     const char* s = text.data();
     const char* end = s + text.size();
@@ -351,6 +356,36 @@ class Parser {
     }
     if (r.ec == std::errc::result_out_of_range) v = CDouble(text);
     out = TJsonValue::Double(v);
+    return true;
+  }
+
+  // Integers and currencies of up to 18 digits, read without a copy.
+  bool FastNumber(const U* q, IJsonValue& out) const {
+    bool negative = *q == '-';
+    if (negative) ++q;
+    uint64_t mantissa = 0;
+    int whole = 0, decimals = 0;
+    bool dot = false;
+    for (; q < p_; ++q) {
+      uint32_t c = *q;
+      if (c >= '0' && c <= '9') {
+        mantissa = mantissa * 10 + (c - '0');
+        ++(dot ? decimals : whole);
+      } else if (c == '.' && !dot) {
+        dot = true;
+      } else {
+        return false;
+      }
+    }
+    if (whole + decimals == 0 || whole + 4 > 18 || decimals > 4) return false;
+    if (!dot) {
+      int64_t v = static_cast<int64_t>(mantissa);
+      out = TJsonValue::Integer(negative ? -v : v);
+      return true;
+    }
+    static const uint64_t kScale[] = {10000, 1000, 100, 10, 1};
+    int64_t v = static_cast<int64_t>(mantissa * kScale[decimals]);
+    out = TJsonValue::CurrencyScaled(negative ? -v : v);
     return true;
   }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/block_pool.h"
 #include "data/json_value.h"
 
 namespace lf {
@@ -53,7 +54,7 @@ class TJsonAvlTree {
   int32_t Rebalance(int32_t i);
   int32_t Insert(int32_t node, int32_t fresh);
 
-  std::vector<TJsonAvlEntry> entries_;
+  std::vector<TJsonAvlEntry, TPoolAllocator<TJsonAvlEntry>> entries_;
   int32_t root_ = -1;
 };
 

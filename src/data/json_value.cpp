@@ -1,9 +1,32 @@
-// JSON values: reference counting, constructors and array storage.
+// JSON values: reference counting, one-block values of each kind, arrays.
 #include "data/json_value.h"
 
+#include "data/block_pool.h"
 #include "data/json_table.h"
 
 namespace lf {
+namespace {
+
+struct ScalarBlock final : TJsonValue, TPooled {
+  explicit ScalarBlock(TJsonKind kind) : TJsonValue(kind) {}
+};
+
+struct StringBlock final : TJsonValue, TPooled {
+  explicit StringBlock(std::u16string t) : TJsonValue(TJsonKind::jkString), text(std::move(t)) { payload_ = &text; }
+  std::u16string text;
+};
+
+struct ArrayBlock final : TJsonValue, TPooled {
+  ArrayBlock() : TJsonValue(TJsonKind::jkArray) { payload_ = &array; }
+  TJsonArray array;
+};
+
+struct ObjectBlock final : TJsonValue, TPooled {
+  ObjectBlock() : TJsonValue(TJsonKind::jkObject) { payload_ = &table; }
+  TJsonTable table;
+};
+
+}  // namespace
 
 IJsonValue::IJsonValue(TJsonValue* adopt) : p_(adopt) {
   if (p_) ++p_->refs_;
@@ -26,56 +49,66 @@ IJsonValue& IJsonValue::operator=(IJsonValue&& other) noexcept {
 }
 
 IJsonValue::~IJsonValue() {
-  if (p_ && --p_->refs_ == 0) delete p_;
+  if (p_ && --p_->refs_ == 0) TJsonValue::Destroy(p_);
 }
 
-TJsonValue::TJsonValue(TJsonKind kind) : kind_(kind) { num_.i = 0; }
+void TJsonValue::Destroy(TJsonValue* value) {
+  switch (value->kind_) {
+    case TJsonKind::jkString: delete static_cast<StringBlock*>(value); break;
+    case TJsonKind::jkArray: delete static_cast<ArrayBlock*>(value); break;
+    case TJsonKind::jkObject: delete static_cast<ObjectBlock*>(value); break;
+    default: delete static_cast<ScalarBlock*>(value); break;
+  }
+}
 
-TJsonValue::~TJsonValue() = default;
+const std::u16string& TJsonValue::EmptyText() {
+  static const std::u16string empty;
+  return empty;
+}
 
-IJsonValue TJsonValue::Null() { return IJsonValue(new TJsonValue(TJsonKind::jkNull)); }
+IJsonValue TJsonValue::Null() {
+  static const IJsonValue shared(new ScalarBlock(TJsonKind::jkNull));
+  return shared;
+}
 
 IJsonValue TJsonValue::Boolean(bool v) {
-  IJsonValue r(new TJsonValue(TJsonKind::jkBoolean));
-  r->num_.b = v;
-  return r;
+  static const IJsonValue shared[2] = {
+      [] {
+        IJsonValue r(new ScalarBlock(TJsonKind::jkBoolean));
+        r->num_.b = false;
+        return r;
+      }(),
+      [] {
+        IJsonValue r(new ScalarBlock(TJsonKind::jkBoolean));
+        r->num_.b = true;
+        return r;
+      }()};
+  return shared[v ? 1 : 0];
 }
 
 IJsonValue TJsonValue::Integer(int64_t v) {
-  IJsonValue r(new TJsonValue(TJsonKind::jkInteger));
+  IJsonValue r(new ScalarBlock(TJsonKind::jkInteger));
   r->num_.i = v;
   return r;
 }
 
 IJsonValue TJsonValue::CurrencyScaled(int64_t scaled) {
-  IJsonValue r(new TJsonValue(TJsonKind::jkCurrency));
+  IJsonValue r(new ScalarBlock(TJsonKind::jkCurrency));
   r->num_.i = scaled;
   return r;
 }
 
 IJsonValue TJsonValue::Double(double v) {
-  IJsonValue r(new TJsonValue(TJsonKind::jkDouble));
+  IJsonValue r(new ScalarBlock(TJsonKind::jkDouble));
   r->num_.d = v;
   return r;
 }
 
-IJsonValue TJsonValue::String(std::u16string v) {
-  IJsonValue r(new TJsonValue(TJsonKind::jkString));
-  r->text_ = std::move(v);
-  return r;
-}
+IJsonValue TJsonValue::String(std::u16string v) { return IJsonValue(new StringBlock(std::move(v))); }
 
-IJsonValue TJsonValue::NewArray() {
-  IJsonValue r(new TJsonValue(TJsonKind::jkArray));
-  r->array_ = std::make_unique<TJsonArray>();
-  return r;
-}
+IJsonValue TJsonValue::NewArray() { return IJsonValue(new ArrayBlock()); }
 
-IJsonValue TJsonValue::NewObject() {
-  IJsonValue r(new TJsonValue(TJsonKind::jkObject));
-  r->table_ = std::make_unique<TJsonTable>();
-  return r;
-}
+IJsonValue TJsonValue::NewObject() { return IJsonValue(new ObjectBlock()); }
 
 void TJsonArray::Put(size_t index, IJsonValue value) {
   if (index >= items_.size()) items_.resize(index + 1);

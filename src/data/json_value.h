@@ -44,6 +44,7 @@ class IJsonValue {
 
 class TJsonValue {
  public:
+  // null, true and false are shared values (they hold nothing that changes).
   static IJsonValue Null();
   static IJsonValue Boolean(bool v);
   static IJsonValue Integer(int64_t v);
@@ -54,7 +55,6 @@ class TJsonValue {
   static IJsonValue NewArray();
   static IJsonValue NewObject();
 
-  ~TJsonValue();
   TJsonValue(const TJsonValue&) = delete;
   TJsonValue& operator=(const TJsonValue&) = delete;
 
@@ -63,10 +63,13 @@ class TJsonValue {
   int64_t IntValue() const { return num_.i; }
   int64_t CurrencyValue() const { return num_.i; }  // times 10000
   double DoubleValue() const { return num_.d; }
-  const std::u16string& StringValue() const { return text_; }
+  // The text of a string value; empty for other kinds.
+  const std::u16string& StringValue() const {
+    return kind_ == TJsonKind::jkString ? *static_cast<const std::u16string*>(payload_) : EmptyText();
+  }
   // The payload of an array or object value, else null.
-  TJsonArray* Array() const { return array_.get(); }
-  TJsonTable* Table() const { return table_.get(); }
+  TJsonArray* Array() const { return kind_ == TJsonKind::jkArray ? static_cast<TJsonArray*>(payload_) : nullptr; }
+  TJsonTable* Table() const { return kind_ == TJsonKind::jkObject ? static_cast<TJsonTable*>(payload_) : nullptr; }
 
   // Set by the writer while it writes this value (guard against a value
   // that contains itself).
@@ -75,9 +78,18 @@ class TJsonValue {
 
   int RefCount() const { return refs_; }
 
+ protected:
+  // Values of each kind are one allocation: strings, arrays and objects
+  // carry their payload in a derived block that payload_ points into.
+  explicit TJsonValue(TJsonKind kind) : kind_(kind) { num_.i = 0; }
+  ~TJsonValue() = default;
+  void* payload_ = nullptr;
+
  private:
   friend class IJsonValue;
-  explicit TJsonValue(TJsonKind kind);
+  static const std::u16string& EmptyText();
+  // Frees a value whose last holder let go, by its kind.
+  static void Destroy(TJsonValue* value);
 
   int refs_ = 0;
   TJsonKind kind_;
@@ -87,9 +99,6 @@ class TJsonValue {
     int64_t i;
     double d;
   } num_;
-  std::u16string text_;
-  std::unique_ptr<TJsonArray> array_;
-  std::unique_ptr<TJsonTable> table_;
 };
 
 // Ordered list of entries; an entry holds a value or nothing.

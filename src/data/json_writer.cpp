@@ -99,15 +99,22 @@ std::string CurrencyText(int64_t scaled) {
   bool negative = scaled < 0;
   // The magnitude as unsigned, so the most negative value has digits too.
   uint64_t mag = negative ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
-  char buf[24];
-  auto r = std::to_chars(buf, buf + sizeof buf, mag);
-  std::string digits(buf, r.ptr);
-  if (digits.size() < 5) digits.insert(0, 5 - digits.size(), '0');
-  std::string whole = digits.substr(0, digits.size() - 4);
-  std::string decimals = digits.substr(digits.size() - 4);
-  size_t last = decimals.find_last_not_of('0');
-  decimals.resize(last == std::string::npos ? 0 : last + 1);
-  return (negative ? "-" : "") + whole + "." + decimals;
+  char digits[24];
+  char* end = std::to_chars(digits, digits + sizeof digits, mag).ptr;
+  int n = static_cast<int>(end - digits);
+  char out[32];
+  int o = 0;
+  if (negative) out[o++] = '-';
+  if (n <= 4) out[o++] = '0';
+  else
+    for (int i = 0; i < n - 4; ++i) out[o++] = digits[i];
+  out[o++] = '.';
+  char decimals[4];
+  for (int i = 0; i < 4; ++i) decimals[i] = n - 4 + i >= 0 ? digits[n - 4 + i] : '0';
+  int keep = 4;
+  while (keep > 0 && decimals[keep - 1] == '0') --keep;
+  for (int i = 0; i < keep; ++i) out[o++] = decimals[i];
+  return std::string(out, static_cast<size_t>(o));
 }
 
 std::string ScalarText(const TJsonValue& v) {

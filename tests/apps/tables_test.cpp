@@ -62,15 +62,18 @@ TEST(TablesCommand, ATextWithoutArraysHasNoTables) {
   EXPECT_EQ(r.out, "{\"tables\":[]}\n");
 }
 
-TEST(TablesCommand, ReadsTheBundledInvoiceExample) {
-  std::ifstream in(LF_SOURCE_DIR "/examples/invoice/data.json", std::ios::binary);
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ASSERT_FALSE(data.empty());
-  TablesRun r = RunTables(data);
-  EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.out.find("\"name\":\"cds0\""), std::string::npos);
-  EXPECT_NE(r.out.find("\"name\":\"cds1\""), std::string::npos);
-  EXPECT_EQ(r.out.find("\"error\""), std::string::npos);
+TEST(TablesCommand, ReadsTheBundledExamples) {
+  for (const char* example : {"invoice", "tricky-data"}) {
+    std::ifstream in(std::string(LF_SOURCE_DIR "/examples/") + example + "/data.json", std::ios::binary);
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(data.empty()) << example;
+    TablesRun r = RunTables(data);
+    EXPECT_EQ(r.status, 0) << example;
+    EXPECT_NE(r.out.find("\"name\":\"cds1\""), std::string::npos) << example;
+    EXPECT_EQ(r.out.find("\"error\""), std::string::npos) << example;
+  }
+  TablesRun r = RunTables("");
+  EXPECT_EQ(r.out, "{\"tables\":[]}\n");
 }
 
 }  // namespace
