@@ -163,6 +163,7 @@ TEST_F(AggregateTest, RegistrationPassScansObjectTextsAndSwitchesModeOff) {
   EXPECT_EQ(data_.Aggregates.Count(), 3);
   EXPECT_FALSE(EngineState().AggregatesRegistering);
   EXPECT_EQ(EngineState().AggregateDataBand, nullptr);
+  footer_.Objects.clear();  // the band lets go of objects it does not own
 }
 
 TEST_F(AggregateTest, RegistrationModeEndsWhenTheScanFails) {
@@ -174,6 +175,7 @@ TEST_F(AggregateTest, RegistrationModeEndsWhenTheScanFails) {
                EParserError);
   EXPECT_FALSE(EngineState().AggregatesRegistering);
   EXPECT_EQ(data_.Aggregates.Count(), 1);
+  footer_.Objects.clear();
 }
 
 TEST(AggregateSplitter, FindsCallsInBracketsAndThroughVariables) {
