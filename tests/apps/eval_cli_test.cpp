@@ -101,6 +101,27 @@ TEST(EvalCommand, DataFieldsOnTheChosenRow) {
   EXPECT_EQ(second.out, "double\t27\n");
 }
 
+TEST(EvalCommand, TextFunctionsCountCharactersOfTheCodePage) {
+  const std::string data = TempPath(".json");
+  std::ofstream(data, std::ios::binary) << "[{\"name\":\"\u0418\u0432\u0430\u043d\"}]";
+  for (const char* cp : {"UTF-8", "CP1251"}) {
+    EvalRun r = RunEval({"--codepage", cp, "--data", data,
+                         "UPPERCASE(cds0.name) + STR(LENGTH(cds0.name)) + COPY(cds0.name, 2, 2)"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "text\t\u0418\u0412\u0410\u041d4\u0432\u0430\n") << cp;
+  }
+}
+
+TEST(EvalCommand, FieldIsNullNamesMissingFields) {
+  const std::string data = TempPath(".json");
+  std::ofstream(data, std::ios::binary) << "[{\"a\":\"1\"}]";
+  EXPECT_EQ(RunEval({"--data", data, "FIELDISNULL('cds0.a')"}).out, "boolean\tFalse\n");
+  EXPECT_EQ(RunEval({"--data", data, "FIELDISNULL('cds7.a')"}).out, "boolean\tTrue\n");
+  EvalRun r = RunEval({"--data", data, "FIELDISNULL('cds0.b')"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Field '' not found"), std::string::npos) << r.err;
+}
+
 TEST(EvalCommand, ErrorsExitOneWithTheMessage) {
   EvalRun r = RunEval({"nothing"});
   EXPECT_EQ(r.status, 1);
