@@ -324,9 +324,9 @@ TEST(ModelBand, ObjectsForgetTheirBandWhenItGoes) {
 }
 
 TEST(ModelBand, NoneBandIsPresentOnlyWithObjects) {
+  TfrMemoView memo;  // outlives the band, as page objects do
   TfrBand none(btNone, nullptr);
   EXPECT_FALSE(none.IsPresent());
-  TfrMemoView memo;
   none.Objects.push_back(&memo);
   EXPECT_TRUE(none.IsPresent());
   TfrBand empty(btPageHeader, nullptr);
