@@ -56,8 +56,7 @@ std::string TablesToJson(const std::vector<TClientDataSet*>& tables, const std::
       out += '[';
       for (int f = 0; f < t->FieldCount(); ++f) {
         if (f) out += ',';
-        const TFieldValue& v = t->CellValue(r, f);
-        out += v ? text(*v) : std::string("null");
+        out += t->CellIsNull(r, f) ? std::string("null") : text(std::string(t->CellText(r, f)));
       }
       out += ']';
     }

@@ -30,7 +30,7 @@ char* NewSlab() {
   static std::mutex lock;
   static std::vector<std::unique_ptr<char[]>> slabs;
   std::lock_guard<std::mutex> guard(lock);
-  slabs.push_back(std::make_unique<char[]>(kSlabBytes));
+  slabs.push_back(std::unique_ptr<char[]>(new char[kSlabBytes]));  // left uninitialised
   return slabs.back().get();
 }
 

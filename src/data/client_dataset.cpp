@@ -19,7 +19,6 @@ const char* const kTypeNames[] = {
     "ftOraBlob",    "ftOraClob",    "ftVariant",     "ftInterface", "ftIDispatch",  "ftGuid",
     "ftTimeStamp",  "ftFMTBcd"};
 
-const TFieldValue kNull;
 
 // Field names compare without regard to case: ASCII names by ASCII folding,
 // others by Unicode case folding of their text.
@@ -63,26 +62,29 @@ TField::TField(TClientDataSet* table, const TFieldDef& def, int index)
       size_(def.Size), index_(index) {}
 
 void TField::SetText(std::string_view text) {
-  TFieldValue& cell = table_->CurrentCell(index_);
-  table_->StoreCut(*this, cell, text);
+  TCellRef& cell = table_->CurrentCell(index_);
+  table_->StoreText(*this, cell, text);
 }
 
-void TField::Clear() { table_->CurrentCell(index_).reset(); }
+void TField::Clear() { table_->CurrentCell(index_) = TCellRef{}; }
 
 bool TField::IsNull() const {
-  const TFieldValue* v = table_->CurrentCellOrNull(index_);
-  return !v || !v->has_value();
+  const TCellRef* c = table_->CurrentCellOrNull(index_);
+  return !c || c->null;
 }
 
-const TFieldValue& TField::Value() const {
-  const TFieldValue* v = table_->CurrentCellOrNull(index_);
-  return v ? *v : kNull;
+TFieldValue TField::Value() const {
+  const TCellRef* c = table_->CurrentCellOrNull(index_);
+  if (!c || c->null) return std::nullopt;
+  return std::string(table_->TextOf(*c));
 }
 
-std::string TField::AsString() const {
-  const TFieldValue& v = Value();
-  return v ? *v : std::string();
+std::string_view TField::Text() const {
+  const TCellRef* c = table_->CurrentCellOrNull(index_);
+  return c ? table_->TextOf(*c) : std::string_view();
 }
+
+std::string TField::AsString() const { return std::string(Text()); }
 
 std::string TField::DisplayText() const {
   std::string text = AsString();
@@ -91,8 +93,8 @@ std::string TField::DisplayText() const {
 }
 
 void TField::CopyTo(TStream& target) const {
-  const TFieldValue& v = Value();
-  if (v && !v->empty()) target.WriteBuffer(v->data(), v->size());
+  std::string_view v = Text();
+  if (!v.empty()) target.WriteBuffer(v.data(), v.size());
 }
 
 // ---- TClientDataSet ----
@@ -124,6 +126,7 @@ void TClientDataSet::BuildFields() {
   fields_ = std::move(fields);
   byFoldedName_ = std::move(index);
   cells_.clear();
+  bytes_.clear();
   rows_ = 0;
   created_ = true;
 }
@@ -148,6 +151,7 @@ void TClientDataSet::Close() {
   if (state_ == TDataSetState::dsInsert) {
     // The appended row was never posted: it is dropped.
     cells_.resize(cells_.size() - fields_.size());
+    bytes_.resize(rowBytesStart_);
     --rows_;
   }
   state_ = TDataSetState::dsInactive;
@@ -184,6 +188,7 @@ void TClientDataSet::AppendRow() {
   CheckActive();
   PostRow();
   cells_.resize(cells_.size() + fields_.size());
+  rowBytesStart_ = bytes_.size();
   ++rows_;
   current_ = rows_ - 1;
   eof_ = bof_ = false;
@@ -195,31 +200,30 @@ void TClientDataSet::PostRow() {
   if (state_ == TDataSetState::dsInsert) state_ = TDataSetState::dsBrowse;
 }
 
-void TClientDataSet::StoreCut(const TField& field, TFieldValue& cell, std::string_view text) const {
-  size_t zero = text.find('\0');
-  if (zero != std::string_view::npos) text = text.substr(0, zero);
-  if (IsCutType(field.DataType()) && text.size() > static_cast<size_t>(field.Size()))
-    text = CutAtBoundary(text, static_cast<size_t>(field.Size()));
-  cell.emplace(text);
+bool TClientDataSet::NeedsCut(const TField& field, std::string_view text) const {
+  if (!IsCutType(field.DataType())) return false;
+  return text.size() > static_cast<size_t>(field.Size()) || text.find('\0') != std::string_view::npos;
+}
+
+void TClientDataSet::StoreText(const TField& field, TCellRef& cell, std::string_view text) {
+  if (IsCutType(field.DataType())) {
+    size_t zero = text.find('\0');
+    if (zero != std::string_view::npos) text = text.substr(0, zero);
+    if (text.size() > static_cast<size_t>(field.Size()))
+      text = CutAtBoundary(text, static_cast<size_t>(field.Size()));
+  }
+  if (text.size() > UINT32_MAX) RaiseError("Text too long for field '" + field.FieldName() + "'");
+  cell.offset = bytes_.size();
+  cell.length = static_cast<uint32_t>(text.size());
+  cell.null = false;
+  bytes_.append(text);
 }
 
 void TClientDataSet::AppendRowValues(std::vector<TFieldValue>&& values) {
   CheckActive();
   PostRow();
   if (values.size() != fields_.size()) RaiseError("Wrong number of values for a row");
-  for (size_t i = 0; i < values.size(); ++i) {
-    TFieldValue& v = values[i];
-    const TField& f = *fields_[i];
-    if (v && IsCutType(f.DataType()) &&
-        (v->size() > static_cast<size_t>(f.Size()) || v->find('\0') != std::string::npos)) {
-      std::string text = std::move(*v);
-      StoreCut(f, v, text);
-    }
-    cells_.push_back(std::move(v));
-  }
-  ++rows_;
-  current_ = rows_ - 1;
-  eof_ = bof_ = false;
+  AppendRows(std::move(values));
 }
 
 void TClientDataSet::AppendRows(std::vector<TFieldValue>&& cells) {
@@ -228,22 +232,42 @@ void TClientDataSet::AppendRows(std::vector<TFieldValue>&& cells) {
   if (fields_.empty() ? !cells.empty() : cells.size() % fields_.size() != 0)
     RaiseError("Wrong number of values for a row");
   if (cells.empty()) return;
-  for (size_t i = 0; i < cells.size(); ++i) {
-    TFieldValue& v = cells[i];
-    const TField& f = *fields_[i % fields_.size()];
-    if (v && IsCutType(f.DataType()) &&
-        (v->size() > static_cast<size_t>(f.Size()) || v->find('\0') != std::string::npos)) {
-      std::string text = std::move(*v);
-      StoreCut(f, v, text);
+  size_t first = cells_.size();
+  cells_.resize(first + cells.size());
+  for (size_t i = 0; i < cells.size(); ++i)
+    if (cells[i]) StoreText(*fields_[i % fields_.size()], cells_[first + i], *cells[i]);
+  rows_ += static_cast<int64_t>(cells.size() / fields_.size());
+  current_ = rows_ - 1;
+  eof_ = bof_ = false;
+}
+
+void TClientDataSet::AppendCells(TCellBlock&& block) {
+  CheckActive();
+  PostRow();
+  const size_t n = block.cells.size();
+  if (fields_.empty() ? n != 0 : n % fields_.size() != 0) RaiseError("Wrong number of values for a row");
+  if (n == 0) return;
+  bool cut = false;
+  for (size_t i = 0; i < n && !cut; ++i) {
+    const TCellRef& c = block.cells[i];
+    if (c.offset + c.length > block.bytes.size()) RaiseError("Cell outside its block");
+    if (!c.null && NeedsCut(*fields_[i % fields_.size()], std::string_view(block.bytes).substr(c.offset, c.length)))
+      cut = true;
+  }
+  if (cells_.empty() && !cut) {
+    bytes_ = std::move(block.bytes);
+    cells_ = std::move(block.cells);
+  } else {
+    size_t first = cells_.size();
+    cells_.resize(first + n);
+    for (size_t i = 0; i < n; ++i) {
+      const TCellRef& c = block.cells[i];
+      if (!c.null)
+        StoreText(*fields_[i % fields_.size()], cells_[first + i],
+                  std::string_view(block.bytes).substr(c.offset, c.length));
     }
   }
-  int64_t added = static_cast<int64_t>(cells.size() / fields_.size());
-  if (cells_.empty()) {
-    cells_ = std::move(cells);
-  } else {
-    cells_.insert(cells_.end(), std::make_move_iterator(cells.begin()), std::make_move_iterator(cells.end()));
-  }
-  rows_ += added;
+  rows_ += static_cast<int64_t>(n / fields_.size());
   current_ = rows_ - 1;
   eof_ = bof_ = false;
 }
@@ -313,17 +337,38 @@ int TClientDataSet::CompareMarks(const TBookmark& a, const TBookmark& b) const {
   return a.row < b.row ? -1 : (a.row > b.row ? 1 : 0);
 }
 
-const TFieldValue& TClientDataSet::CellValue(int64_t row, int field) const {
-  if (row < 0 || row >= rows_ || field < 0 || static_cast<size_t>(field) >= fields_.size()) return kNull;
-  return cells_[static_cast<size_t>(row) * fields_.size() + static_cast<size_t>(field)];
+const TCellRef* TClientDataSet::CellAt(int64_t row, int field) const {
+  if (row < 0 || row >= rows_ || field < 0 || static_cast<size_t>(field) >= fields_.size()) return nullptr;
+  return &cells_[static_cast<size_t>(row) * fields_.size() + static_cast<size_t>(field)];
 }
 
-TFieldValue& TClientDataSet::CurrentCell(int field) {
+std::string_view TClientDataSet::TextOf(const TCellRef& cell) const {
+  if (cell.null) return std::string_view();
+  return std::string_view(bytes_).substr(cell.offset, cell.length);
+}
+
+TFieldValue TClientDataSet::CellValue(int64_t row, int field) const {
+  const TCellRef* c = CellAt(row, field);
+  if (!c || c->null) return std::nullopt;
+  return std::string(TextOf(*c));
+}
+
+std::string_view TClientDataSet::CellText(int64_t row, int field) const {
+  const TCellRef* c = CellAt(row, field);
+  return c ? TextOf(*c) : std::string_view();
+}
+
+bool TClientDataSet::CellIsNull(int64_t row, int field) const {
+  const TCellRef* c = CellAt(row, field);
+  return !c || c->null;
+}
+
+TCellRef& TClientDataSet::CurrentCell(int field) {
   if (state_ != TDataSetState::dsInsert) RaiseError("Dataset not in edit or insert mode");
   return cells_[static_cast<size_t>(current_) * fields_.size() + static_cast<size_t>(field)];
 }
 
-const TFieldValue* TClientDataSet::CurrentCellOrNull(int field) const {
+const TCellRef* TClientDataSet::CurrentCellOrNull(int field) const {
   if (!Active() || current_ < 0 || current_ >= rows_) return nullptr;
   return &cells_[static_cast<size_t>(current_) * fields_.size() + static_cast<size_t>(field)];
 }

@@ -48,6 +48,20 @@ struct TFieldDef {
 // A stored value: a text (bytes in the host code page) or null.
 using TFieldValue = std::optional<std::string>;
 
+// Where a stored value lives in its table's text buffer.
+struct TCellRef {
+  uint64_t offset = 0;  // bytes into the buffer
+  uint32_t length = 0;  // bytes
+  bool null = true;
+};
+
+// Rows made ahead of a table: the texts one after another in bytes, and
+// FieldCount cells per row, row after row.
+struct TCellBlock {
+  std::string bytes;
+  std::vector<TCellRef> cells;
+};
+
 // A row handle taken from the cursor. A default-made mark is missing.
 struct TBookmark {
   int64_t row = -1;  // row index; -1 when missing or released
@@ -80,9 +94,11 @@ class TField {
   void Clear();
   // Null when the table is closed or has no current row.
   bool IsNull() const;
-  const TFieldValue& Value() const;
+  TFieldValue Value() const;
   // The value's text, empty for null.
   std::string AsString() const;
+  // The same without a copy; valid until the table changes.
+  std::string_view Text() const;
   // AsString passed through OnGetText when the hook is set.
   std::string DisplayText() const;
   // Writes the value's bytes (nothing for null) to target.
@@ -150,6 +166,9 @@ class TClientDataSet : public TComponent {
   // Appends and posts whole rows at once: cells holds FieldCount values per
   // row, row after row (else "Wrong number of values for a row").
   void AppendRows(std::vector<TFieldValue>&& cells);
+  // The same for rows made ahead as a cell block (taken over whole when the
+  // table is empty and nothing needs cutting).
+  void AppendCells(TCellBlock&& block);
 
   int64_t RecordCount() const;
   // Current row index (0-based), -1 when there is no current row.
@@ -170,7 +189,10 @@ class TClientDataSet : public TComponent {
   int CompareMarks(const TBookmark& a, const TBookmark& b) const;
 
   // The stored value of field index in row (null outside the rows).
-  const TFieldValue& CellValue(int64_t row, int field) const;
+  TFieldValue CellValue(int64_t row, int field) const;
+  // Its text without a copy (empty for null), valid until the table changes.
+  std::string_view CellText(int64_t row, int field) const;
+  bool CellIsNull(int64_t row, int field) const;
 
   // Raises EDatabaseError with the table-name prefix.
   [[noreturn]] void RaiseError(const std::string& message) const;
@@ -179,14 +201,22 @@ class TClientDataSet : public TComponent {
   friend class TField;
   void CheckActive() const;
   void BuildFields();
-  TFieldValue& CurrentCell(int field);
-  const TFieldValue* CurrentCellOrNull(int field) const;
-  void StoreCut(const TField& field, TFieldValue& cell, std::string_view text) const;
+  // The cell of field in the row being appended; raises outside appending.
+  TCellRef& CurrentCell(int field);
+  // The cell of field in the current row, or null without one.
+  const TCellRef* CurrentCellOrNull(int field) const;
+  const TCellRef* CellAt(int64_t row, int field) const;
+  std::string_view TextOf(const TCellRef& cell) const;
+  // Stores text in cell, cut as the field's type asks.
+  void StoreText(const TField& field, TCellRef& cell, std::string_view text);
+  bool NeedsCut(const TField& field, std::string_view text) const;
 
   std::vector<TFieldDef> defs_;
   std::vector<std::unique_ptr<TField>> fields_;
   std::unordered_map<std::string, int> byFoldedName_;  // folded name -> field index
-  std::vector<TFieldValue> cells_;  // row-major, FieldCount values per row
+  std::string bytes_;            // the texts of all cells
+  std::vector<TCellRef> cells_;  // row-major, FieldCount cells per row
+  size_t rowBytesStart_ = 0;     // bytes_ size when the row being appended began
   int64_t rows_ = 0;
   int64_t current_ = -1;
   bool eof_ = true;

@@ -52,24 +52,30 @@ std::u16string FoldAscii(std::u16string_view name) {
   return out;
 }
 
-// The stored text of a member value; null for JSON null.
-TFieldValue CellText(const IJsonValue& v) {
-  if (!v || v->Kind() == TJsonKind::jkNull) return std::nullopt;
-  std::string text;
+// Appends the stored text of a member value to block as the given cell;
+// JSON null leaves the cell null.
+void StoreCell(TCellBlock& block, TCellRef& cell, const IJsonValue& v, bool utf8Host) {
+  if (!v || v->Kind() == TJsonKind::jkNull) return;
+  std::string& bytes = block.bytes;
+  const size_t start = bytes.size();
   switch (v->Kind()) {
     case TJsonKind::jkString:
-      text = JsonTextToHost(v->StringValue());
+      if (utf8Host) AppendUtf8(bytes, v->StringValue());
+      else bytes += Utf16ToHost(v->StringValue());
       break;
     case TJsonKind::jkArray:
     case TJsonKind::jkObject:
-      text = JsonTextToHost(WriteText(v));
+      if (utf8Host) AppendUtf8(bytes, WriteText(v));
+      else bytes += Utf16ToHost(WriteText(v));
       break;
     default:
-      return ScalarText(*v);
+      bytes += ScalarText(*v);
+      break;
   }
-  size_t zero = text.find('\0');
-  if (zero != std::string::npos) text.resize(zero);
-  return text;
+  // A zero character ending the text is dealt with when the table takes the block.
+  cell.offset = start;
+  cell.length = static_cast<uint32_t>(std::min<size_t>(bytes.size() - start, UINT32_MAX));
+  cell.null = false;
 }
 
 struct FieldKey {
@@ -118,20 +124,22 @@ void TJSONDB::ArrayToTable(const TJsonArray& array, TClientDataSet& table) {
   const size_t fieldCount = define ? keys.size() : static_cast<size_t>(table.FieldCount());
 
   // Values first, so that each field can be sized to its longest value.
-  std::vector<TFieldValue> cells(n * fieldCount);
+  const bool utf8Host = HostCodePage().kind == CodePageKind::Utf8;
+  TCellBlock block;
+  block.cells.resize(n * fieldCount);
   std::vector<size_t> longest(fieldCount, 0);
   std::vector<char> matched(keys.size());
   std::unordered_map<std::u16string, size_t> foldedKeys;  // made when first needed
   for (size_t row = 0; row < n; ++row) {
     const TJsonTable& obj = *ObjectTable(array.At(row));
-    TFieldValue* out = cells.data() + row * fieldCount;
+    TCellRef* out = block.cells.data() + row * fieldCount;
     std::fill(matched.begin(), matched.end(), 0);
     size_t k = 0, hits = 0;
     // Both the row's members and the keys are in enumeration order: merge.
     obj.ForEach([&](const TJsonAvlEntry& e) {
       while (k < keys.size() && JsonEntryBefore(keys[k].hash, keys[k].name, e.hash, e.name)) ++k;
       if (k < keys.size() && keys[k].hash == e.hash && keys[k].name == e.name) {
-        out[keys[k].field] = CellText(e.value);
+        StoreCell(block, out[keys[k].field], e.value, utf8Host);
         matched[k] = 1;
         ++hits;
         ++k;
@@ -145,12 +153,13 @@ void TJSONDB::ArrayToTable(const TJsonArray& array, TClientDataSet& table) {
       obj.ForEach([&](const TJsonAvlEntry& e) {
         auto it = foldedKeys.find(FoldAscii(e.name));
         if (it == foldedKeys.end() || matched[it->second]) return;
-        out[keys[it->second].field] = CellText(e.value);
+        StoreCell(block, out[keys[it->second].field], e.value, utf8Host);
         matched[it->second] = 1;
       });
     }
     for (size_t f = 0; f < fieldCount; ++f)
-      if (out[f] && out[f]->size() > longest[f]) longest[f] = out[f]->size();
+      if (out[f].length > longest[f]) longest[f] = out[f].length;
+    if (row == 63 && n > 128) block.bytes.reserve(block.bytes.size() / 64 * n / 8 * 9);  // room for the rest
   }
 
   if (define && !keys.empty()) {
@@ -168,7 +177,7 @@ void TJSONDB::ArrayToTable(const TJsonArray& array, TClientDataSet& table) {
 
   table.SuspendNotifications();
   try {
-    table.AppendRows(std::move(cells));
+    table.AppendCells(std::move(block));
   } catch (...) {
     table.ResumeNotifications();
     throw;

@@ -55,7 +55,7 @@ TEST(JsonDb, FieldsFollowElementZeroInMemberOrder) {
 TEST(JsonDb, StoresValuesExactly) {
   Built b(R"([{"s":"a,b:c","p":"a/b/c","q":"say \"hi\"","bs":"c:\\dir","nl":"x\ny","br":"[{x}]",
                "cur":12.0,"int":7,"dbl":7e2,"t":true,"f":false,"n":null,
-               "obj":{"x":1,"y":[1,2]},"arr":[1,"two"]}])");
+               "obj":{"x":1,"y":[1,2]},"arr":[1,"two"],"zero":"a\u0000b"}])");
   ASSERT_EQ(b.error, "");
   EXPECT_EQ(b.At(0, "s"), "a,b:c");
   EXPECT_EQ(b.At(0, "p"), "a/b/c");
@@ -71,6 +71,7 @@ TEST(JsonDb, StoresValuesExactly) {
   EXPECT_EQ(b.At(0, "n"), "<null>");
   EXPECT_EQ(b.At(0, "obj"), "{\"y\":[1,2],\"x\":1}");
   EXPECT_EQ(b.At(0, "arr"), "[1,\"two\"]");
+  EXPECT_EQ(b.At(0, "zero"), "a");  // a zero character ends a stored text
 }
 
 TEST(JsonDb, NamesStayWholeAndFieldsGrowToTheLongestValue) {
