@@ -1,7 +1,7 @@
-// libFuzzer target: loads arbitrary bytes as a report template and, when the
-// load kept anything, saves and reloads it. The load must never crash, hang
-// or read outside the stream; problems end in message boxes, which are
-// recorded instead of shown.
+// libFuzzer target: loads arbitrary bytes as a report template. The load
+// must never crash, hang or read outside the stream; problems end in message
+// boxes, which are recorded instead of shown. What loads must save, reload
+// and go through the text form.
 #include <QGuiApplication>
 
 #include <cstddef>
@@ -42,11 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     lf::TfrReport again;
     out.SetPosition(0);
     lf::LoadFromStream(again, out);
-    // What was saved must load without a box and save to the same bytes.
+    // What was saved must load without a box. (Bytes may differ: a page
+    // takes the printer's paper when it matches the stored one within the
+    // printer layer's tolerance.)
     if (!boxes.boxes.empty()) std::abort();
-    lf::TMemoryStream second;
-    lf::SaveToStream(again, second, true);
-    if (second.Bytes() != out.Bytes()) std::abort();
     // The text form of anything loaded must read back (texts that are no
     // valid characters of the code page may change, so bytes are not
     // compared here).

@@ -397,7 +397,8 @@ void ReadPage(In& in, TfrReport& report, TemplateNamer& namer) {
     int32_t* fields[] = {&p.Margins.Left, &p.Margins.Top, &p.Margins.Right, &p.Margins.Bottom};
     for (int i = 0; i < 4; ++i) {
       QJsonValue m = margins[i];
-      if (!m.isDouble() || m.toDouble() != std::trunc(m.toDouble()) || std::fabs(m.toDouble()) > INT32_MAX)
+      if (!m.isDouble() || m.toDouble() != std::trunc(m.toDouble()) || m.toDouble() < INT32_MIN ||
+          m.toDouble() > INT32_MAX)
         Fail(in.Where(), "'Margins' must hold integers");
       *fields[i] = static_cast<int32_t>(m.toDouble());
     }

@@ -32,6 +32,23 @@ TEST(TemplateText, TextThenBuildReproducesTheBinaryTemplate) {
   EXPECT_EQ(TemplateToText(rebuilt), text);
 }
 
+TEST(TemplateText, ExtremeIntegersSurviveTheTextForm) {
+  TfrReport r;
+  TfrPage* page = r.Pages->Add();
+  page->Margins = {INT32_MIN, 0, 0, INT32_MAX};
+  auto memo = std::make_unique<TfrMemoView>();
+  memo->Left = INT32_MIN;
+  memo->Format = -1;
+  memo->FillColor = 0xFFFFFFFF;
+  page->AddObject(std::move(memo));
+  TfrReport back;
+  TemplateFromText(back, TemplateToText(r));
+  EXPECT_EQ(back.Pages->PageAt(0)->Margins, page->Margins);
+  EXPECT_EQ(back.Pages->PageAt(0)->Objects[0]->Left, INT32_MIN);
+  EXPECT_EQ(back.Pages->PageAt(0)->Objects[0]->Format, -1);
+  EXPECT_EQ(back.Pages->PageAt(0)->Objects[0]->FillColor, 0xFFFFFFFFu);
+}
+
 TEST(TemplateText, TextsAreUtf8WhateverTheHostCodePage) {
   ScopedHostCodePage cp("CP1251");
   TfrReport r;
