@@ -8,6 +8,7 @@
 #include "engine/band.h"
 #include "engine/band_kind.h"
 #include "engine/band_view.h"
+#include "engine/dataset.h"
 #include "engine/control_view.h"
 #include "engine/globals.h"
 #include "engine/line_view.h"
@@ -344,16 +345,18 @@ TEST(ModelBand, LongChainIsDestroyedWithoutDeepRecursion) {
 TEST(ModelBand, DatasetsAreReleasedWithTheirOwnership) {
   std::vector<std::pair<TfrDataset*, bool>> released;
   auto& releaser = TfrBand::DatasetReleaser();
+  const auto installed = releaser;  // the datasets layer's, put back after
   releaser = [&](TfrDataset* d, bool owned) { released.emplace_back(d, owned); };
-  auto* shared = reinterpret_cast<TfrDataset*>(0x10);
-  auto* own = reinterpret_cast<TfrDataset*>(0x20);
+  TfrUserDataset sharedSet, ownSet;
+  TfrDataset* shared = &sharedSet;
+  TfrDataset* own = &ownSet;
   {
     TfrBand band(btCrossData, nullptr);
     band.DataSet = shared;
     band.CrossDataSet = own;
     band.OwnsCrossDataSet = true;
   }
-  releaser = nullptr;
+  releaser = installed;
   ASSERT_EQ(released.size(), 2u);
   EXPECT_EQ(released[0], std::make_pair(shared, false));
   EXPECT_EQ(released[1], std::make_pair(own, true));

@@ -7,6 +7,7 @@
 
 #include "engine/band.h"
 #include "engine/band_view.h"
+#include "engine/dataset.h"
 #include "engine/page.h"
 #include "engine/properties.h"
 #include "preview/printer.h"
@@ -115,31 +116,32 @@ TEST(PropertiesBand, RunTimeBandFollowsItsViewWhilePrepared) {
   EXPECT_EQ(band.Child, nullptr);
 
   int reresolved = 0;
+  const TfrBandDatasetHooks installed = BandDatasetHooks();  // put back after
   BandDatasetHooks().Reresolve = [&](TfrBand& b) { reresolved += &b == &band; };
   data->SetProperty("DataSource", Variant("3"));
-  BandDatasetHooks().Reresolve = nullptr;
+  BandDatasetHooks() = installed;
   EXPECT_EQ(reresolved, 1);
 }
 
-TEST(PropertiesBand, DatasetMethodsAndEofGoToTheBandsDataset) {
+TEST(PropertiesBand, DatasetMethodsAndEofWalkTheBandsDataset) {
+  TfrUserDataset records;  // two records counted
+  records.RangeEnd = reCount;
+  records.RangeEndCount = 2;
   TfrBandView view;
   view.SetBandType(btMasterData);
   TfrBand band(btMasterData, nullptr, &view);
-  auto* dataset = reinterpret_cast<TfrDataset*>(0x40);
-  band.DataSet = dataset;
-  std::vector<int> steps;
-  bool atEnd = false;
-  auto& hooks = BandDatasetHooks();
-  hooks.Move = [&](TfrDataset& d, int step) { if (&d == dataset) steps.push_back(step); };
-  hooks.Eof = [&](TfrDataset&) { return atEnd; };
+  band.DataSet = &records;
   Variant result;
-  for (const char* m : {"FIRST", "next", "Prior"}) view.CallMethod(m, {}, {}, {}, result);
+  view.CallMethod("FIRST", {}, {}, {}, result);
+  EXPECT_EQ(records.RecordNo, 0);
   EXPECT_FALSE(view.GetProperty("EOF").AsBoolean());
-  atEnd = true;
+  view.CallMethod("next", {}, {}, {}, result);
+  view.CallMethod("Next", {}, {}, {}, result);
+  EXPECT_EQ(records.RecordNo, 2);
   EXPECT_TRUE(view.GetProperty("eof").AsBoolean());
-  hooks = TfrBandDatasetHooks{};
-  band.DataSet = nullptr;
-  EXPECT_EQ(steps, (std::vector<int>{0, 1, -1}));
+  view.CallMethod("PRIOR", {}, {}, {}, result);
+  EXPECT_EQ(records.RecordNo, 1);
+  band.DataSet = nullptr;  // not the band's to release
 }
 
 class PropertiesPage : public ::testing::Test {
