@@ -34,8 +34,9 @@ struct TArguments {
 // pos is at a (. Reads the argument list up to the matching ): commas at
 // depth one outside single quotes separate arguments. Returns up to three
 // argument texts; pos is left after the ). Unbalanced parentheses throw
-// EParserError with an empty message. With four or more arguments, a3 is
-// empty and a2 holds the third (callers that care check count).
+// EParserError with an empty message. With four or more arguments a1..a3
+// hold the first three and count tells how many there were (the evaluator
+// rejects such calls).
 TArguments SplitArguments(std::string_view text, size_t& pos);
 
 }  // namespace lf
