@@ -115,8 +115,4 @@ void TJsonArray::Put(size_t index, IJsonValue value) {
   items_[index] = std::move(value);
 }
 
-TJsonArray* ArrayValue(const IJsonValue& value) { return value ? value->Array() : nullptr; }
-
-TJsonTable* ObjectTable(const IJsonValue& value) { return value ? value->Table() : nullptr; }
-
 }  // namespace lf

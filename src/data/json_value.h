@@ -118,9 +118,9 @@ class TJsonArray {
 };
 
 // The value's array when it is an array, else null.
-TJsonArray* ArrayValue(const IJsonValue& value);
+inline TJsonArray* ArrayValue(const IJsonValue& value) { return value ? value->Array() : nullptr; }
 // The value's member table when it is an object, else null.
-TJsonTable* ObjectTable(const IJsonValue& value);
+inline TJsonTable* ObjectTable(const IJsonValue& value) { return value ? value->Table() : nullptr; }
 inline IJsonValue ElementAt(const TJsonArray& array, size_t index) { return array.ElementAt(index); }
 inline size_t Length(const TJsonArray& array) { return array.Length(); }
 
