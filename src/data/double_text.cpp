@@ -15,7 +15,8 @@ std::string GcvtText(double value, int digits) {
 
   // d.dddde[+-]x from the locale-independent converter.
   char sci[64];
-  char* end = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, digits - 1).ptr;
+  char* end = std::to_chars(sci, sci + sizeof sci - 1, value, std::chars_format::scientific, digits - 1).ptr;
+  *end = '\0';  // the exponent is read up to here
   const char* p = sci;
   bool negative = *p == '-';
   if (negative) ++p;

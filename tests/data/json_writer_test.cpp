@@ -125,7 +125,9 @@ TEST(JsonTable, StaysBalancedAndOrdered) {
   const TJsonAvlEntry* prev = nullptr;
   size_t seen = 0;
   t.ForEach([&](const TJsonAvlEntry& e) {
-    if (prev) EXPECT_TRUE(JsonEntryBefore(prev->hash, prev->name, e.hash, e.name));
+    if (prev) {
+      EXPECT_TRUE(JsonEntryBefore(prev->hash, prev->name, e.hash, e.name));
+    }
     prev = &e;
     ++seen;
   });
