@@ -233,11 +233,14 @@ void ReadPagesBlock(TStream& s, TfrReport& report, int v) {
   report.SelectPrinterByName(printer);
   const int64_t size = s.Size();
   TemplateNamer namer(report);
+  TemplateNamer pageNamer;
   while (s.Position() < size) {
     const int64_t at = s.Position();
     uint8_t code = ReadU8(s);
     if (code == kCodePage) {
-      LoadFromStream(*report.Pages->Add(), s, v);
+      TfrPage* page = report.Pages->Add(NewTemplatePage());
+      LoadFromStream(*page, s, v);
+      if (page->Name.empty() && v < 24) page->Name = pageNamer.Next("Page");
     } else if (code == kCodeDictionary) {
       LoadFromStream(*report.Dictionary, s);
     } else if (code == kCodeExtension) {
@@ -273,6 +276,10 @@ void AskPassword(TfrReport& report, TStream& s) {
 }
 
 }  // namespace
+
+std::unique_ptr<TfrPage> NewTemplatePage() {
+  return std::make_unique<TfrPage>(DefaultPaperCode(), 0, 0, -1, false);
+}
 
 void LoadFromStream(TfrPage& page, TStream& s, int v) {
   int32_t first = ReadI32(s);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/stream.h"
 
@@ -42,6 +43,11 @@ void SaveToStream(TfrReport& report, TStream& stream, bool keepModified = false)
 // The page then takes its paper from the printer layer.
 void LoadFromStream(TfrPage& page, TStream& stream, int version);
 void SaveToStream(TfrPage& page, TStream& stream);
+
+// A report page with the default paper and no name yet (the pages list's own
+// Add names it by searching the list, which is quadratic over a template of
+// many pages).
+std::unique_ptr<TfrPage> NewTemplatePage();
 
 // dictionary record = -2 Variables FieldAliases BandDataSources
 // (older records: see the reader).

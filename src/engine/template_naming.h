@@ -1,4 +1,4 @@
-// Names for objects that a template read or built gives none: the base name
+// Names for objects and pages that a template read or built gives none: the base name
 // followed by the smallest number from 1 that no object of the report uses
 // (letter case ignored), found without rescanning the report for every
 // object, so that templates of many unnamed objects load in linear time.
@@ -15,6 +15,8 @@ class TfrReport;
 
 class TemplateNamer {
  public:
+  // A namer that knows no names yet (pages of a template being read).
+  TemplateNamer() = default;
   // Notes the names the report's objects already have.
   explicit TemplateNamer(const TfrReport& report);
   // Records a name an object was given.

@@ -8,8 +8,10 @@
 #include <QJsonObject>
 #include <QJsonValue>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <set>
@@ -384,9 +386,14 @@ void ReadView(In& in, TemplateNamer& namer, TfrPage& page) {
   in.Finish();
 }
 
-void ReadPage(In& in, TfrReport& report, TemplateNamer& namer) {
-  TfrPage& p = *report.Pages->Add();
-  in.Str("Name", p.Name);
+void ReadPage(In& in, TfrReport& report, TemplateNamer& namer, TemplateNamer& pageNamer) {
+  TfrPage& p = *report.Pages->Add(NewTemplatePage());
+  if (in.Has("Name")) {
+    in.Str("Name", p.Name);
+    pageNamer.Note(p.Name);
+  } else {
+    p.Name = pageNamer.Next("Page");
+  }
   in.Int("PageType", p.PageType);
   in.Int("PaperCode", p.PaperCode);
   in.Int("WidthDmm", p.WidthDmm);
@@ -519,9 +526,10 @@ void TemplateFromText(TfrReport& report, std::string_view utf8) {
   if (!printer.empty()) report.SelectPrinterByName(printer);
   QJsonArray pages = ArrayOf(top, "Pages");
   TemplateNamer namer(report);
+  TemplateNamer pageNamer;
   for (qsizetype i = 0; i < pages.size(); ++i) {
     In page(pages[i], "Pages[" + std::to_string(i) + "]");
-    ReadPage(page, report, namer);
+    ReadPage(page, report, namer, pageNamer);
   }
   if (top.Has("Dictionary")) {
     In d(top.Get("Dictionary"), "Dictionary");
