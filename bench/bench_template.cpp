@@ -92,5 +92,6 @@ int main(int argc, char** argv) {
   std::printf("save: %.1f ms, %.1f MB/s, %.0f objects/s\n", save * 1000, mb / save, kObjects / save);
   std::printf("load: %.1f ms, %.1f MB/s, %.0f objects/s\n", load * 1000, mb / load, kObjects / load);
   if (!boxes.boxes.empty()) std::printf("load showed a box: %s\n", boxes.boxes[0].text.c_str());
+  std::fflush(stdout);
   return 0;
 }
