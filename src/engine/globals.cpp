@@ -4,6 +4,8 @@
 
 #include <QImage>
 
+#include <cstdlib>
+
 #include "engine/function_library.h"
 #include "engine/interpreter.h"
 #include "engine/locale.h"
@@ -14,9 +16,13 @@
 namespace lf {
 namespace {
 
+// The holder itself is never destroyed: the globals go through
+// DestroyGlobals, registered at exit once they exist, so they are destroyed
+// before the function-local statics their constructor brought to life (the
+// locale, the argument evaluator, ...) and never after them.
 std::unique_ptr<TfrGlobals>& GlobalsSlot() {
-  static std::unique_ptr<TfrGlobals> globals;
-  return globals;
+  static auto* globals = new std::unique_ptr<TfrGlobals>();
+  return *globals;
 }
 
 struct TColorEntry {
@@ -153,7 +159,11 @@ TfrGlobals::~TfrGlobals() {
 
 TfrGlobals& Globals() {
   auto& slot = GlobalsSlot();
-  if (!slot) slot = std::make_unique<TfrGlobals>();
+  if (!slot) {
+    slot = std::make_unique<TfrGlobals>();
+    static const bool registered = std::atexit(DestroyGlobals) == 0;
+    (void)registered;
+  }
   return *slot;
 }
 

@@ -9,6 +9,7 @@
 #include "engine/dataset.h"
 #include "engine/dataset_watch.h"
 #include "engine/date_time.h"
+#include "engine/globals.h"
 #include "engine/template_format.h"
 #include "engine/unique_name.h"
 #include "engine/view.h"
@@ -46,6 +47,15 @@ void TfrReport::SetDataset(TfrDataset* dataset) {
 }
 
 TfrReport::~TfrReport() {
+  // The engine-wide run state must not keep pointing into a report that is gone.
+  TfrEngineState& state = EngineState();
+  if (state.CurReport == this) {
+    state.CurReport = nullptr;
+    state.CurPage = nullptr;
+    state.CurBand = nullptr;
+    state.CurView = nullptr;
+    state.AggregateDataBand = nullptr;
+  }
   datasetWatch_.reset();
   Dictionary.reset();
   PreparedPages.reset();
