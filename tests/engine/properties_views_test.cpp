@@ -291,6 +291,9 @@ class PropertiesPictureFile : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
   std::filesystem::path dir_;
+  // The globals install the shared parser as evaluator when they come to
+  // life, so they must exist before the verbatim one is put in place.
+  bool globalsReady_ = (Globals(), true);
   ScopedArgumentEvaluator verbatim_{Verbatim};
 };
 
