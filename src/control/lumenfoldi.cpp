@@ -46,7 +46,7 @@ void Tlumenfoldi::setParams(std::u16string_view param1) {
   if (loading_) {
     // A call that arrives while a download waits: the client is busy, and the
     // running call keeps its addresses.
-    ShowMessageBox(kLoadErrorCaption, kDataLoadFailedText);
+    ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
     return;
   }
   LoadingScope scope(loading_);
@@ -59,6 +59,8 @@ void Tlumenfoldi::setParams(std::u16string_view param1) {
 }
 
 void Tlumenfoldi::ReleaseTables() {
+  // The dictionary's name cache points at tables and fields: drop it first.
+  if (frReport1_) frReport1_->Dictionary->ClearCache();
   // Datasets go before the tables they walk.
   for (auto it = datasets_.rbegin(); it != datasets_.rend(); ++it)
     if (*it) (*it)->Free();
