@@ -3,6 +3,7 @@
 //   bench_fetch [PATH-TO-lumenfoldi] [MEGABYTES] [ROUNDS]
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -75,15 +76,30 @@ class BodyServer {
   std::thread thread_;
 };
 
-double RunSeconds(const std::string& command) {
+struct Timing {
+  double wall = 0;  // seconds
+  double cpu = 0;   // user + system seconds of the child processes
+};
+
+double ChildCpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_CHILDREN, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+Timing Run(const std::string& command) {
+  double cpuBefore = ChildCpuSeconds();
   auto start = std::chrono::steady_clock::now();
   int rc = std::system(command.c_str());
-  double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  Timing t;
+  t.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  t.cpu = ChildCpuSeconds() - cpuBefore;
   if (rc != 0) {
     std::fprintf(stderr, "failed (%d): %s\n", rc, command.c_str());
     std::exit(1);
   }
-  return s;
+  return t;
 }
 
 }  // namespace
@@ -98,28 +114,34 @@ int main(int argc, char** argv) {
   std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/body.bin";
   std::filesystem::path out = std::filesystem::temp_directory_path() / ("bench_fetch_" + std::to_string(getpid()));
 
-  std::vector<double> ours, curl;
+  std::vector<Timing> ours, curl;
   for (int r = 0; r < rounds; ++r) {
-    ours.push_back(RunSeconds("QT_QPA_PLATFORM=offscreen '" + cli + "' fetch -o '" + out.string() + "' '" + url +
-                              "' 2>/dev/null"));
+    ours.push_back(Run("QT_QPA_PLATFORM=offscreen '" + cli + "' fetch -o '" + out.string() + "' '" + url +
+                       "' 2>/dev/null"));
     if (std::filesystem::file_size(out) != bytes) {
       std::fprintf(stderr, "lumenfoldi fetch wrote %ju bytes\n", static_cast<uintmax_t>(std::filesystem::file_size(out)));
       return 1;
     }
-    curl.push_back(RunSeconds("curl -s -o '" + out.string() + "' '" + url + "'"));
+    curl.push_back(Run("curl -s -o '" + out.string() + "' '" + url + "'"));
   }
   std::filesystem::remove(out);
-  auto best = [](std::vector<double> v) { return *std::min_element(v.begin(), v.end()); };
-  auto median = [](std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+  auto median = [](const std::vector<Timing>& v, double Timing::*field) {
+    std::vector<double> x;
+    for (const Timing& t : v) x.push_back(t.*field);
+    std::sort(x.begin(), x.end());
+    return x[x.size() / 2];
+  };
+  auto best = [](const std::vector<Timing>& v) {
+    double b = v.front().wall;
+    for (const Timing& t : v) b = std::min(b, t.wall);
+    return b;
   };
   double mb = static_cast<double>(bytes) / 1e6;
   std::printf("body: %zu MB from 127.0.0.1, %d rounds, file output\n", megabytes, rounds);
-  std::printf("lumenfoldi fetch: best %.3f s (%.0f MB/s), median %.3f s (%.0f MB/s)\n", best(ours), mb / best(ours),
-              median(ours), mb / median(ours));
-  std::printf("curl:             best %.3f s (%.0f MB/s), median %.3f s (%.0f MB/s)\n", best(curl), mb / best(curl),
-              median(curl), mb / median(curl));
-  std::printf("throughput ratio (median): %.2f x curl\n", median(curl) / median(ours));
+  for (auto [name, v] : {std::pair{"lumenfoldi fetch", &ours}, std::pair{"curl", &curl}}) {
+    std::printf("%-17s best %.3f s (%.0f MB/s), median %.3f s (%.0f MB/s), median CPU %.3f s\n", name, best(*v),
+                mb / best(*v), median(*v, &Timing::wall), mb / median(*v, &Timing::wall), median(*v, &Timing::cpu));
+  }
+  std::printf("throughput ratio (median wall time): %.2f x curl\n", median(curl, &Timing::wall) / median(ours, &Timing::wall));
   return 0;
 }

@@ -8,7 +8,10 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 #include <cctype>
+#include <cerrno>
 
 #include "platform/code_page.h"
 
@@ -80,6 +83,8 @@ struct TSocket::Impl {
   unsigned lookupSerial = 0;
   bool connecting = false;
   bool connected = false;
+  bool closePending = false;
+  unsigned connectionSerial = 0;  // raised by every Close, so a pending close of an old connection is dropped
 
   explicit Impl(TSocket* o) : owner(o) {
     idle.setSingleShot(true);
@@ -101,13 +106,28 @@ struct TSocket::Impl {
                          socket.abort();
                          if (owner->events.sessionConnected)
                            owner->events.sessionConnected(MapSocketError(error));
-                       } else if (connected && error != QAbstractSocket::RemoteHostClosedError) {
-                         Closed(MapSocketError(error));
+                       } else if (connected) {
+                         ScheduleClosed(error == QAbstractSocket::RemoteHostClosedError ? 0 : MapSocketError(error));
                        }
                      });
     QObject::connect(&socket, &QTcpSocket::disconnected, &context, [this] {
-      if (connected) Closed(0);
+      if (connected) ScheduleClosed(0);
     });
+  }
+
+  // The end of a connection is noticed while its bytes are being read (the
+  // socket reads without a buffer of its own), so the close is delivered as
+  // an event of its own once the reader is done; error and disconnect
+  // signals of one close give one event.
+  void ScheduleClosed(int error) {
+    if (closePending) return;
+    closePending = true;
+    unsigned serial = connectionSerial;
+    QMetaObject::invokeMethod(&context, [this, serial, error] {
+      if (serial != connectionSerial || !closePending) return;
+      closePending = false;
+      Closed(error);
+    }, Qt::QueuedConnection);
   }
 
   // Delivers the bytes still buffered, then the close.
@@ -194,7 +214,10 @@ void TSocket::Connect(const std::string& address, const std::string& port, const
       throw ESocketException(SocketErrorDesc(kSockErrAddressNotAvailable), kSockErrAddressNotAvailable);
   }
   impl_->connecting = true;
-  impl_->socket.connectToHost(remote, static_cast<quint16>(portNumber));
+  // Unbuffered: received bytes go straight from the system into the
+  // caller's buffer, without a copy through a buffer of the socket.
+  impl_->socket.connectToHost(remote, static_cast<quint16>(portNumber),
+                              QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
 void TSocket::Send(std::string_view bytes) {
@@ -203,7 +226,24 @@ void TSocket::Send(std::string_view bytes) {
 
 size_t TSocket::Receive(char* buffer, size_t size) {
   qint64 n = impl_->socket.read(buffer, static_cast<qint64>(size));
-  return n > 0 ? static_cast<size_t>(n) : 0;
+  if (n > 0) return static_cast<size_t>(n);
+  // An unbuffered read cannot tell "nothing yet" from the peer's close; a
+  // peek at the connection can.
+  if (impl_->connected) {
+    qintptr fd = impl_->socket.socketDescriptor();
+    if (fd < 0) {
+      // The read itself ended the connection.
+      QAbstractSocket::SocketError error = impl_->socket.error();
+      impl_->ScheduleClosed(error == QAbstractSocket::RemoteHostClosedError ? 0 : MapSocketError(error));
+      return 0;
+    }
+    char probe;
+    ssize_t r = ::recv(static_cast<int>(fd), &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (r == 0) impl_->ScheduleClosed(0);
+    else if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+      impl_->ScheduleClosed(errno == ECONNRESET ? kSockErrConnectionReset : kSockErrUnknown);
+  }
+  return 0;
 }
 
 size_t TSocket::BytesAvailable() const {
@@ -217,6 +257,8 @@ void TSocket::Close() {
   impl_->lookupId = -1;
   impl_->connecting = false;
   impl_->connected = false;
+  impl_->closePending = false;
+  ++impl_->connectionSerial;
   QSignalBlocker quiet(&impl_->socket);
   impl_->socket.abort();
 }
