@@ -3,9 +3,18 @@
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <cerrno>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Qt wants a private runtime folder and warns on every start without one.
+  if (!getenv("XDG_RUNTIME_DIR")) {
+    std::string dir = "/tmp/runtime-" + std::to_string(getuid());
+    if (mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) setenv("XDG_RUNTIME_DIR", dir.c_str(), 0);
+  }
   QGuiApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -114,6 +118,11 @@ std::vector<std::string> Options::Values(const std::string& name) const {
 int main(int argc, char** argv) {
   // Headless by default: the engine measures text with real fonts but needs no display.
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Qt wants a private runtime folder and warns on every start without one.
+  if (!getenv("XDG_RUNTIME_DIR")) {
+    std::string dir = "/tmp/runtime-" + std::to_string(getuid());
+    if (mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) setenv("XDG_RUNTIME_DIR", dir.c_str(), 0);
+  }
   QGuiApplication app(argc, argv);
   if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "help") {
     lf::cli::PrintUsage();

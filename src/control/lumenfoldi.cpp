@@ -44,17 +44,21 @@ void Tlumenfoldi::SetParamText(std::u16string_view param1) {
 
 void Tlumenfoldi::setParams(std::u16string_view param1) {
   if (loading_) {
-    // A call that arrives while a download waits: the client is busy, and the
-    // running call keeps its addresses.
+    // A call that arrives while a download waits: its data request would be
+    // refused by the busy client, so it takes the data-failure path. Its
+    // parameter is stored, as after any data failure; the running call goes
+    // on with the addresses it copied.
+    SetParamText(param1);
     ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
     return;
   }
   LoadingScope scope(loading_);
   SetParamText(param1);
+  const std::string templateUrl = templateUrl_;
   std::string data;
   if (!FetchData(data)) return;
   LoadDataText(data);
-  if (!FetchTemplate()) return;
+  if (!FetchTemplate(templateUrl)) return;
   PrepareAndShow();
 }
 
@@ -102,14 +106,14 @@ bool Tlumenfoldi::FetchData(std::string& data) {
   return true;
 }
 
-bool Tlumenfoldi::FetchTemplate() {
+bool Tlumenfoldi::FetchTemplate(const std::string& url) {
   // The memory stream lives for this download only. A failed download keeps
   // the previous template; the load itself reports a bad template in its own
   // boxes and never raises.
   TMemoryStream stream;
   THttpCli& http = HttpCli1();
   http.SetReceiveStream(&stream);
-  http.SetURL(templateUrl_);
+  http.SetURL(url);
   try {
     http.Get();
   } catch (const std::exception&) {

@@ -65,7 +65,7 @@ class Tlumenfoldi : public TTopLevelContainer {
   // Fetches the data text; false after a reported failure.
   bool FetchData(std::string& data);
   // Fetches and loads the template; false after a reported failure.
-  bool FetchTemplate();
+  bool FetchTemplate(const std::string& url);
   void PrepareAndShow();
 
   std::string paramText_;

@@ -101,6 +101,8 @@ TEST_F(DataDownload, SecondCallWhileWaitingTakesTheFailurePath) {
   control_.setParams(Utf8ToUtf16("," + server.Base() + "/first.json"));
   EXPECT_TRUE(nestedRan);
   EXPECT_EQ(DataFailures(), 1);
+  // The refused call's parameter is stored, as after any data failure.
+  EXPECT_EQ(control_.dataUrl(), "http://127.0.0.1:1/second.json");
   ASSERT_EQ(TableNames(control_), std::vector<std::string>{"cds0"});
   EXPECT_EQ(server.Requests().size(), 1u);
   // The running call filled its tables from its own address.
