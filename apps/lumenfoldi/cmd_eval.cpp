@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command.h"
+#include "command_report.h"
 #include "data/data_tables.h"
 #include "engine/globals.h"
 #include "engine/parser.h"
@@ -44,46 +45,9 @@ int Evaluate(const Options& opts) {
     WriteOutput("-", HostToUtf8(PostfixToDisplay(parser.ToPostfix(expression))) + "\n");
     return 0;
   }
-  TComponent owner;
-  TfrReport* report = TComponent::Create<TfrReport>(&owner, "frReport1");
-  if (opts.Has("template")) {
-    std::string bytes = ReadInput(opts.Value("template"));
-    TMemoryStream stream;
-    stream.WriteBuffer(bytes.data(), bytes.size());
-    stream.SetPosition(0);
-    LoadFromStream(*report, stream);
-  }
-  for (const std::string& def : opts.Values("var")) {
-    size_t eq = def.find('=');
-    if (eq == std::string::npos || eq == 0) throw Exception("--var needs NAME=EXPR, not '" + def + "'");
-    report->Dictionary->Variables.Assign(Utf8ToHost(def.substr(0, eq)),
-                                         Variant(Utf8ToHost(def.substr(eq + 1))));
-  }
-  const long long row = opts.Has("row") ? ParseRow(opts.Value("row")) : 1;
-  std::vector<TClientDataSet*> tables;
-  if (opts.Has("data")) {
-    std::string data = Utf8ToHost(ReadInput(opts.Value("data")));
-    LoadDataTables(data, owner, tables);
-    MoveToRow(tables, row);
-  }
-  TfrEngineState& state = EngineState();
-  double now = NowDateTime();
-  state.StartDate = static_cast<double>(static_cast<long long>(now));
-  state.StartTime = now - state.StartDate;
-  state.MasterReport = report;
-  AttachReport(parser, *report);
-  Variant value;
-  try {
-    value = parser.Evaluate(expression);
-  } catch (...) {
-    parser.ValueCallback = nullptr;
-    parser.FunctionCallback = nullptr;
-    state = TfrEngineState{};
-    throw;
-  }
-  parser.ValueCallback = nullptr;
-  parser.FunctionCallback = nullptr;
-  state = TfrEngineState{};
+  CommandReport report(opts);
+  if (opts.Has("row")) MoveToRow(report.Tables(), ParseRow(opts.Value("row")));
+  Variant value = parser.Evaluate(expression);
   WriteOutput("-", std::string(VariantKindName(value.Kind())) + "\t" + HostToUtf8(value.AsText()) + "\n");
   return 0;
 }
@@ -92,15 +56,7 @@ int RunEval(const Args& args) {
   Options opts(args, {"codepage", "template", "data", "row", "var"}, {"postfix"});
   if (opts.Positional().size() != 1) throw Exception(std::string("usage: lumenfoldi ") + kUsage);
   if (opts.Has("codepage")) SetHostCodePage(opts.Value("codepage"));
-  int rc = 0;
-  try {
-    rc = Evaluate(opts);
-  } catch (...) {
-    DestroyGlobals();
-    throw;
-  }
-  DestroyGlobals();
-  return rc;
+  return RunWithGlobals([&] { return Evaluate(opts); });
 }
 
 const Registration reg("eval", kUsage, RunEval);

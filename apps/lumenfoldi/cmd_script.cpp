@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "command.h"
+#include "command_report.h"
 #include "data/data_tables.h"
 #include "engine/globals.h"
 #include "engine/report.h"
@@ -69,42 +70,8 @@ void PrintScriptVariables() {
 // a data text (cursors on the first row).
 int RunAgainstReport(const Options& opts, const TfrLines& source) {
   double timeout = opts.Has("timeout") ? ParseTimeout(opts.Value("timeout")) : 0;
-  TComponent owner;
-  TfrReport* report = TComponent::Create<TfrReport>(&owner, "frReport1");
-  if (opts.Has("template")) {
-    std::string bytes = ReadInput(opts.Value("template"));
-    TMemoryStream stream;
-    stream.WriteBuffer(bytes.data(), bytes.size());
-    stream.SetPosition(0);
-    LoadFromStream(*report, stream);
-  }
-  for (const std::string& def : opts.Values("var")) {
-    size_t eq = def.find('=');
-    if (eq == std::string::npos || eq == 0) throw Exception("--var needs NAME=EXPR, not '" + def + "'");
-    report->Dictionary->Variables.Assign(Utf8ToHost(def.substr(0, eq)),
-                                         Variant(Utf8ToHost(def.substr(eq + 1))));
-  }
-  std::vector<TClientDataSet*> tables;
-  if (opts.Has("data")) {
-    LoadDataTables(Utf8ToHost(ReadInput(opts.Value("data"))), owner, tables);
-    for (TClientDataSet* t : tables) t->First();
-  }
-
-  TfrEngineState& state = EngineState();
-  double now = NowDateTime();
-  state.StartDate = static_cast<double>(static_cast<long long>(now));
-  state.StartTime = now - state.StartDate;
-  state.MasterReport = report;
-  TfrParser& parser = SharedParser();
-  AttachReport(parser, *report);
-  struct Detach {
-    TfrParser& parser;
-    ~Detach() {
-      parser.ValueCallback = nullptr;
-      parser.FunctionCallback = nullptr;
-      EngineState() = TfrEngineState{};
-    }
-  } detach{parser};
+  CommandReport command(opts);
+  TfrReport* report = &command.Report();
 
   // The engine's shared interpreter when it is the report interpreter.
   TInterpretator local;
@@ -132,15 +99,7 @@ int RunScript(const Args& args) {
   if (opts.Has("codepage")) SetHostCodePage(opts.Value("codepage"));
   TfrLines source = SplitLines(Utf8ToHost(ReadInput(opts.Positional()[0])));
   if (opts.Has("compile")) return ListCommands(source);
-  int rc = 0;
-  try {
-    rc = RunAgainstReport(opts, source);
-  } catch (...) {
-    DestroyGlobals();
-    throw;
-  }
-  DestroyGlobals();
-  return rc;
+  return RunWithGlobals([&] { return RunAgainstReport(opts, source); });
 }
 
 const Registration reg("script",

@@ -35,7 +35,7 @@ class TfrFunctionLibrary {
   virtual std::string ClassName() const = 0;
   // Enters the library's descriptions into registry (called once when the
   // library is registered).
-  virtual void DescribeFunctions(TfrInstalledFunctions& registry) {}
+  virtual void DescribeFunctions(TfrInstalledFunctions& /*registry*/) {}
 
  protected:
   // Enters one description, category and description given as localized

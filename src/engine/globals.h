@@ -31,8 +31,8 @@ class TfrView;
 class TfrCompressor {
  public:
   virtual ~TfrCompressor() = default;
-  virtual void Compress(TStream& source, TStream& target) {}
-  virtual void DeCompress(TStream& source, TStream& target) {}
+  virtual void Compress(TStream& /*source*/, TStream& /*target*/) {}
+  virtual void DeCompress(TStream& /*source*/, TStream& /*target*/) {}
 };
 
 // Document mode of the engine.
