@@ -8,42 +8,10 @@
 #include "data/json_table.h"
 #include "data/json_writer.h"
 #include "platform/code_page.h"
+#include "platform/utf8.h"
 
 namespace lf {
 namespace {
-
-void AppendUtf8(std::string& out, std::u16string_view s) {
-  size_t i = 0;
-  const size_t n = s.size();
-  while (i < n) {
-    size_t run = i;
-    while (i < n && s[i] < 0x80) ++i;
-    if (i > run) {
-      size_t at = out.size();
-      out.resize(at + (i - run));
-      for (size_t k = run; k < i; ++k) out[at + k - run] = static_cast<char>(s[k]);
-    }
-    if (i == n) break;
-    char32_t c = s[i++];
-    if (c >= 0xD800 && c <= 0xDBFF && i < n && s[i] >= 0xDC00 && s[i] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[i] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;  // a lone surrogate
-    }
-    if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    }
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 std::u16string FoldAscii(std::u16string_view name) {
   std::u16string out(name);
@@ -60,12 +28,12 @@ void StoreCell(TCellBlock& block, TCellRef& cell, const IJsonValue& v, bool utf8
   const size_t start = bytes.size();
   switch (v->Kind()) {
     case TJsonKind::jkString:
-      if (utf8Host) AppendUtf8(bytes, v->StringValue());
+      if (utf8Host) utf8::AppendFromUtf16(bytes, v->StringValue());
       else bytes += Utf16ToHost(v->StringValue());
       break;
     case TJsonKind::jkArray:
     case TJsonKind::jkObject:
-      if (utf8Host) AppendUtf8(bytes, WriteText(v));
+      if (utf8Host) utf8::AppendFromUtf16(bytes, WriteText(v));
       else bytes += Utf16ToHost(WriteText(v));
       break;
     default:
@@ -90,7 +58,7 @@ std::string JsonTextToHost(std::u16string_view text) {
   if (HostCodePage().kind != CodePageKind::Utf8) return Utf16ToHost(text);
   std::string out;
   out.reserve(text.size());
-  AppendUtf8(out, text);
+  utf8::AppendFromUtf16(out, text);
   return out;
 }
 

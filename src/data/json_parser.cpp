@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "data/json_table.h"
+#include "platform/utf8.h"
 
 namespace lf {
 namespace {
@@ -29,55 +30,13 @@ inline int HexDigit(uint32_t c) {
 // Decodes one UTF-8 character at s (s < e); returns its length (1 for a byte
 // that starts no valid sequence, which reads as U+FFFD).
 inline size_t DecodeUtf8(const unsigned char* s, const unsigned char* e, char32_t* cp) {
-  unsigned char b = *s;
-  if (b < 0x80) {
-    *cp = b;
-    return 1;
-  }
-  size_t len;
-  char32_t c;
-  if (b >= 0xC2 && b <= 0xDF) {
-    len = 2;
-    c = b & 0x1F;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    len = 3;
-    c = b & 0x0F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    len = 4;
-    c = b & 0x07;
-  } else {
-    *cp = 0xFFFD;
-    return 1;
-  }
-  if (static_cast<size_t>(e - s) < len) {
-    *cp = 0xFFFD;
-    return 1;
-  }
-  for (size_t i = 1; i < len; ++i) {
-    unsigned char t = s[i];
-    if ((t & 0xC0) != 0x80) {
-      *cp = 0xFFFD;
-      return 1;
-    }
-    c = (c << 6) | (t & 0x3F);
-  }
-  if ((len == 3 && c < 0x800) || (len == 4 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF)) {
-    *cp = 0xFFFD;
-    return 1;
-  }
-  *cp = c;
-  return len;
+  size_t n = utf8::Decode(s, e, cp);
+  if (n != 0) return n;
+  *cp = 0xFFFD;
+  return 1;
 }
 
-inline void AppendCodePoint(std::u16string& out, char32_t c) {
-  if (c >= 0x10000) {
-    c -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (c >> 10));
-    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-  } else {
-    out += static_cast<char16_t>(c);
-  }
-}
+inline void AppendCodePoint(std::u16string& out, char32_t c) { utf8::AppendUtf16(out, c); }
 
 // Code-unit access for the two input forms.
 template <class CharT>

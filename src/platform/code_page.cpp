@@ -10,6 +10,8 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/utf8.h"
+
 namespace lf {
 namespace {
 
@@ -37,55 +39,10 @@ bool IconvKnows(const std::string& name) {
   return true;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // Length of a well-formed UTF-8 sequence at pos, or 0 when malformed.
 size_t Utf8SequenceLength(std::string_view s, size_t pos, char32_t* cp) {
-  unsigned char b = static_cast<unsigned char>(s[pos]);
-  size_t len;
-  char32_t c;
-  if (b < 0x80) {
-    *cp = b;
-    return 1;
-  } else if (b >= 0xC2 && b <= 0xDF) {
-    len = 2;
-    c = b & 0x1F;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    len = 3;
-    c = b & 0x0F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    len = 4;
-    c = b & 0x07;
-  } else {
-    return 0;
-  }
-  if (pos + len > s.size()) return 0;
-  for (size_t i = 1; i < len; ++i) {
-    unsigned char t = static_cast<unsigned char>(s[pos + i]);
-    if ((t & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (t & 0x3F);
-  }
-  if ((len == 3 && c < 0x800) || (len == 4 && (c < 0x10000 || c > 0x10FFFF)) ||
-      (c >= 0xD800 && c <= 0xDFFF))
-    return 0;
-  *cp = c;
-  return len;
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  return utf8::Decode(p + pos, p + s.size(), cp);
 }
 
 struct IconvHandle {
@@ -211,13 +168,7 @@ std::u16string Utf8ToUtf16(std::string_view s) {
       continue;
     }
     i += len;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
+    utf8::AppendUtf16(out, c);
   }
   return out;
 }
@@ -225,20 +176,7 @@ std::u16string Utf8ToUtf16(std::string_view s) {
 std::string Utf16ToUtf8(std::u16string_view s) {
   std::string out;
   out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    char32_t c = s[i];
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-      continue;
-    }
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    AppendUtf8(out, c);
-  }
+  utf8::AppendFromUtf16(out, s);
   return out;
 }
 
