@@ -202,7 +202,7 @@ TfrBandDatasetHooks& BandDatasetHooks() {
 
 // --- every view -----------------------------------------------------------
 
-void TfrView::DeclareProperties() {
+void TfrView::DeclareBaseProperties() {
   AddProperty("Name", pkString);
   AddProperty("Left", pkInteger);
   AddProperty("Top", pkInteger);
@@ -213,8 +213,12 @@ void TfrView::DeclareProperties() {
   AddProperty("Memo", pkLines);
   AddProperty("Memo.Count", pkInteger | pkReadOnly);
   AddProperty("Restrictions", pkInteger);
+}
+
+void TfrView::DeclareProperties() {
+  DeclareBaseProperties();
   // Frame, fill and alignment: every view but bands and sub-report frames,
-  // which declare only what is above.
+  // which declare only the base names.
   AddProperty("FrameTyp", pkInteger);
   AddProperty("FrameWidth", pkFloat);
   AddProperty("FrameColor", pkColor);
@@ -398,16 +402,7 @@ void TfrLineView::DeclareProperties() {
 }
 
 void TfrSubReportView::DeclareProperties() {
-  AddProperty("Name", pkString);
-  AddProperty("Left", pkInteger);
-  AddProperty("Top", pkInteger);
-  AddProperty("Width", pkInteger);
-  AddProperty("Height", pkInteger);
-  AddProperty("Flags", pkInteger);
-  AddProperty("Visible", pkBoolean);
-  AddProperty("Memo", pkLines);
-  AddProperty("Memo.Count", pkInteger | pkReadOnly);
-  AddProperty("Restrictions", pkInteger);
+  DeclareBaseProperties();
 }
 
 void TfrControl::SetProperty(const std::string& name, const Variant& value) {
@@ -431,16 +426,7 @@ bool KindIn(int kind, std::initializer_list<int> kinds) {
 void TfrBandView::DeclareProperties() {
   const int k = FrameTyp;
   declaredKind_ = k;
-  AddProperty("Name", pkString);
-  AddProperty("Left", pkInteger);
-  AddProperty("Top", pkInteger);
-  AddProperty("Width", pkInteger);
-  AddProperty("Height", pkInteger);
-  AddProperty("Flags", pkInteger);
-  AddProperty("Visible", pkBoolean);
-  AddProperty("Memo", pkLines);
-  AddProperty("Memo.Count", pkInteger | pkReadOnly);
-  AddProperty("Restrictions", pkInteger);
+  DeclareBaseProperties();
   AddProperty("OnBeforePrint", pkScript | pkHasEditor);
   if (k != btPageFooter) {
     AddProperty("ChildBand", pkString);

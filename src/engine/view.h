@@ -117,6 +117,9 @@ class TfrView : public TfrObject {
   void CallMethod(const std::string& name, const Variant& p1, const Variant& p2,
                   const Variant& p3, Variant& result) override;
   void DeclareProperties() override;
+  // The names every view has, bands and sub-report frames included: name,
+  // geometry, flags, visibility, text and restrictions.
+  void DeclareBaseProperties();
 
   void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
   // Gives the object BaseName followed by the smallest number from 1 to
