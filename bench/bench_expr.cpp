@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "data/data_tables.h"
-#include "engine/globals.h"
-#include "engine/parser.h"
-#include "engine/report.h"
-#include "engine/report_values.h"
+#include "engine/run/globals.h"
+#include "engine/expr/parser.h"
+#include "engine/model/report.h"
+#include "engine/functions/report_values.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <cstdlib>
 #include <memory>
 
-#include "engine/band_view.h"
-#include "engine/line_view.h"
-#include "engine/memo_view.h"
-#include "engine/page.h"
-#include "engine/picture_view.h"
-#include "engine/report.h"
-#include "engine/template_format.h"
+#include "engine/model/band_view.h"
+#include "engine/model/line_view.h"
+#include "engine/model/memo_view.h"
+#include "engine/model/page.h"
+#include "engine/model/picture_view.h"
+#include "engine/model/report.h"
+#include "engine/template/template_format.h"
 #include "platform/message_box.h"
 
 namespace {

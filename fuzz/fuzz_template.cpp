@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include "engine/globals.h"
-#include "engine/report.h"
-#include "engine/template_format.h"
-#include "engine/template_text.h"
+#include "engine/run/globals.h"
+#include "engine/model/report.h"
+#include "engine/template/template_format.h"
+#include "engine/template/template_text.h"
 #include "platform/message_box.h"
 #include "platform/stream.h"
 

@@ -5,7 +5,7 @@
 #include "command.h"
 #include "control/lumenfoldi.h"
 #include "control/tables_json.h"
-#include "engine/template_summary.h"
+#include "engine/template/template_summary.h"
 #include "platform/code_page.h"
 
 namespace lf::cli {

@@ -5,7 +5,7 @@
 
 #include "command.h"
 #include "platform/code_page.h"
-#include "preview/printer.h"
+#include "printer/printer.h"
 
 namespace lf::cli {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "command.h"
 #include "platform/code_page.h"
-#include "preview/printer.h"
+#include "printer/printer.h"
 
 namespace lf::cli {
 namespace {

@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "command.h"
-#include "engine/report.h"
-#include "engine/template_format.h"
-#include "engine/template_text.h"
+#include "engine/model/report.h"
+#include "engine/template/template_format.h"
+#include "engine/template/template_text.h"
 #include "platform/code_page.h"
 #include "platform/message_box.h"
 #include "platform/password_prompt.h"

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "data/data_tables.h"
-#include "engine/globals.h"
-#include "engine/parser.h"
-#include "engine/report_values.h"
-#include "engine/template_format.h"
+#include "engine/run/globals.h"
+#include "engine/expr/parser.h"
+#include "engine/functions/report_values.h"
+#include "engine/template/template_format.h"
 #include "platform/code_page.h"
 #include "platform/stream.h"
 

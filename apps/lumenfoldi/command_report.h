@@ -8,7 +8,7 @@
 
 #include "command.h"
 #include "data/client_dataset.h"
-#include "engine/report.h"
+#include "engine/model/report.h"
 #include "platform/component.h"
 
 namespace lf::cli {

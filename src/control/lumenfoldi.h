@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "data/client_dataset.h"
-#include "engine/dataset.h"
-#include "engine/report.h"
+#include "engine/data/dataset.h"
+#include "engine/model/report.h"
 #include "net/http_cli.h"
 #include "platform/component.h"
 

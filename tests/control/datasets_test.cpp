@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "control/lumenfoldi.h"
-#include "engine/field_reference.h"
+#include "engine/data/field_reference.h"
 
 namespace lf {
 namespace {

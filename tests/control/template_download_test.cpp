@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "control/lumenfoldi.h"
-#include "engine/memo_view.h"
-#include "engine/page.h"
-#include "engine/report.h"
-#include "engine/template_format.h"
+#include "engine/model/memo_view.h"
+#include "engine/model/page.h"
+#include "engine/model/report.h"
+#include "engine/template/template_format.h"
 #include "net/scripted_server.h"
 #include "platform/code_page.h"
 #include "platform/message_box.h"

@@ -1,0 +1,61 @@
+// TfrVariables: ordered list of named values, names compared without regard
+// to letter case, optionally kept sorted for binary search.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/expr/variant.h"
+
+namespace lf {
+
+// The heap cell that holds one value of a TfrVariables entry.
+struct TVariable {
+  Variant Value;
+};
+
+class TfrVariables {
+ public:
+  // Replaces the value of the name, or appends (inserts, when sorted) a new
+  // entry.
+  void Assign(std::string_view name, const Variant& value);
+  // The value of the name; Null if absent.
+  Variant Lookup(std::string_view name) const;
+  // The stored value, or nullptr if absent (no copy).
+  const Variant* Find(std::string_view name) const;
+  // Position from 0, -1 if absent.
+  int IndexOf(std::string_view name) const;
+  int Count() const { return static_cast<int>(entries_.size()); }
+
+  // Out of range: empty text.
+  std::string NameAt(int i) const;
+  // Out of range: nothing. Keeps a sorted list sorted.
+  void RenameAt(int i, std::string_view name);
+  // Out of range: the integer 0.
+  Variant ValueAt(int i) const;
+  // Out of range: nothing.
+  void AssignAt(int i, const Variant& value);
+  // Out of range: nothing.
+  void DeleteAt(int i);
+  void Clear() { entries_.clear(); }
+
+  void SetSorted(bool sorted);
+  bool Sorted() const { return sorted_; }
+
+ private:
+  struct Entry {
+    std::string name;
+    std::unique_ptr<TVariable> cell;  // owned by the list
+  };
+  // Sorted: the insertion point; found tells whether the name is present.
+  size_t LowerBound(std::string_view name, bool& found) const;
+  std::vector<Entry> entries_;
+  bool sorted_ = false;
+};
+
+// Case-insensitive (ASCII letters) three-way comparison of names.
+int CompareNames(std::string_view a, std::string_view b);
+
+}  // namespace lf

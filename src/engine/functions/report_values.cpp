@@ -1,0 +1,332 @@
+// Value chain and function callback of a report, and the calculation error.
+#include "engine/functions/report_values.h"
+
+#include <cmath>
+
+#include "data/client_dataset.h"
+#include "engine/model/band.h"
+#include "engine/expr/date_time.h"
+#include "engine/functions/function_library.h"
+#include "engine/run/globals.h"
+#include "engine/script/interpreter.h"
+#include "engine/expr/locale.h"
+#include "engine/model/page.h"
+#include "engine/model/report.h"
+#include "engine/script/report_interpreter.h"
+#include "engine/model/view.h"
+#include "platform/code_page.h"
+
+namespace lf {
+namespace {
+
+std::string Trim(std::string_view t) {
+  size_t b = 0, e = t.size();
+  while (b < e && static_cast<unsigned char>(t[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(t[e - 1]) <= ' ') --e;
+  return std::string(t.substr(b, e - b));
+}
+
+// A field's value as the engine reads it: a null reads as the default of the
+// field's type.
+Variant FieldValue(const TField& field) {
+  TFieldType type = field.DataType();
+  if (field.IsNull()) {
+    if (type == ftString || type == ftWideString || type == ftFixedChar || type == ftMemo)
+      return Variant("");
+    if (type == ftBoolean) return Variant(false);
+    return Variant(0);
+  }
+  std::string text = field.AsString();
+  try {
+    switch (type) {
+      case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint:
+        return Variant(static_cast<int64_t>(std::stoll(text)));
+      case ftFloat: case ftBCD: case ftFMTBcd: return Variant(Variant(text).AsDouble());
+      case ftCurrency: return Variant::Currency(Variant(text).AsDouble());
+      case ftBoolean: return Variant(Variant(text).AsBoolean());
+      case ftDate: case ftTime: case ftDateTime: case ftTimeStamp:
+        return Variant::DateTime(Variant(text).AsDateTime());
+      default: break;
+    }
+  } catch (const std::exception&) {
+    // A stored text that does not read as its type is shown as text.
+  }
+  return Variant(text);
+}
+
+TClientDataSet* FindTable(TfrReport& report, std::string_view name) {
+  for (TComponent* c = report.Owner(); c; c = c->Owner()) {
+    if (auto* t = dynamic_cast<TClientDataSet*>(c->FindComponent(name))) return t;
+  }
+  return nullptr;
+}
+
+// table.field, the field in double quotes when it holds a dot or a space.
+bool TableFieldValue(TfrReport& report, const std::string& reference, Variant& value) {
+  size_t dot = reference.find('.');
+  if (dot == std::string::npos || dot == 0) return false;
+  TClientDataSet* table = FindTable(report, reference.substr(0, dot));
+  if (!table) return false;
+  std::string field = StripDoubleQuotes(reference.substr(dot + 1));
+  if (TField* f = table->LookupField(field)) {
+    value = FieldValue(*f);
+    return true;
+  }
+  return false;
+}
+
+bool Exact(const std::string& a, const char* b) { return a == b; }
+
+// Steps of the chain after the dictionary that name run-time values.
+bool SystemValue(TfrReport& report, const std::string& name, Variant& value) {
+  TfrEngineState& st = EngineState();
+  TfrBand* band = st.CurBand;
+  TfrPage* page = st.CurPage;
+  if (Exact(name, "VALUE")) { value = st.CurValue; return true; }
+  if (Exact(name, "PAGE#")) { value = Variant(static_cast<int64_t>(st.PageNo)); return true; }
+  if (Exact(name, "DATE")) { value = Variant::DateTime(st.StartDate); return true; }
+  if (Exact(name, "TIME")) { value = Variant::DateTime(st.StartTime); return true; }
+  if (Exact(name, "LINE#")) { value = Variant(static_cast<int64_t>(band ? band->LineNo : 0)); return true; }
+  if (Exact(name, "LINETHROUGH#")) {
+    value = Variant(static_cast<int64_t>(band ? band->LineThroughNo : 0));
+    return true;
+  }
+  if (Exact(name, "COLUMN#")) { value = Variant(static_cast<int64_t>(page ? page->CrossColumn : 0)); return true; }
+  if (Exact(name, "CURRENT#")) {
+    value = Variant(static_cast<int64_t>(page ? page->PositionCounter : 0));
+    return true;
+  }
+  if (Exact(name, "TOTALPAGES")) { value = Variant(static_cast<int64_t>(st.TotalPages)); return true; }
+  if (Exact(name, "REPORTCOMMENT")) { value = Variant(report.ReportComment); return true; }
+  if (Exact(name, "REPORTNAME")) { value = Variant(report.ReportName); return true; }
+  if (Exact(name, "REPORTAUTOR")) { value = Variant(report.ReportAutor); return true; }
+  if (Exact(name, "VMAJOR")) { value = Variant(report.ReportVersionMajor); return true; }
+  if (Exact(name, "VMINOR")) { value = Variant(report.ReportVersionMinor); return true; }
+  if (Exact(name, "VRELEASE")) { value = Variant(report.ReportVersionRelease); return true; }
+  if (Exact(name, "VBUILD")) { value = Variant(report.ReportVersionBuild); return true; }
+  if (Exact(name, "REPORTDATE")) { value = Variant::DateTime(report.ReportCreateDate); return true; }
+  if (Exact(name, "REPORTLASTCHANGE")) { value = Variant::DateTime(report.ReportLastChange); return true; }
+  if (Exact(name, "CALCWIDTH")) {
+    Variant w(0);
+    if (st.CurView && st.CurView->HasProperty("CALCWIDTH")) w = st.CurView->GetProperty("CALCWIDTH");
+    value = w.IsNull() ? Variant(0) : w;
+    return true;
+  }
+  return false;
+}
+
+bool EngineName(const std::string& name, Variant& value) {
+  TfrEngineState& st = EngineState();
+  TfrPage* page = st.CurPage;
+  if (Exact(name, "CURY")) { value = Variant(static_cast<int64_t>(page ? page->CurY : 0)); return true; }
+  if (Exact(name, "FREESPACE")) {
+    value = Variant(static_cast<int64_t>(page ? page->BottomY - page->CurY : 0));
+    return true;
+  }
+  if (Exact(name, "FINALPASS")) {
+    value = Variant(st.MasterReport ? st.MasterReport->InFinalPass : false);
+    return true;
+  }
+  if (Exact(name, "PAGEHEIGHT")) { value = Variant(static_cast<int64_t>(page ? page->BottomY : 0)); return true; }
+  if (Exact(name, "PAGEWIDTH")) { value = Variant(static_cast<int64_t>(page ? page->RightLimit() : 0)); return true; }
+  return false;
+}
+
+// Clears the re-entry guard only when the evaluation succeeds.
+Variant EvaluateGuarded(const std::string& name) {
+  TfrEngineState& st = EngineState();
+  st.ReentryName = name;
+  Variant v = SharedParser().Evaluate(name);
+  st.ReentryName.clear();
+  return v;
+}
+
+TfrBand* FindBand(TfrPage* page, const std::string& name) {
+  if (!page) return nullptr;
+  for (auto& first : page->Bands)
+    for (TfrBand* b = first.get(); b; b = b->Next.get())
+      if (SameTextAscii(b->Name, name)) return b;
+  return nullptr;
+}
+
+std::string ArrayVariableName(const std::string& array, const Variant& index) {
+  std::string indexText = index.IsText() ? index.AsText() : std::to_string(index.AsInteger());
+  return "Arr_" + array + "_" + indexText;
+}
+
+void ReportProcedure(TfrReport& report, const std::string& name, const Variant& p1,
+                     const Variant& p2, const Variant& p3, Variant& result) {
+  TfrEngineState& st = EngineState();
+  TfrParser& parser = SharedParser();
+  if (name == "STOPREPORT") {
+    if (st.CurReport) st.CurReport->StopRequested = true;
+    else report.StopRequested = true;
+    return;
+  }
+  if (name == "NEWPAGE") {
+    if (st.CurBand) ++st.CurBand->PageBreakRequests;
+    return;
+  }
+  if (name == "NEWCOLUMN") {
+    if (st.CurBand) ++st.CurBand->ColumnBreakRequests;
+    return;
+  }
+  if (name == "SHOWBAND") {
+    if (TfrBand* band = FindBand(st.CurPage, Trim(p1.AsText())))
+      if (ShowBandHandler()) ShowBandHandler()(*band);
+    return;
+  }
+  if (name == "INC" || name == "DEC") {
+    std::string target = Trim(p1.AsText());
+    Variant v = Variant::Null();
+    if (parser.ValueCallback) parser.ValueCallback(target, v);
+    v = v.Add(Variant(name == "INC" ? 1 : -1));
+    Globals().Interpreter->SetValue(target, v);
+    return;
+  }
+  if (name == "SETARRAY" || name == "GETARRAY") {
+    std::string array = Trim(p1.AsText());
+    if (array.find('.') != std::string::npos) {
+      std::string property;
+      if (TfrObject* object = ResolvePropertyName(array, property)) {
+        Variant index = parser.Evaluate(p2.AsText());
+        if (name == "SETARRAY")
+          object->CallMethod("SETINDEXPROPERTY", Variant(property), index,
+                             parser.Evaluate(p3.AsText()), result);
+        else
+          object->CallMethod("GETINDEXPROPERTY", Variant(property), index, Variant(), result);
+      }
+      return;
+    }
+    std::string var = ArrayVariableName(array, parser.Evaluate(p2.AsText()));
+    TfrVariables& vars = *Globals().ScriptVariables;
+    if (name == "SETARRAY") vars.Assign(var, parser.Evaluate(p3.AsText()));
+    else result = vars.Lookup(var);
+    return;
+  }
+  // An object method: of the current object, or of the object named before
+  // the first dot.
+  TfrObject* object = st.CurView;
+  std::string method = name;
+  size_t dot = name.find('.');
+  if (dot != std::string::npos) {
+    std::string property;
+    // The object named before the first dot (or PAGEn) runs the rest; a
+    // first part that names no object leaves the whole name to the current
+    // object (its list methods such as MEMO.ADD).
+    if (TfrObject* named = ResolvePropertyName(name, property)) {
+      object = named;
+      method = property;
+    }
+  }
+  if (object) object->CallMethod(method, p1, p2, p3, result);
+}
+
+}  // namespace
+
+TDictionaryResolver& DictionaryResolver() {
+  static TDictionaryResolver resolver;
+  return resolver;
+}
+
+std::function<void(TfrBand& band)>& ShowBandHandler() {
+  static std::function<void(TfrBand& band)> handler;
+  return handler;
+}
+
+bool DefaultDictionaryValue(TfrReport& report, const std::string& name, Variant& value) {
+  if (report.Dictionary) {
+    TfrDataDictionary& dict = *report.Dictionary;
+    if (const Variant* v = dict.Variables.Find(name)) {
+      if (const Variant* global = Globals().ScriptVariables->Find(name)) {
+        value = *global;
+        return true;
+      }
+      if (v->IsText() && !v->AsText().empty()) {
+        std::string text = v->AsText();
+        if (text.find('.') != std::string::npos && TableFieldValue(report, text, value))
+          return true;
+        value = SharedParser().Evaluate(text);
+      } else {
+        value = *v;
+      }
+      return true;
+    }
+    if (const Variant* alias = dict.FieldAliases.Find(name))
+      if (TableFieldValue(report, alias->AsText(), value)) return true;
+  }
+  return TableFieldValue(report, name, value);
+}
+
+void ReportGetValue(TfrReport& report, const std::string& name, Variant& value) {
+  value = Variant();
+  if (report.OnGetValue) {
+    report.OnGetValue(name, value);
+    if (!value.IsEmpty()) return;
+  }
+  value = Variant(0);
+  const TDictionaryResolver& dictionary = DictionaryResolver();
+  if (dictionary ? dictionary(report, name, value) : DefaultDictionaryValue(report, name, value))
+    return;
+  if (SystemValue(report, name, value)) return;
+  if (const Variant* v = Globals().ScriptVariables->Find(name)) {
+    value = *v;
+    return;
+  }
+  if (EngineName(name, value)) return;
+  std::string property;
+  if (TfrObject* object = ResolvePropertyName(name, property)) {
+    if (object->HasProperty(property)) {
+      value = object->GetProperty(property);
+      return;
+    }
+  }
+  if (const Variant* c = Globals().Constants->Find(name)) {
+    value = *c;
+    return;
+  }
+  TfrEngineState& st = EngineState();
+  if (st.ReentryName == name) {
+    if (st.AggregatesRegistering) {
+      value = Variant();
+      return;
+    }
+    throw EParserError(LoadLocalizedString(55439) + " \"" + name + "\"");
+  }
+  value = EvaluateGuarded(name);
+}
+
+void ReportDoFunction(TfrReport& report, const std::string& name, const Variant& p1,
+                      const Variant& p2, const Variant& p3, Variant& result) {
+  result = Variant("0");
+  if (Globals().Libraries->Dispatch(name, p1, p2, p3, result)) return;
+  ReportProcedure(report, name, p1, p2, p3, result);
+  if (report.OnUserFunction) report.OnUserFunction(name, p1, p2, p3, result);
+}
+
+void AttachReport(TfrParser& parser, TfrReport& report) {
+  TfrReport* r = &report;
+  parser.ValueCallback = [r](const std::string& name, Variant& value) {
+    ReportGetValue(*r, name, value);
+  };
+  parser.FunctionCallback = [r](const std::string& name, const Variant& p1, const Variant& p2,
+                                const Variant& p3, Variant& result) {
+    ReportDoFunction(*r, name, p1, p2, p3, result);
+  };
+  EngineState().CurReport = r;
+}
+
+std::string CalculationErrorMessage(const TfrReport& report, const TfrView* current,
+                                    const std::string& error) {
+  std::string msg = LoadLocalizedString(55200);
+  if (current) {
+    msg += '\r';
+    for (const std::string& line : current->Memo) msg += '\r' + line;
+  }
+  msg += "\r\r" + LoadLocalizedString(55201) + " " + report.Name() + "\r";
+  if (current) msg += LoadLocalizedString(55202) + " " + current->Name + "\r";
+  msg += "\r" + error;
+  return msg;
+}
+
+}  // namespace lf

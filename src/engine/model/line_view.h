@@ -1,0 +1,24 @@
+// TfrLineView: a line, drawn as one frame edge of its rectangle.
+#pragma once
+
+#include "engine/model/view.h"
+
+namespace lf {
+
+class TfrLineView : public TfrStretcheable {
+ public:
+  TfrLineView();
+  const char* ClassName() const override { return "TfrLineView"; }
+
+  // Drawing is filled with frame drawing.
+  void Draw(Canvas& canvas) override;
+  // A stretched line grows with its band: it needs its own height, at least
+  // 1, and leaves nothing over when a band splits.
+  int32_t CalcHeight() override { return Height; }
+  int32_t MinHeight() override { return 1; }
+  int32_t RemainHeight() override { return 0; }
+
+  void DeclareProperties() override;
+};
+
+}  // namespace lf

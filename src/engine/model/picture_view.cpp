@@ -1,0 +1,85 @@
+// TfrPictureView: defaults of a new picture and the tokens that let scripts
+// pass a picture from one object to another.
+#include "engine/model/picture_view.h"
+
+#include <filesystem>
+#include <string_view>
+#include <unordered_map>
+
+#include "engine/run/globals.h"
+#include "platform/code_page.h"
+#include "platform/stream.h"
+
+namespace lf {
+namespace {
+
+// Never destroyed, so that pictures outliving static destruction still find it.
+std::unordered_map<int64_t, TfrPictureView*>& LivePictures() {
+  static auto* live = new std::unordered_map<int64_t, TfrPictureView*>;
+  return *live;
+}
+int64_t g_nextToken = 1;
+
+}  // namespace
+
+TfrPictureView::TfrPictureView() : token_(g_nextToken++) {
+  TypeCode = 1;
+  BaseName = "Picture";
+  Flags = flStretched | flPictRatio;
+  LivePictures()[token_] = this;
+  // Scripts name the blob types by these constants.
+  TfrVariables& constants = *Globals().Constants;
+  constants.Assign("btBMP", Variant(static_cast<int>(btBMP)));
+  constants.Assign("btJPG", Variant(static_cast<int>(btJPG)));
+  constants.Assign("btICO", Variant(static_cast<int>(btICO)));
+  constants.Assign("btWMF", Variant(static_cast<int>(btWMF)));
+}
+
+TfrPictureView::~TfrPictureView() { LivePictures().erase(token_); }
+
+TfrPictureView* TfrPictureView::FindByToken(int64_t token) {
+  auto it = LivePictures().find(token);
+  return it == LivePictures().end() ? nullptr : it->second;
+}
+
+void TfrPictureView::Draw(Canvas&) {}
+
+namespace {
+
+bool StartsWith(const std::string& data, std::string_view magic) {
+  return data.size() >= magic.size() && data.compare(0, magic.size(), magic) == 0;
+}
+
+TfrGraphicKind KindOfContent(const std::string& data) {
+  using namespace std::string_view_literals;
+  if (StartsWith(data, "BM"sv)) return TfrGraphicKind::Bitmap;
+  if (StartsWith(data, "\xFF\xD8\xFF"sv)) return TfrGraphicKind::JPEG;
+  if (StartsWith(data, "\x00\x00\x01\x00"sv)) return TfrGraphicKind::Icon;
+  // Placeable metafile, plain metafile (in memory or on disk), enhanced metafile.
+  if (StartsWith(data, "\xD7\xCD\xC6\x9A"sv) || StartsWith(data, "\x01\x00\x09\x00"sv) ||
+      StartsWith(data, "\x02\x00\x09\x00"sv) || StartsWith(data, "\x01\x00\x00\x00"sv))
+    return TfrGraphicKind::Metafile;
+  return TfrGraphicKind::None;
+}
+
+}  // namespace
+
+void LoadPictureFile(TfrPicture& picture, const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path file(HostToUtf8(path));
+  if (path.empty() || !std::filesystem::is_regular_file(file, ec)) {
+    picture.Clear();
+    return;
+  }
+  const auto size = std::filesystem::file_size(file, ec);
+  if (!ec && size > static_cast<uintmax_t>(kMaxPictureFileBytes))
+    throw EInvalidGraphic("Picture file too large");
+  TMemoryStream stream;
+  stream.LoadFromFile(file.string());
+  const TfrGraphicKind kind = KindOfContent(stream.Bytes());
+  if (kind == TfrGraphicKind::None) throw EInvalidGraphic("Unknown picture format");
+  picture.Kind = kind;
+  picture.Data = std::move(stream.Bytes());
+}
+
+}  // namespace lf
