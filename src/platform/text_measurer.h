@@ -1,0 +1,45 @@
+// TextMeasurer: text widths and font heights at 96 dots per inch, the same
+// on every machine and output (hinting and kerning off), with a per-font
+// cache of character advances.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "platform/canvas.h"
+
+class QFont;
+
+namespace lf {
+
+class TextMeasurer {
+ public:
+  TextMeasurer();
+  ~TextMeasurer();
+  TextMeasurer(const TextMeasurer&) = delete;
+  TextMeasurer& operator=(const TextMeasurer&) = delete;
+
+  // The process's measurer (created on first use; needs a QGuiApplication).
+  static TextMeasurer& Shared();
+
+  // Width of one line of host code-page text in font units of font
+  // (PixelHeight is taken as pixels at 96 dpi); charSpacing is added after
+  // every character. Orientation is ignored: a rotated text's length.
+  int32_t Width(const CanvasFont& font, std::string_view text, int32_t charSpacing = 0);
+  CanvasFontMetrics Metrics(const CanvasFont& font);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The Qt font that draws and measures a template font: the family through
+// the substitution table, pixel size, style, hinting and kerning off.
+QFont MakeQFont(const CanvasFont& font);
+
+// The installed family that stands in for a template's family name and
+// character set (Arial -> Liberation Sans, 宋体 -> Noto Serif CJK SC, ...).
+std::string SubstituteFamily(std::string_view hostName, uint8_t charset);
+
+}  // namespace lf
