@@ -199,7 +199,7 @@ int32_t TfrMemoView::CalcHeight() {
 int32_t TfrMemoView::FittingLines(const TfrLines& lines, int32_t height) const {
   const TfrMemoBox box = LayoutBox();
   const int32_t step = std::max<int32_t>(1, LineSpacing + FontPixelHeight());
-  const int64_t bottom = static_cast<int64_t>(box.Top) + height;
+  const int64_t bottom = static_cast<int64_t>(box.Top) + height + 1;  // as the drawing rectangle
   int64_t y = static_cast<int64_t>(box.Top) + box.GapY;
   int32_t count = 0;
   for (size_t i = 0; i < lines.size(); ++i) {
