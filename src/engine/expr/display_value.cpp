@@ -63,14 +63,18 @@ std::string Format(const Variant& value, int32_t code, std::string_view pattern)
 class DecimalSeparatorScope {
  public:
   explicit DecimalSeparatorScope(char separator) : saved_(FormatSettings().DecimalSeparator) {
-    if (separator) SetDecimalSeparator(separator);
+    changed_ = separator != 0 && separator != saved_;
+    if (changed_) SetDecimalSeparator(separator);
   }
-  ~DecimalSeparatorScope() { SetDecimalSeparator(saved_); }
+  ~DecimalSeparatorScope() {
+    if (changed_) SetDecimalSeparator(saved_);
+  }
   DecimalSeparatorScope(const DecimalSeparatorScope&) = delete;
   DecimalSeparatorScope& operator=(const DecimalSeparatorScope&) = delete;
 
  private:
   char saved_;
+  bool changed_ = false;
 };
 
 }  // namespace

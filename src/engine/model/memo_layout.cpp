@@ -11,6 +11,25 @@
 
 namespace lf {
 
+namespace {
+
+// Length of the character at pos, with the host code page's kind looked up
+// once per text rather than once per character.
+class CharStepper {
+ public:
+  CharStepper() : kind_(HostCodePage().kind) {}
+  size_t operator()(std::string_view text, size_t pos) const {
+    const unsigned char b = static_cast<unsigned char>(text[pos]);
+    if (b < 0x80 || kind_ == CodePageKind::SingleByte) return 1;
+    return CharLength(text, pos);
+  }
+
+ private:
+  CodePageKind kind_;
+};
+
+}  // namespace
+
 TfrAdvanceCache::TfrAdvanceCache(const CanvasFont& font)
     : font_(font), codePage_(HostCodePage().number) {
   std::fill(std::begin(single_), std::end(single_), -1);
@@ -33,10 +52,10 @@ TfrAdvanceCache& TfrAdvanceCache::For(const CanvasFont& font) {
   return *caches.front();
 }
 
-int32_t TfrAdvanceCache::CharWidth(std::string_view ch) {
+int32_t TfrAdvanceCache::MeasureChar(std::string_view ch) {
   if (ch.size() == 1) {
     int32_t& w = single_[static_cast<unsigned char>(ch[0])];
-    if (w < 0) w = TextMeasurer::Shared().Width(font_, ch, 0);
+    w = TextMeasurer::Shared().Width(font_, ch, 0);
     return w;
   }
   uint32_t key = 0;
@@ -50,9 +69,10 @@ int32_t TfrAdvanceCache::CharWidth(std::string_view ch) {
 }
 
 int32_t TfrAdvanceCache::TextWidth(std::string_view text, int32_t charSpacing) {
+  const CharStepper step;
   int32_t w = 0;
   for (size_t i = 0; i < text.size();) {
-    const size_t len = CharLength(text, i);
+    const size_t len = step(text, i);
     w += CharWidth(text.substr(i, len)) + charSpacing;
     i += len;
   }
@@ -143,7 +163,7 @@ class LineWrapper {
         width = 0;
         continue;
       }
-      const size_t len = CharLength(line_, i);
+      const size_t len = step_(line_, i);
       const int32_t w = adv_.CharWidth(line_.substr(i, len)) + opt_.CharSpacing;
       if (c == ' ') candidate = i;
       if (c == ' ' || width + w <= opt_.AvailableWidth) {
@@ -213,6 +233,7 @@ class LineWrapper {
     emitted_ = true;
   }
 
+  CharStepper step_;
   std::string_view line_;
   const TfrWrapOptions& opt_;
   TfrAdvanceCache& adv_;
@@ -220,13 +241,26 @@ class LineWrapper {
   bool emitted_ = false;
 };
 
+// Whether the whole line fits; stops measuring once it does not.
+bool Fits(std::string_view line, const TfrWrapOptions& options, TfrAdvanceCache& advances) {
+  const CharStepper step;
+  int32_t w = 0;
+  for (size_t i = 0; i < line.size();) {
+    const size_t len = step(line, i);
+    w += advances.CharWidth(line.substr(i, len)) + options.CharSpacing;
+    if (w > options.AvailableWidth) return false;
+    i += len;
+  }
+  return true;
+}
+
 }  // namespace
 
 void WrapLine(std::string_view line, const TfrWrapOptions& options, TfrAdvanceCache& advances,
               TfrLines& out) {
   const bool hasBreak = line.find_first_of("\r\n") != std::string_view::npos;
-  if (!hasBreak &&
-      (CharCount(line) <= 1 || advances.TextWidth(line, options.CharSpacing) <= options.AvailableWidth)) {
+  const bool oneCharacter = line.empty() || CharStepper()(line, 0) == line.size();
+  if (!hasBreak && (oneCharacter || Fits(line, options, advances))) {
     if (out.size() >= options.MaxLines)
       throw EMemoLayoutError("Object " + options.OwnerName + ": the text needs more than " +
                              std::to_string(options.MaxLines) + " lines");

@@ -25,11 +25,19 @@ class TfrAdvanceCache {
 
   const CanvasFont& Font() const { return font_; }
   // Width of the one character ch (its bytes in the host code page).
-  int32_t CharWidth(std::string_view ch);
+  int32_t CharWidth(std::string_view ch) {
+    if (ch.size() == 1) {
+      const int32_t w = single_[static_cast<unsigned char>(ch[0])];
+      if (w >= 0) return w;
+    }
+    return MeasureChar(ch);
+  }
   // Width of a text with charSpacing after every character.
   int32_t TextWidth(std::string_view text, int32_t charSpacing);
 
  private:
+  int32_t MeasureChar(std::string_view ch);
+
   CanvasFont font_;
   int codePage_;
   int32_t single_[256];  // -1 until measured
