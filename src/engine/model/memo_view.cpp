@@ -125,11 +125,14 @@ void TfrMemoView::RunScript() {
   if (g.Interpreter) g.Interpreter->DoScript(Script);
 }
 
+void TfrMemoView::LoadBlob(TField& field) {
+  WorkLines = field.IsNull() ? TfrLines{} : SplitLines(field.AsString());
+}
+
 bool TfrMemoView::LoadAndNotify() {
   WorkLines = Memo;
   if (BoundDataSet && !DataField.empty()) {
-    if (TField* field = BoundDataSet->LookupField(DataField))
-      WorkLines = field->IsNull() ? TfrLines{} : SplitLines(field->AsString());
+    if (TField* field = BoundDataSet->LookupField(DataField)) LoadBlob(*field);
   }
   TfrReport* report = EngineState().CurReport;
   if (report && report->OnBeforePrint) report->OnBeforePrint(WorkLines, this);

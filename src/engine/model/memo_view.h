@@ -79,6 +79,8 @@ class TfrMemoView : public TfrStretcheable {
   // in the current draw mode, then resets the draw mode.
   void Print(TStream& stream) override;
 
+  // WorkLines := the text of a memo or binary field (none when null).
+  void LoadBlob(TField& field) override;
   // Width the lines need with frame and gaps, page units (CALCWIDTH).
   int32_t CalcWidth(const TfrLines& lines);
   // WorkLines := Memo with every bracket expanded (unless TextOnly).

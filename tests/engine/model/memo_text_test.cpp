@@ -223,6 +223,23 @@ TEST_F(MemoText, SplitPartWithoutParagraphEndStillCountsAsLaidOut) {
   EXPECT_EQ(Printed(drAfterCalcHeight), (TfrLines{"aaaa bbbb", "\x01"}));
 }
 
+TEST_F(MemoText, BoundFieldReplacesTheTextAndCalcWidthMeasuresTheWidestLine) {
+  cds0->AppendRowValues({TFieldValue("first\r\nsecond line"), TFieldValue("3")});
+  cds0->Last();
+  memo.Memo = {"[cds0.name]"};
+  memo.BoundDataSet = cds0;
+  memo.DataField = "name";
+  report->OnBeforePrint = [](TfrLines& lines, TfrView*) { lines.push_back("+"); };
+  memo.CalcHeight();
+  EXPECT_EQ(memo.WorkLines, (TfrLines{"first\x01", "second", "line\x01", "+\x01"}));
+  // The widest of the template's lines, with frame, gaps and one unit.
+  const int32_t advance = TfrAdvanceCache::For(memo.MeasureFont()).CharWidth("M");
+  memo.Memo = {"abc", "abcdef\x01"};
+  Variant width;
+  ReportGetValue(*report, "CALCWIDTH", width);
+  EXPECT_EQ(width.AsInteger(), 6 * advance + 1 + 2 * memo.GapX + 1);
+}
+
 TEST_F(MemoText, BeforePrintSeesTheLinesAndItsChangeIsKept) {
   memo.Memo = {"[a]"};
   report->OnBeforePrint = [](TfrLines& lines, TfrView*) { lines = {"changed [a]"}; };
