@@ -57,7 +57,7 @@ QRect OutlineRect(const CanvasRect& r, const CanvasPen& pen) {
 }  // namespace
 
 PainterCanvas::PainterCanvas(QPainter& painter, int dotsPerInch, bool printer)
-    : painter_(painter), dpi_(dotsPerInch), printer_(printer) {}
+    : painter_(painter), qfont_(MakeQFont(font_)), dpi_(dotsPerInch), printer_(printer) {}
 
 PainterCanvas::~PainterCanvas() = default;
 
@@ -111,7 +111,11 @@ void PainterCanvas::Rectangle(const CanvasRect& r, const CanvasPen& pen, uint32_
   painter_.setBrush(Qt::NoBrush);
 }
 
-void PainterCanvas::SetFont(const CanvasFont& font) { font_ = font; }
+void PainterCanvas::SetFont(const CanvasFont& font) {
+  if (font == font_) return;
+  font_ = font;
+  qfont_ = MakeQFont(font);
+}
 
 void PainterCanvas::TextOut(int32_t x, int32_t y, std::string_view text,
                             const TextOutOptions& options) {
@@ -119,7 +123,7 @@ void PainterCanvas::TextOut(int32_t x, int32_t y, std::string_view text,
   if (options.Opaque && !options.ClipRect.IsEmpty())
     painter_.fillRect(ToQRect(options.ClipRect), ToQColor(options.BackColor));
   if (options.Clipped) painter_.setClipRect(ToQRect(options.ClipRect), Qt::IntersectClip);
-  QFont font = MakeQFont(font_);
+  QFont font = qfont_;
   if (options.CharSpacing != 0)
     font.setLetterSpacing(QFont::AbsoluteSpacing, options.CharSpacing);
   painter_.setFont(font);

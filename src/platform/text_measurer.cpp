@@ -120,10 +120,20 @@ TextMeasurer::~TextMeasurer() = default;
 TextMeasurer& TextMeasurer::Shared() {
   // Fonts must go before the application does: the measurer is dropped by
   // the application's own clean-up and made again if asked for later.
+  static std::mutex mutex;
   static std::unique_ptr<TextMeasurer> shared;
-  static std::once_flag registered;
-  if (!shared) shared = std::make_unique<TextMeasurer>();
-  std::call_once(registered, [] { qAddPostRoutine([] { shared.reset(); }); });
+  static bool cleanUpAdded = false;
+  std::lock_guard lock(mutex);
+  if (!shared) {
+    shared = std::make_unique<TextMeasurer>();
+    if (!cleanUpAdded) {
+      qAddPostRoutine([] {
+        std::lock_guard lock(mutex);
+        shared.reset();
+      });
+      cleanUpAdded = true;
+    }
+  }
   return *shared;
 }
 
