@@ -38,8 +38,10 @@ QPen ToQPen(const CanvasPen& pen) {
   p.setStyle(ToQtStyle(pen.Style));
   // Width 0 is one device unit wide, as a cosmetic pen is.
   p.setWidth(pen.Width > 0 ? pen.Width : 0);
-  p.setCapStyle(Qt::FlatCap);
-  p.setJoinStyle(Qt::MiterJoin);
+  // Thin lines leave out their end point; wide ones end round, as the
+  // platform's wide pens do.
+  p.setCapStyle(pen.Width > 1 ? Qt::RoundCap : Qt::FlatCap);
+  p.setJoinStyle(pen.Width > 1 ? Qt::RoundJoin : Qt::MiterJoin);
   return p;
 }
 

@@ -136,7 +136,15 @@ TEST(PainterCanvas, TextWidthAgreesWithMeasurerAndInk) {
   EXPECT_EQ(recording.TextWidth(text), width);
   EXPECT_EQ(canvas.TextWidth(text, 3), recording.TextWidth(text, 3));
   canvas.TextOut(20, 30, text, {});
+  TextOutOptions spaced;
+  spaced.CharSpacing = 3;
+  canvas.TextOut(20, 60, text, spaced);
   painter.end();
+  // The spaced line ends where its measured width says (less the last gap).
+  CanvasRect spacedInk = InkBox(image.copy(0, 55, 300, 45));
+  EXPECT_GE(spacedInk.Right, 20 + canvas.TextWidth(text, 3) - 3 - 2);
+  EXPECT_LE(spacedInk.Right, 20 + canvas.TextWidth(text, 3));
+  image = image.copy(0, 0, 300, 55);
   CanvasRect ink = InkBox(image);
   CanvasFontMetrics m = canvas.FontMetrics();
   // Ink spans the measured width (less the side bearings) within the cell.
@@ -239,15 +247,6 @@ TEST(PainterCanvas, XorRectTwiceRestoresThePixels) {
   EXPECT_EQ(once.pixel(30, 39), qRgb(0, 0, 0));
   EXPECT_EQ(once.pixel(20, 20), before.pixel(20, 20));
   EXPECT_EQ(image, before);
-}
-
-TEST(ColorToRgb, SwapsChannelsAndResolvesSystemColours) {
-  EXPECT_EQ(ColorToRgb(0x0000FF), 0xFF0000u);
-  EXPECT_EQ(ColorToRgb(0x123456), 0x563412u);
-  EXPECT_EQ(ColorToRgb(0xFF00000F), 0xF0F0F0u);
-  EXPECT_EQ(ColorToRgb(0xFF000005), 0xFFFFFFu);
-  EXPECT_EQ(ColorToRgb(0xFF000008), 0x000000u);
-  EXPECT_EQ(ColorToRgb(0xFF0000FF), 0x000000u);  // no such system colour
 }
 
 }  // namespace
