@@ -14,6 +14,7 @@
 #include "engine/run/globals.h"
 #include "engine/template/template_stream.h"
 #include "engine/template/template_view_record.h"
+#include "platform/code_page.h"
 #include "platform/format_settings.h"
 #include "platform/stream.h"
 
@@ -96,6 +97,12 @@ TEST_F(MemoText, ExpandsEveryBracketOfALineAndSplitsValuesAtLineBreaks) {
   EXPECT_EQ(Expanded("[br] [a "), "[a] 1\r\n");
   memo.SetFlag(flTextOnly, true);
   EXPECT_EQ(Expanded("[a]"), "[a]\r\n");
+}
+
+TEST_F(MemoText, BracketBytesInsideDoubleByteCharactersAreText) {
+  ScopedHostCodePage gbk("GBK");
+  // 0x81 0x5B is one character whose second byte is "[".
+  EXPECT_EQ(Expanded("\x81\x5B" "[a]\x81\x5D"), "\x81\x5B" "1\x81\x5D\r\n");
 }
 
 struct InlineCase {
