@@ -150,7 +150,7 @@ void TfrMemoView::DrawUnderlines(Canvas& canvas) {
   const int32_t ph = DrawPixelHeight(std::clamp<int32_t>(Font.Size, 0, kMaxFontSize), ScaleY, canvas);
   const int32_t step = std::max<int32_t>(1, Round(LineSpacing * ScaleY) + ph);
   const CanvasPen pen{Round(FrameWidth), FrameColor, PenStyle::Solid};
-  const int32_t count = Height / step;
+  const int32_t count = std::min<int32_t>(Height / step, static_cast<int32_t>(kMaxLayoutLines));
   for (int32_t i = 0; i < count; ++i) {
     const int32_t y = Top + GapY + step * i + Round(2 * ScaleY) + ph;
     canvas.Line(Left, y, Left + Width, y, pen);

@@ -46,7 +46,7 @@ struct TfrHighlightAttr {
 // it anywhere is already laid out.
 inline constexpr char kParagraphMarker = '\x01';
 // Layout lines one text may produce; more stops the layout with
-// EMemoLayoutError naming the object.
+// EMemoLayoutError naming the object. Underlines stop at the same count.
 inline constexpr size_t kMaxLayoutLines = 100000;
 
 class EMemoLayoutError : public Exception {

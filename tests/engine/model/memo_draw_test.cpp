@@ -84,16 +84,13 @@ TEST_F(MemoDraw, JustifiedParagraphReachesBothEdgesExceptItsLastLine) {
   EXPECT_EQ(ops[2].Bounds.Right, 100 + memo.Width + 1 - memo.GapX);
   EXPECT_EQ(ops[3].Text, "ddd e");
   EXPECT_EQ(ops[3].Bounds.Left, 100 + memo.GapX);
-}
-
-TEST_F(MemoDraw, NoBreakSpacesAreSpreadToo) {
-  memo.Alignment = frtaJustify;
+  // A no-break space takes its share as well.
+  canvas.Clear();
   memo.WorkLines = {"aa\xC2\xA0" "b cc ddd"};
   memo.Draw(canvas);
-  const std::vector<CanvasOp> ops = TextOps();
-  ASSERT_EQ(ops.size(), 4u);
-  EXPECT_EQ(ops[0].Text, "aa\xC2\xA0");
-  EXPECT_EQ(ops[2].Bounds.Right, 100 + memo.Width + 1 - memo.GapX);
+  ASSERT_EQ(TextOps().size(), 4u);
+  EXPECT_EQ(TextOps()[0].Text, "aa\xC2\xA0");
+  EXPECT_EQ(TextOps()[2].Bounds.Right, 100 + memo.Width + 1 - memo.GapX);
 }
 
 TEST_F(MemoDraw, CentredVerticalTextCentresEachLineAlongTheHeight) {
@@ -153,6 +150,14 @@ TEST_F(MemoDraw, UnderlinesOnePerLineStep) {
   ASSERT_EQ(ys.size(), static_cast<size_t>(60 / step));
   EXPECT_EQ(ys[0], 50 + memo.GapY + 2 + 13);
   EXPECT_EQ(ys[1] - ys[0], step);
+  // A one-unit step over a huge height draws no more lines than a text may have.
+  canvas.Clear();
+  memo.LineSpacing = -100;
+  memo.Height = 1 << 30;
+  memo.Draw(canvas);
+  size_t lines = 0;
+  for (const CanvasOp& op : canvas.Ops()) lines += op.Type == CanvasOp::Kind::Line;
+  EXPECT_EQ(lines, kMaxLayoutLines);
 }
 
 TEST_F(MemoDraw, SplitDrawingStopsBeforeTheFirstLineThatPassesTheBottom) {

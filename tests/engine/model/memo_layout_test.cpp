@@ -56,22 +56,6 @@ TEST_F(MemoWrap, EveryLineTakesACharacterWhenNothingFits) {
   EXPECT_EQ(Wrap("x", 0), (TfrLines{"x|"}));
 }
 
-TEST_F(MemoWrap, TooManyLinesNameTheObject) {
-  TfrAdvanceCache& cache = TfrAdvanceCache::For(Mono());
-  TfrWrapOptions o;
-  o.AvailableWidth = 0;
-  o.MaxLines = 3;
-  o.OwnerName = "Memo7";
-  TfrLines out;
-  try {
-    WrapLine("abcd", o, cache, out);
-    FAIL() << "no error";
-  } catch (const EMemoLayoutError& e) {
-    EXPECT_EQ(e.Message(), "Object Memo7: the text needs more than 3 lines");
-  }
-  EXPECT_EQ(out.size(), 3u);
-}
-
 TEST_F(MemoWrap, MultiByteCharactersAreNeverCut) {
   // Six two-byte characters (UTF-8) in a width of four.
   EXPECT_EQ(Wrap("\xD0\xB0\xD0\xB1\xD0\xB2\xD0\xB3\xD0\xB4\xD0\xB5", 4),
