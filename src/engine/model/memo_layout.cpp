@@ -35,8 +35,12 @@ TfrAdvanceCache::TfrAdvanceCache(const CanvasFont& font)
   std::fill(std::begin(single_), std::end(single_), -1);
 }
 
-TfrAdvanceCache& TfrAdvanceCache::For(const CanvasFont& font) {
+TfrAdvanceCache& TfrAdvanceCache::For(const CanvasFont& measured) {
   constexpr size_t kKeptFonts = 8;
+  // Colour and turning do not change advances.
+  CanvasFont font = measured;
+  font.Color = 0;
+  font.Orientation = 0;
   static std::vector<std::unique_ptr<TfrAdvanceCache>> caches;
   const int codePage = HostCodePage().number;
   for (size_t i = 0; i < caches.size(); ++i) {

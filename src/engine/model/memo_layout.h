@@ -19,8 +19,8 @@ namespace lf {
 class TfrAdvanceCache {
  public:
   explicit TfrAdvanceCache(const CanvasFont& font);
-  // The cache of font for the current host code page; the few most recent
-  // fonts are kept.
+  // The cache of font (colour and orientation aside) for the current host
+  // code page; the few most recent fonts are kept.
   static TfrAdvanceCache& For(const CanvasFont& font);
 
   const CanvasFont& Font() const { return font_; }
