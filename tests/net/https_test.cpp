@@ -169,6 +169,16 @@ TEST(Https, ServerWithoutTlsFails) {
   EXPECT_EQ(o.errorCode, 404);
 }
 
+TEST(Https, ConnectsFromTheLocalAddress) {
+  CertFileScope trust(TestCertificate());
+  TlsServer server({"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello"});
+  THttpCli cli;
+  cli.SetLocalAddr("192.0.2.1");
+  EXPECT_EQ(Fetch(cli, server.Base() + "/").message, "can't connect: Address not available (Error #10049)");
+  cli.SetLocalAddr("127.0.0.1");
+  EXPECT_EQ(Fetch(cli, server.Base() + "/").body, "hello");
+}
+
 TEST(Https, BodyLimitApplies) {
   CertFileScope trust(TestCertificate());
   TlsServer server({"HTTP/1.0 200 OK\r\n\r\nhello"});
