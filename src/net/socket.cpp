@@ -96,7 +96,8 @@ struct TSocket::Impl {
   // late result of an abandoned lookup is never delivered.
   QObject context;
   QTcpSocket plain;
-  QSslSocket tls;
+  // Made by the first TLS connection, so plain use never loads the TLS library.
+  std::unique_ptr<QSslSocket> tls;
   QTcpSocket* active = &plain;  // the one of the two the current connection uses
   QTimer idle;
   std::string tlsError;
@@ -114,27 +115,33 @@ struct TSocket::Impl {
       if (owner->events.idleTimeout) owner->events.idleTimeout();
     });
     Wire(plain);
-    Wire(tls);
-    QObject::connect(&tls, &QSslSocket::encrypted, &context, [this] {
-      if (!connecting || active != &tls) return;
+  }
+
+  QSslSocket& Tls() {
+    if (tls) return *tls;
+    tls = std::make_unique<QSslSocket>();
+    Wire(*tls);
+    QObject::connect(tls.get(), &QSslSocket::encrypted, &context, [this] {
+      if (!connecting || active != tls.get()) return;
       connecting = false;
       connected = true;
       tlsError.clear();
       if (owner->events.sessionConnected) owner->events.sessionConnected(0);
     });
-    QObject::connect(&tls, &QSslSocket::sslErrors, &context, [this](const QList<QSslError>& errors) {
+    QObject::connect(tls.get(), &QSslSocket::sslErrors, &context, [this](const QList<QSslError>& errors) {
       // Not ignored: Qt ends the handshake after this, and the reasons
       // gathered here are what the failure reports.
       QStringList texts;
       for (const QSslError& e : errors) texts << e.errorString();
       tlsError = texts.join(QStringLiteral("; ")).toStdString();
     });
+    return *tls;
   }
 
   void Wire(QTcpSocket& s) {
     QObject::connect(&s, &QTcpSocket::connected, &context, [this, &s] {
       if (!connecting || active != &s) return;
-      if (&s == &tls) {
+      if (&s == tls.get()) {
         tcpUp = true;  // the handshake follows; the session starts when it is done
         return;
       }
@@ -151,7 +158,7 @@ struct TSocket::Impl {
                        if (connecting) {
                          connecting = false;
                          int number = MapSocketError(error);
-                         if (&s == &tls && (tcpUp || error == QAbstractSocket::SslHandshakeFailedError ||
+                         if (&s == tls.get() && (tcpUp || error == QAbstractSocket::SslHandshakeFailedError ||
                                             error == QAbstractSocket::SslInternalError ||
                                             error == QAbstractSocket::SslInvalidUserDataError)) {
                            if (tlsError.empty()) tlsError = s.errorString().toStdString();
@@ -297,13 +304,14 @@ void TSocket::ConnectTls(const std::string& address, const std::string& port, co
   if (!QSslSocket::supportsSsl())
     throw ESocketException("TLS is not available on this system", kSockErrTlsHandshake);
   Close();
-  impl_->active = &impl_->tls;
+  QSslSocket& tls = impl_->Tls();
+  impl_->active = &tls;
   impl_->tlsError.clear();
-  BindLocal(impl_->tls, localAddr);
-  impl_->tls.setSslConfiguration(TlsConfiguration());
+  BindLocal(tls, localAddr);
+  tls.setSslConfiguration(TlsConfiguration());
   impl_->connecting = true;
   // Decrypted bytes wait in the socket's own buffer until read.
-  impl_->tls.connectToHostEncrypted(QString::fromStdString(address), portNumber,
+  tls.connectToHostEncrypted(QString::fromStdString(address), portNumber,
                                     QString::fromStdU16String(HostToUtf16(peerName)));
 }
 
@@ -317,7 +325,7 @@ size_t TSocket::Receive(char* buffer, size_t size) {
   qint64 n = impl_->active->read(buffer, static_cast<qint64>(size));
   if (n > 0) return static_cast<size_t>(n);
   // A TLS socket reports its close through its own signals.
-  if (impl_->active == &impl_->tls) return 0;
+  if (impl_->active != &impl_->plain) return 0;
   // An unbuffered read cannot tell "nothing yet" from the peer's close; a
   // peek at the connection can.
   if (impl_->connected) {
@@ -353,8 +361,10 @@ void TSocket::Close() {
   ++impl_->connectionSerial;
   QSignalBlocker quietPlain(&impl_->plain);
   impl_->plain.abort();
-  QSignalBlocker quietTls(&impl_->tls);
-  impl_->tls.abort();
+  if (impl_->tls) {
+    QSignalBlocker quietTls(impl_->tls.get());
+    impl_->tls->abort();
+  }
 }
 
 bool TSocket::IsConnected() const { return impl_->connected; }
