@@ -38,9 +38,10 @@ class Reader {
   uint32_t U32() { return ReadU32(s_); }
   // string = u16 n, n bytes, one byte
   std::string String(int page, const char* what) {
-    Need(2, page, what);
+    const int64_t at = s_.Position();
+    if (size_ - at < 2) Fail(page, at, std::string("truncated ") + what);
     const uint16_t n = U16();
-    Need(static_cast<int64_t>(n) + 1, page, what);
+    if (size_ - at < 2 + static_cast<int64_t>(n) + 1) Fail(page, at, std::string("truncated ") + what);
     std::string text = ReadBytes(s_, n);
     U8();
     return text;
