@@ -106,8 +106,13 @@ void TfrEMFPages::LoadPage(int index) {
   s.SetPosition(0);
   const int64_t size = s.Size();
   if (size == 0) return;  // a page without records
+  SetStreamVersion(ReadU8(s));
+  ReadObjectRecords(s, page, index, true);
+}
+
+void ReadObjectRecords(TStream& s, TfrPage& page, int pageIndex, bool measureAutoWidth) {
+  const int64_t size = s.Size();
   try {
-    SetStreamVersion(ReadU8(s));
     while (s.Position() < size) {
       const int64_t at = s.Position();
       const uint8_t code = ReadU8(s);
@@ -115,7 +120,7 @@ void TfrEMFPages::LoadPage(int index) {
       if (code == gtAddIn) className = ReadFrString(s);
       std::unique_ptr<TfrView> view = CreateView(code, className);
       if (!view)
-        throw EPreparedReportDamaged(PageLabel(index) + " damaged at byte " + std::to_string(at) +
+        throw EPreparedReportDamaged(PageLabel(pageIndex) + " damaged at byte " + std::to_string(at) +
                                      " of its records: unknown object type code " +
                                      std::to_string(code));
       view->StreamMode = true;
@@ -125,15 +130,22 @@ void TfrEMFPages::LoadPage(int index) {
       // stored again after editing keeps the texts nobody touched.
       view->Memo = view->WorkLines;
       TfrView& added = *page.AddObject(std::move(view));
-      if (added.TypeCode == gtMemo && added.HasFlag(flAutoSize)) {
+      if (measureAutoWidth && added.TypeCode == gtMemo && added.HasFlag(flAutoSize)) {
         // Drawing once measures the text and sets the object's width.
         RecordingCanvas measure;
         added.Draw(measure);
       }
     }
   } catch (const ETemplateFormatError& e) {
-    throw EPreparedReportDamaged(PageLabel(index) + " damaged: " + e.Message());
+    throw EPreparedReportDamaged(PageLabel(pageIndex) + " damaged: " + e.Message());
   }
+}
+
+void WriteObjectRecord(TStream& s, TfrView& view) {
+  view.StreamMode = true;
+  WriteU8(s, view.TypeCode);
+  if (view.TypeCode == gtAddIn) WriteFrString(s, view.ClassName());
+  view.SaveToStream(s);
 }
 
 void TfrEMFPages::StorePage(int index) {
@@ -144,11 +156,8 @@ void TfrEMFPages::StorePage(int index) {
   auto stream = std::make_unique<TMemoryStream>();
   WriteU8(*stream, static_cast<uint8_t>(kCurrentStreamVersion));
   for (const auto& view : p.Page->Objects) {
-    view->StreamMode = true;
-    WriteU8(*stream, view->TypeCode);
-    if (view->TypeCode == gtAddIn) WriteFrString(*stream, view->ClassName());
     view->WorkLines = view->Memo;
-    view->SaveToStream(*stream);
+    WriteObjectRecord(*stream, *view);
   }
   p.Stream = std::move(stream);
 }

@@ -92,6 +92,16 @@ class TfrEMFPages {
   std::vector<std::unique_ptr<TPreparedPage>> pages_;
 };
 
+// Reads the object records of a page stream (after its version byte, which
+// the caller has made the current stream version) into page. With
+// measureAutoWidth, texts that size themselves are drawn once on a scratch
+// canvas to compute their width. Raises EPreparedReportDamaged naming
+// pageIndex (from 0), or the view factory's EClassNotFound.
+void ReadObjectRecords(TStream& stream, TfrPage& page, int pageIndex, bool measureAutoWidth);
+// Appends one object record (type code, class name of add-ins, the
+// object's prepared record); the object's StreamMode stays set.
+void WriteObjectRecord(TStream& stream, TfrView& view);
+
 // A new empty list owned the way TfrReport holds it.
 TfrEMFPagesPtr NewEMFPages(TfrReport* report);
 
