@@ -241,6 +241,7 @@ void WritePreparedReport(TStream& stream, TfrEMFPages& list, const TPreparedRepo
                                        " bytes, more than the " +
                                        std::to_string(kMaxPreparedReportBytes) +
                                        " a prepared-report file can address");
+    if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) memory->Bytes().reserve(static_cast<size_t>(total));
   }
 
   if (current) WriteU8(stream, header.Version);
