@@ -262,7 +262,9 @@ bool Fits(std::string_view line, const TfrWrapOptions& options, TfrAdvanceCache&
 
 void WrapLine(std::string_view line, const TfrWrapOptions& options, TfrAdvanceCache& advances,
               TfrLines& out) {
-  const bool hasBreak = line.find_first_of("\r\n") != std::string_view::npos;
+  bool hasBreak = false;
+  for (char c : line)
+    if (c == '\r' || c == '\n') hasBreak = true;
   const bool oneCharacter = line.empty() || CharStepper()(line, 0) == line.size();
   if (!hasBreak && (oneCharacter || Fits(line, options, advances))) {
     if (out.size() >= options.MaxLines)
