@@ -1,5 +1,6 @@
-// Property access by name shared by every object class: the evaluation of
-// method arguments, the text-list methods and the font sub-properties.
+// Property access by name shared by every object class: value conversions
+// with range checks, the evaluation of method arguments, the text-list
+// methods and the font sub-properties.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@ namespace lf {
 
 class TfrBand;
 class TfrDataset;
+class TfrObject;
 struct TfrFont;
 
 // A property written with a value outside what its field holds.
@@ -30,6 +32,20 @@ class EListError : public Exception {
  public:
   using Exception::Exception;
 };
+
+// Raises EPropertyError "Value V out of range for property NAME".
+[[noreturn]] void OutOfRange(const std::string& name, const Variant& value);
+// Integer writes are rounded; a value outside [lo, hi] is an error.
+int64_t IntegerIn(const std::string& name, const Variant& value, int64_t lo, int64_t hi);
+int32_t Int32Of(const std::string& name, const Variant& value);
+// Bit sets of 16 bits keep the low 16 bits of the value.
+uint16_t Bits16Of(const Variant& value);
+// Colours are exchanged as signed 32-bit integers, as the colour constants are.
+Variant ColorValue(uint32_t color);
+uint32_t ColorOf(const std::string& name, const Variant& value);
+// An enumerated property takes a value of its list, or one of its value
+// names as text.
+int32_t EnumOf(TfrObject& object, const std::string& name, const Variant& value);
 
 // Evaluates the argument text of an object method ("MEMO.ADD", ...). The
 // expression evaluator installs it; until then an argument is its own text.

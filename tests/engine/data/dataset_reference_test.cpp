@@ -1,7 +1,12 @@
 // Field references and dictionary names: component paths with dots, quoted
 // field names, bare names by band kind, field values and null defaults,
 // aliases, variables and the lookup cache, large-object fields.
+#include "engine/data/band_dataset.h"
+#include "engine/data/component_path.h"
+#include "engine/data/dictionary_names.h"
 #include "engine/data/field_reference.h"
+#include "engine/data/field_value.h"
+#include "engine/data/large_object.h"
 
 #include <gtest/gtest.h>
 

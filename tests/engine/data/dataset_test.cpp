@@ -9,7 +9,8 @@
 
 #include "engine/model/band.h"
 #include "engine/data/dataset_errors.h"
-#include "engine/data/field_reference.h"
+#include "engine/data/band_dataset.h"
+#include "engine/data/field_value.h"
 #include "engine/model/properties.h"
 
 namespace lf {
