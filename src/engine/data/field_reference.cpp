@@ -4,12 +4,8 @@
 
 #include <vector>
 
-#include "engine/data/band_dataset.h"
 #include "engine/data/component_path.h"
-#include "engine/data/dictionary_names.h"
-#include "engine/model/properties.h"
-#include "engine/functions/report_values.h"
-#include "engine/model/data_dictionary.h"
+#include "engine/data/dataset.h"
 #include "engine/model/band.h"
 #include "engine/model/page.h"
 #include "engine/model/report.h"
@@ -124,38 +120,5 @@ void SplitReference(std::string_view text, std::string& datasetPart, std::string
     }
   }
 }
-
-void InstallDatasetLayer() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
-  TfrBandDatasetHooks& hooks = BandDatasetHooks();
-  if (!hooks.Eof) hooks.Eof = [](TfrDataset& d) { return d.Eof(); };
-  if (!hooks.Move)
-    hooks.Move = [](TfrDataset& d, int step) {
-      if (step == 0) d.First();
-      else if (step > 0) d.Next();
-      else d.Prior();
-    };
-  if (!hooks.Reresolve)
-    hooks.Reresolve = [](TfrBand& band) {
-      if (TfrReport* report = EngineState().CurReport) ResolveBandDataSource(band, *report);
-    };
-  auto& releaser = TfrBand::DatasetReleaser();
-  if (!releaser) releaser = ReleaseBandDataset;
-  TDictionaryResolver& resolver = DictionaryResolver();
-  if (!resolver)
-    resolver = [](TfrReport& report, const std::string& name, Variant& value) {
-      if (!IsKnownName(report, name)) return false;
-      value = NameValue(report, name);
-      return true;
-    };
-}
-
-namespace {
-// Band views, band teardown and the expression language see the datasets as
-// soon as this layer is part of the program.
-const bool kLayerInstalled = (InstallDatasetLayer(), true);
-}  // namespace
 
 }  // namespace lf

@@ -144,21 +144,11 @@ void TDatabaseFunctionLibrary::DescribeFunctions(TfrInstalledFunctions& registry
   Describe(registry, "FIELDISNULL", 55620, 55621);
 }
 
-TFieldNullResolver& TDatabaseFunctionLibrary::FieldNullResolver() {
-  static TFieldNullResolver resolver;
-  return resolver;
-}
-
 void TDatabaseFunctionLibrary::Execute(int index, const Variant& p1, const Variant&,
                                        const Variant&, Variant& result) {
   result = Variant(0);
   if (index != 0) return;
   std::string reference = EvalText(p1);
-  if (FieldNullResolver()) {
-    std::optional<bool> isNull = FieldNullResolver()(reference);
-    result = Variant(isNull.value_or(true));
-    return;
-  }
   TClientDataSet* table = DefaultTable();
   std::string field = ResolveFieldReference(reference, table);
   if (!table) {

@@ -1,9 +1,12 @@
 // TfrBandView: defaults of a new band view and its properties and methods by name.
 #include "engine/model/band_view.h"
 
+#include "engine/data/band_dataset.h"
+#include "engine/data/dataset.h"
 #include "engine/model/band.h"
 #include "engine/model/page.h"
 #include "engine/model/properties.h"
+#include "engine/model/report.h"
 #include "engine/run/globals.h"
 
 namespace lf {
@@ -81,9 +84,8 @@ Variant TfrBandView::GetProperty(const std::string& name) {
   if (n == "ONBEFOREPRINT") return Variant(JoinLines(Script));
   if (n == "EOF") {
     TfrBand* band = Parent;
-    const auto& hooks = BandDatasetHooks();
-    if (!band || !band->DataSet || !hooks.Eof) return Variant(true);
-    return Variant(hooks.Eof(*band->DataSet));
+    if (!band || !band->DataSet) return Variant(true);
+    return Variant(band->DataSet->Eof());
   }
   return TfrView::GetProperty(n);
 }
@@ -112,7 +114,7 @@ void TfrBandView::SetProperty(const std::string& name, const Variant& value) {
   else if (n == "BREAKED") band->Breaked = HasFlag(flBandBreaked);
   else if (n == "CONDITION") band->GroupCondition = SharedParser().ToPostfix(FormatStr);
   else if (n == "DATASOURCE") {
-    if (const auto& reresolve = BandDatasetHooks().Reresolve) reresolve(*band);
+    if (TfrReport* report = EngineState().CurReport) ResolveBandDataSource(*band, *report);
   } else if (n == "CHILDBAND") {
     band->Child = nullptr;
     if (band->Page)
@@ -130,8 +132,10 @@ void TfrBandView::CallMethod(const std::string& name, const Variant& p1, const V
   else if (n == "PRIOR") step = -1;
   if (step != 2) {
     TfrBand* band = Parent;
-    const auto& move = BandDatasetHooks().Move;
-    if (band && band->DataSet && move) move(*band->DataSet, step);
+    if (!band || !band->DataSet) return;
+    if (step == 0) band->DataSet->First();
+    else if (step > 0) band->DataSet->Next();
+    else band->DataSet->Prior();
     return;
   }
   TfrView::CallMethod(n, p1, p2, p3, result);

@@ -8,15 +8,12 @@
 #include "engine/model/memo_view.h"
 #include "engine/model/object.h"
 #include "engine/model/view.h"
+#include "engine/expr/parser.h"
+#include "engine/run/globals.h"
 #include "platform/code_page.h"
 
 namespace lf {
 namespace {
-
-TArgumentEvaluator& ArgumentEvaluator() {
-  static TArgumentEvaluator evaluator;
-  return evaluator;
-}
 
 size_t LineIndex(const TfrLines& lines, const Variant& index, bool allowEnd) {
   const int64_t i = index.AsInteger();
@@ -66,21 +63,8 @@ int32_t EnumOf(TfrObject& object, const std::string& name, const Variant& value)
   return Int32Of(name, value);
 }
 
-void SetArgumentEvaluator(TArgumentEvaluator evaluator) {
-  ArgumentEvaluator() = std::move(evaluator);
-}
-
-ScopedArgumentEvaluator::ScopedArgumentEvaluator(TArgumentEvaluator evaluator)
-    : saved_(std::move(ArgumentEvaluator())) {
-  ArgumentEvaluator() = std::move(evaluator);
-}
-
-ScopedArgumentEvaluator::~ScopedArgumentEvaluator() { ArgumentEvaluator() = std::move(saved_); }
-
 Variant EvaluateArgument(const Variant& argument) {
-  const TArgumentEvaluator& evaluator = ArgumentEvaluator();
-  if (!evaluator) return argument;
-  return evaluator(argument.AsText());
+  return SharedParser().Evaluate(argument.AsText());
 }
 
 bool CallLinesMethod(TfrLines& lines, const std::string& listName, const std::string& name,
@@ -137,9 +121,5 @@ bool SetFontProperty(TfrFont& font, const std::string& name, const Variant& valu
   return true;
 }
 
-TfrBandDatasetHooks& BandDatasetHooks() {
-  static TfrBandDatasetHooks hooks;
-  return hooks;
-}
 
 }  // namespace lf

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "engine/model/text_lines.h"
@@ -47,24 +46,9 @@ uint32_t ColorOf(const std::string& name, const Variant& value);
 // names as text.
 int32_t EnumOf(TfrObject& object, const std::string& name, const Variant& value);
 
-// Evaluates the argument text of an object method ("MEMO.ADD", ...). The
-// expression evaluator installs it; until then an argument is its own text.
-using TArgumentEvaluator = std::function<Variant(const std::string& expression)>;
-void SetArgumentEvaluator(TArgumentEvaluator evaluator);
-// The value of one argument text through the installed evaluator.
+// The value of the argument text of an object method ("MEMO.ADD", ...),
+// evaluated with the shared parser.
 Variant EvaluateArgument(const Variant& argument);
-
-// Installs an evaluator for a scope and puts the previous one back after.
-class ScopedArgumentEvaluator {
- public:
-  explicit ScopedArgumentEvaluator(TArgumentEvaluator evaluator);
-  ~ScopedArgumentEvaluator();
-  ScopedArgumentEvaluator(const ScopedArgumentEvaluator&) = delete;
-  ScopedArgumentEvaluator& operator=(const ScopedArgumentEvaluator&) = delete;
-
- private:
-  TArgumentEvaluator saved_;
-};
 
 // The list methods of a text-list property called listName ("MEMO",
 // "LINES"): listName + ".ADD" / ".CLEAR" / ".DELETE" / ".INDEXOF", and
@@ -77,17 +61,5 @@ bool CallLinesMethod(TfrLines& lines, const std::string& listName, const std::st
 // upper-cased. Return false for any other name.
 bool GetFontProperty(const TfrFont& font, const std::string& name, Variant& value);
 bool SetFontProperty(TfrFont& font, const std::string& name, const Variant& value);
-
-// What band-view properties need of the datasets layer, which installs
-// them. Without them EOF reads true and FIRST / NEXT / PRIOR and a new data
-// source leave the datasets alone.
-struct TfrBandDatasetHooks {
-  std::function<bool(TfrDataset& dataset)> Eof;
-  // step: 0 first record, 1 next, -1 prior.
-  std::function<void(TfrDataset& dataset, int step)> Move;
-  // Releases the band's datasets and resolves its data source again.
-  std::function<void(TfrBand& band)> Reresolve;
-};
-TfrBandDatasetHooks& BandDatasetHooks();
 
 }  // namespace lf

@@ -123,8 +123,6 @@ TfrGlobals::TfrGlobals() {
   Libraries->Register<TDatabaseFunctionLibrary>();
   Parser = std::make_unique<TfrParser>();
   Interpreter = std::make_unique<TInterpretator>();
-  // Object list methods evaluate their argument texts with the shared parser.
-  SetArgumentEvaluator([](const std::string& expression) { return SharedParser().Evaluate(expression); });
   ScriptVariables = std::make_unique<TfrVariables>();
   ScriptVariables->SetSorted(true);
   Constants = std::make_unique<TfrVariables>();
@@ -146,7 +144,6 @@ TfrGlobals::~TfrGlobals() {
     Libraries->Unregister("TfrStdFunctionLibrary");
     Libraries->Unregister("TDatabaseFunctionLibrary");
   }
-  SetArgumentEvaluator(nullptr);
   Parser.reset();
   Interpreter.reset();
   ScriptVariables.reset();

@@ -222,8 +222,7 @@ TEST_F(DefaultTables, ABandTakesTheDatasetItsDataSourceNames) {
   EXPECT_TRUE(band.OwnsDataSet);
   EXPECT_EQ(band.DataSet->RangeEndCount, 3);
   // A script that changes DataSource has the band resolve it again.
-  view.FormatStr = "frdataset1";
-  BandDatasetHooks().Reresolve(band);
+  view.SetProperty("DataSource", Variant("frdataset1"));
   EXPECT_EQ(band.DataSet, frdataset1);
   EXPECT_FALSE(band.OwnsDataSet);
   view.FormatStr = "";
