@@ -32,13 +32,6 @@ std::string FromQt(const QString& s) {
                                          static_cast<size_t>(s.size())));
 }
 
-std::string TrimText(const std::string& t) {
-  size_t b = 0, e = t.size();
-  while (b < e && static_cast<unsigned char>(t[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(t[e - 1]) <= ' ') --e;
-  return t.substr(b, e - b);
-}
-
 // A date part written with pattern and read back as an integer.
 Variant DatePart(const Variant& source, const char* pattern) {
   return Variant(static_cast<int64_t>(std::stoll(FormatDateTime(pattern, EvalDate(source)))));
@@ -133,7 +126,7 @@ void TfrStdFunctionLibrary::Execute(int index, const Variant& p1, const Variant&
                            : static_cast<int64_t>(CharCount(std::string_view(text).substr(0, at)) + 1));
       break;
     }
-    case fnTrim: result = Variant(TrimText(EvalText(p1))); break;
+    case fnTrim: result = Variant(Trim(EvalText(p1))); break;
     default: break;
   }
 }

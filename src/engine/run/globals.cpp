@@ -190,10 +190,4 @@ TfrLines SplitSemicolonList(std::string_view text) {
   return lines;
 }
 
-std::string StripDoubleQuotes(std::string_view text) {
-  if (text.size() > 2 && text.front() == '"' && text.back() == '"')
-    return std::string(text.substr(1, text.size() - 2));
-  return std::string(text);
-}
-
 }  // namespace lf
