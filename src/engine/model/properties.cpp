@@ -388,7 +388,7 @@ void TfrPictureView::CallMethod(const std::string& name, const Variant& p1, cons
                                 const Variant& p3, Variant& result) {
   const std::string n = PropName(name);
   if (n == "LOADFROMFILE") {
-    LoadPictureFile(Picture, EvaluateArgument(p1).AsText());
+    LoadFromFile(EvaluateArgument(p1).AsText());
     return;
   }
   TfrView::CallMethod(n, p1, p2, p3, result);
