@@ -25,7 +25,11 @@ class ByteReader {
     pos_ = pos;
   }
   void Skip(size_t n) { Seek(Need(n) + n); }
-  uint8_t U8() { return static_cast<uint8_t>(data_[Need(1)]); }
+  uint8_t U8() {
+    const size_t at = Need(1);
+    ++pos_;
+    return static_cast<uint8_t>(data_[at]);
+  }
   uint16_t U16() { return static_cast<uint16_t>(Read<2>()); }
   int16_t I16() { return static_cast<int16_t>(Read<2>()); }
   uint32_t U32() { return static_cast<uint32_t>(Read<4>()); }

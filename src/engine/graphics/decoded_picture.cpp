@@ -63,7 +63,8 @@ void DecodedPicture::Draw(Canvas& canvas, const CanvasRect& target) const {
 }
 
 namespace {
-int32_t Round(double v) { return static_cast<int32_t>(std::lround(v)); }
+// To nearest, halves to the even neighbour, as the engine rounds geometry.
+int32_t Round(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
 }  // namespace
 
 CanvasRect PictureTarget(const CanvasRect& drawRect, int32_t width, int32_t height, int32_t pictureWidth,

@@ -47,6 +47,10 @@ TfrPictureView* TfrPictureView::FindByToken(int64_t token) {
   return it == LivePictures().end() ? nullptr : it->second;
 }
 
+std::string TfrPictureView::Named(const EInvalidGraphic& e) const {
+  return Name.empty() ? e.Message() : Name + ": " + e.Message();
+}
+
 const DecodedPicture* TfrPictureView::Decoded() {
   if (Picture.Empty()) {
     decoded_.reset();
@@ -58,7 +62,7 @@ const DecodedPicture* TfrPictureView::Decoded() {
   try {
     decoded_ = DecodedPicture::Decode(Picture.Kind, Picture.Data);
   } catch (const EInvalidGraphic& e) {
-    throw EInvalidGraphic(Name + ": " + e.Message());
+    throw EInvalidGraphic(Named(e));
   }
   decodedKey_ = key;
   return decoded_.get();
@@ -103,7 +107,7 @@ void TfrPictureView::LoadFromFile(const std::string& path) {
   try {
     LoadPictureFile(Picture, path);
   } catch (const EInvalidGraphic& e) {
-    throw EInvalidGraphic(Name + ": " + e.Message());
+    throw EInvalidGraphic(Named(e));
   }
 }
 

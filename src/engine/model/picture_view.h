@@ -71,6 +71,9 @@ class TfrPictureView : public TfrView {
   uint8_t BlobType = btBMP;
 
  private:
+  // The error's message after the object's name.
+  std::string Named(const EInvalidGraphic& e) const;
+
   int64_t token_;
   std::unique_ptr<DecodedPicture> decoded_;
   size_t decodedKey_ = 0;  // hash of the kind and bytes decoded_ was made from

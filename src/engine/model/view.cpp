@@ -177,8 +177,13 @@ void TfrView::EndDraw() {
   FrameWidth = SaveFW;
 }
 
-int32_t TfrView::ScaledRight() const { return Round((SaveX + SaveDX) * ScaleX + DrawOffsetX); }
-int32_t TfrView::ScaledBottom() const { return Round((SaveY + SaveDY) * ScaleY + DrawOffsetY); }
+// Outside BeginDraw/EndDraw (no current page) the rectangle is unscaled.
+int32_t TfrView::ScaledRight() const {
+  return drawing_ ? Round((SaveX + SaveDX) * ScaleX + DrawOffsetX) : Left + Width;
+}
+int32_t TfrView::ScaledBottom() const {
+  return drawing_ ? Round((SaveY + SaveDY) * ScaleY + DrawOffsetY) : Top + Height;
+}
 
 void TfrView::DrawBackground() {
   const TfrEngineState& state = EngineState();
