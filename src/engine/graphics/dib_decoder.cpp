@@ -168,6 +168,8 @@ QImage DecodeRows(const DibHeader& h, std::string_view info, std::string_view bi
   const bool topDown = h.height < 0;
 
   if (h.compression == biRLE8 || h.compression == biRLE4) {
+    if (w * rows > kMaxRlePixelsPerByte * static_cast<int64_t>(bits.size()))
+      throw EInvalidGraphic("not a valid bitmap image");
     const std::vector<uint8_t> idx = DecodeRle(h, bits);
     for (int64_t y = 0; y < rows; ++y) {
       auto* line = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(rows - 1 - y)));

@@ -4,11 +4,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include <QImage>
 
 namespace lf {
+
+// Pixels a run-length coded bitmap may have per byte of its coded data at
+// most: a tiny file cannot ask for a huge image.
+inline constexpr int64_t kMaxRlePixelsPerByte = 4096;
 
 // A bitmap file ("BM" header, then the bitmap). Raises EInvalidGraphic.
 QImage ReadBitmapFile(std::string_view data);

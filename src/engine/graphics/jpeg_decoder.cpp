@@ -8,6 +8,7 @@
 #include <string>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "engine/graphics/graphic_error.h"
 
@@ -22,7 +23,13 @@ struct ErrorManager {
 [[noreturn]] void OnError(j_common_ptr cinfo) {
   std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
-void OnMessage(j_common_ptr) {}
+// Warnings are ignored, except data ending before the image does: libjpeg
+// would make up every missing row, so a few bytes could ask for the work
+// and memory of a full-size image.
+void OnMessage(j_common_ptr cinfo, int level) {
+  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
 
 struct Progress {
   jpeg_progress_mgr pub;
@@ -47,7 +54,7 @@ Outcome Decode(std::string_view data, QImage* image, JDIMENSION* width, JDIMENSI
   Progress progress;
   cinfo.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = OnError;
-  err.pub.output_message = OnMessage;
+  err.pub.emit_message = OnMessage;
   progress.pub.progress_monitor = OnProgress;
   if (setjmp(err.jump)) {
     jpeg_destroy_decompress(&cinfo);

@@ -159,6 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadPicture{"PaletteBeyondData", TfrGraphicKind::Bitmap,
                    BitmapFile(2, 2, 8, 0, {}, std::string(8, '\0')).replace(46, 4, std::string("\0\x01\0\0", 4)),
                    "not a valid bitmap image"},
+        BadPicture{"RunLengthAskingTooMuchPerByte", TfrGraphicKind::Bitmap,
+                   BitmapFile(5000, 5000, 8, 1, kFour, std::string("\0\x01", 2)), "not a valid bitmap image"},
         BadPicture{"NotJpeg", TfrGraphicKind::JPEG, std::string("\xFF\xD8\xFFjunk", 7), "not a valid JPEG image"},
         BadPicture{"EmptyIcon", TfrGraphicKind::Icon, std::string("\0\0\1\0\0\0", 6), "not a valid icon image"},
         BadPicture{"MetafileRecordOfSizeZero", TfrGraphicKind::Metafile, EmfHeaderOnly(0), "not a valid metafile"},
@@ -223,6 +225,14 @@ TEST(JpegReader, ReadsBaselineProgressiveGreyAndCmyk) {
     p[0] = 255, p[1] = 0, p[2] = 0, p[3] = 255;  // no cyan, full magenta and yellow, no black
   }));
   EXPECT_TRUE(Near(Rgb(cmyk, 4, 4), 0xFF0000));
+  // Data that ends before the image does is refused, not made up.
+  const std::string whole = Jpeg(64, 64, JCS_RGB, 3, false, Halves);
+  try {
+    ReadJpeg(whole.substr(0, whole.size() / 2));
+    FAIL() << "no error";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), "not a valid JPEG image");
+  }
 }
 
 // An icon file of two images: a 2 x 2 one at 24 bits and a 4 x 4 one at
