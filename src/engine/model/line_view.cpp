@@ -1,5 +1,5 @@
-// TfrLineView: a line drawn as the top or left frame edge of its rectangle,
-// whichever its shape calls for.
+// TfrLineView: defaults of a new line, its properties, and its drawing as
+// the top or left frame edge of its rectangle, whichever its shape calls for.
 #include "engine/model/line_view.h"
 
 #include <cmath>
@@ -54,6 +54,11 @@ TfrRect TfrLineView::GetRegion(bool wide) {
     r.Bottom += 10;
   }
   return r;
+}
+
+void TfrLineView::DeclareProperties() {
+  TfrView::DeclareProperties();
+  AddProperty("Stretched", pkBoolean);
 }
 
 }  // namespace lf

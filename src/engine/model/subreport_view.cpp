@@ -1,5 +1,5 @@
-// TfrSubReportView: the frame standing for the page printed in its place,
-// drawn as a white box with the object's name.
+// TfrSubReportView: defaults of a new sub-report frame, its properties, and
+// its drawing as a white box with the object's name.
 #include "engine/model/subreport_view.h"
 
 #include "platform/canvas.h"
@@ -26,6 +26,10 @@ void TfrSubReportView::Draw(Canvas& canvas) {
   options.ClipRect = box;
   canvas.TextOut(Left + 2, Top + 2, Name, options);
   EndDraw();
+}
+
+void TfrSubReportView::DeclareProperties() {
+  DeclareBaseProperties();
 }
 
 }  // namespace lf
