@@ -12,6 +12,7 @@ TfrControl::TfrControl() {
 
 void TfrControl::Draw(Canvas& canvas) {
   if (Control) Control->SetBounds(Left, Top, Width, Height);
+  DrawCanvas = &canvas;
   BeginDraw();
   PaintControl(canvas);
   EndDraw();

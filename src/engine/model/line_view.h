@@ -10,8 +10,12 @@ class TfrLineView : public TfrStretcheable {
   TfrLineView();
   const char* ClassName() const override { return "TfrLineView"; }
 
-  // Drawing is filled with frame drawing.
+  // Draws the top edge of a rectangle lower than it is wide, else the left
+  // edge, with the frame settings (dashed and double lines as for frames).
   void Draw(Canvas& canvas) override;
+  // The drawn edge and the frame's reach on both its sides.
+  TfrRect GetRegion(bool wide) override;
+  bool Horizontal() const { return Height < Width; }
   // A stretched line grows with its band: it needs its own height, at least
   // 1, and leaves nothing over when a band splits.
   int32_t CalcHeight() override { return Height; }

@@ -1,12 +1,18 @@
-// TfrPictureView: defaults of a new picture, its properties by name and the
-// tokens that let scripts pass a picture from one object to another.
+// TfrPictureView: defaults of a new picture, its properties by name, the
+// tokens that let scripts pass a picture from one object to another,
+// loading from files and fields, and drawing.
 #include "engine/model/picture_view.h"
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 #include <unordered_map>
+
+#include "data/client_dataset.h"
+#include "engine/data/large_object.h"
 #include "engine/model/properties.h"
 #include "engine/run/globals.h"
+#include "platform/canvas.h"
 #include "platform/code_page.h"
 #include "platform/stream.h"
 
@@ -42,7 +48,69 @@ TfrPictureView* TfrPictureView::FindByToken(int64_t token) {
   return it == LivePictures().end() ? nullptr : it->second;
 }
 
-void TfrPictureView::Draw(Canvas&) {}
+std::string TfrPictureView::Named(const EInvalidGraphic& e) const {
+  return Name.empty() ? e.Message() : Name + ": " + e.Message();
+}
+
+const DecodedPicture* TfrPictureView::Decoded() {
+  if (Picture.Empty()) {
+    decoded_.reset();
+    return nullptr;
+  }
+  const size_t key = std::hash<std::string>{}(Picture.Data) * 31 + static_cast<size_t>(Picture.Kind);
+  if (decoded_ && key == decodedKey_) return decoded_.get();
+  decoded_.reset();
+  try {
+    decoded_ = DecodedPicture::Decode(Picture.Kind, Picture.Data);
+  } catch (const EInvalidGraphic& e) {
+    throw EInvalidGraphic(Named(e));
+  }
+  decodedKey_ = key;
+  return decoded_.get();
+}
+
+void TfrPictureView::Draw(Canvas& canvas) {
+  DrawCanvas = &canvas;
+  BeginDraw();
+  DrawBackground();
+  const DecodedPicture* picture = nullptr;
+  try {
+    picture = Decoded();
+  } catch (const EInvalidGraphic&) {
+    // Reported when the picture was loaded; here it just draws nothing.
+  }
+  if (picture != nullptr) {
+    const CanvasRect drawRect{DrawRect.Left, DrawRect.Top, DrawRect.Right, DrawRect.Bottom};
+    const PicturePlacement placement{HasFlag(flStretched), HasFlag(flPictRatio), HasFlag(flPictCenter)};
+    const CanvasRect target = PictureTarget(drawRect, Width, Height, picture->Width(), picture->Height(),
+                                            ScaleX, ScaleY, placement);
+    picture->Draw(canvas, target);
+  }
+  DrawFrame();
+  EndDraw();
+}
+
+void TfrPictureView::LoadBlob(TField& field) {
+  if (field.IsNull()) {
+    Picture.Clear();
+    return;
+  }
+  static constexpr TfrGraphicKind kKindOfBlob[] = {TfrGraphicKind::Bitmap, TfrGraphicKind::JPEG,
+                                                   TfrGraphicKind::Icon, TfrGraphicKind::Metafile};
+  TMemoryStream bytes;
+  CopyLargeObject(field, bytes);
+  Picture.Kind = BlobType <= btWMF ? kKindOfBlob[BlobType] : TfrGraphicKind::Bitmap;
+  Picture.Data = std::move(bytes.Bytes());
+  Decoded();
+}
+
+void TfrPictureView::LoadFromFile(const std::string& path) {
+  try {
+    LoadPictureFile(Picture, path);
+  } catch (const EInvalidGraphic& e) {
+    throw EInvalidGraphic(Named(e));
+  }
+}
 
 namespace {
 
@@ -78,6 +146,7 @@ void LoadPictureFile(TfrPicture& picture, const std::string& path) {
   stream.LoadFromFile(file.string());
   const TfrGraphicKind kind = KindOfContent(stream.Bytes());
   if (kind == TfrGraphicKind::None) throw EInvalidGraphic("Unknown picture format");
+  DecodedPicture::Decode(kind, stream.Bytes());
   picture.Kind = kind;
   picture.Data = std::move(stream.Bytes());
 }
@@ -125,7 +194,7 @@ void TfrPictureView::CallMethod(const std::string& name, const Variant& p1, cons
                                 const Variant& p3, Variant& result) {
   const std::string n = PropName(name);
   if (n == "LOADFROMFILE") {
-    LoadPictureFile(Picture, EvaluateArgument(p1).AsText());
+    LoadFromFile(EvaluateArgument(p1).AsText());
     return;
   }
   TfrView::CallMethod(n, p1, p2, p3, result);

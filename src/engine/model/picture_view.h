@@ -3,18 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "engine/graphics/decoded_picture.h"
+#include "engine/graphics/graphic_error.h"
 #include "engine/model/view.h"
-#include "platform/exception.h"
 
 namespace lf {
 
 // BlobType: the kind of graphic created when a picture loads from a field.
 enum TfrBlobType : uint8_t { btBMP = 0, btJPG = 1, btICO = 2, btWMF = 3 };
-
-// Graphic kinds in the order picture records store them.
-enum class TfrGraphicKind : uint8_t { None = 0, Bitmap = 1, Metafile = 2, Icon = 3, JPEG = 4 };
 
 // A picture: its kind and the graphic in the platform's stream form of that
 // kind (bitmap file, metafile, icon or JPEG file bytes).
@@ -26,19 +25,14 @@ struct TfrPicture {
   bool operator==(const TfrPicture&) const = default;
 };
 
-// A file or field that cannot be read as a picture.
-class EInvalidGraphic : public Exception {
- public:
-  using Exception::Exception;
-};
-
 // Largest picture file LOADFROMFILE reads, in bytes.
 inline constexpr int64_t kMaxPictureFileBytes = 64 * 1024 * 1024;
 
 // Loads a picture file: a missing file clears the picture; the kind follows
-// the file's content (bitmap, JPEG, icon, metafile). Raises EInvalidGraphic
-// "Unknown picture format" for any other content and "Picture file too
-// large" above kMaxPictureFileBytes.
+// the file's content (bitmap, JPEG, icon, metafile), which must decode.
+// Raises EInvalidGraphic "Unknown picture format" for any other content,
+// "Picture file too large" above kMaxPictureFileBytes and the decoder's
+// error for content that does not decode.
 void LoadPictureFile(TfrPicture& picture, const std::string& path);
 
 class TfrPictureView : public TfrView {
@@ -47,8 +41,19 @@ class TfrPictureView : public TfrView {
   ~TfrPictureView() override;
   const char* ClassName() const override { return "TfrPictureView"; }
 
-  // Drawing and loading from fields are filled with picture drawing.
+  // Background, the picture placed by Stretched, KeepAspect and Center,
+  // then the frame. A picture that does not decode draws nothing.
   void Draw(Canvas& canvas) override;
+  // A graphic of the kind BlobType names from the field's bytes; a null
+  // field clears the picture. Raises EInvalidGraphic "<Name>: not a valid
+  // JPEG image" (and so on) when the bytes do not decode.
+  void LoadBlob(TField& field) override;
+  // LOADFROMFILE: LoadPictureFile, its errors naming the object.
+  void LoadFromFile(const std::string& path);
+  // Decodes the picture now (once; kept until the picture changes or the
+  // object goes). Raises EInvalidGraphic "<Name>: <reason>"; an empty
+  // picture gives null.
+  const DecodedPicture* Decoded();
 
   void SetProperty(const std::string& name, const Variant& value) override;
   Variant GetProperty(const std::string& name) override;
@@ -66,7 +71,12 @@ class TfrPictureView : public TfrView {
   uint8_t BlobType = btBMP;
 
  private:
+  // The error's message after the object's name.
+  std::string Named(const EInvalidGraphic& e) const;
+
   int64_t token_;
+  std::unique_ptr<DecodedPicture> decoded_;
+  size_t decodedKey_ = 0;  // hash of the kind and bytes decoded_ was made from
 };
 
 }  // namespace lf

@@ -12,7 +12,8 @@ class TfrSubReportView : public TfrView {
   TfrSubReportView();
   const char* ClassName() const override { return "TfrSubReportView"; }
 
-  // Drawing is filled with sub-report drawing.
+  // A white box with a black one-unit border and the object's name in
+  // 8-point Arial two units in from its top left.
   void Draw(Canvas& canvas) override;
   void DeclareProperties() override;
 

@@ -1,12 +1,24 @@
-// TfrView: construction, geometry, naming, the base drawing steps and the properties by name.
+// TfrView: construction, geometry, naming, the base drawing and printing
+// steps shared by every object (band alignment, scaled geometry, fill, frame
+// lines, the object's record in the page being formed) and the properties by
+// name.
 #include "engine/model/view.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "data/client_dataset.h"
+#include "engine/data/large_object.h"
+#include "engine/model/band.h"
+#include "engine/model/band_view.h"
 #include "engine/model/page.h"
 #include "engine/model/properties.h"
 #include "engine/model/report.h"
 #include "engine/run/globals.h"
+#include "engine/script/interpreter.h"
+#include "engine/template/template_stream.h"
 #include "engine/template/template_view_record.h"
+#include "platform/canvas.h"
 #include "platform/code_page.h"
 #include "platform/format_settings.h"
 
@@ -17,23 +29,108 @@ int32_t DefaultViewFormat() { return MakeFormatCode(0, 0, 2, FormatSettings().De
 TfrView::TfrView() = default;
 TfrView::~TfrView() = default;
 
-void TfrView::DrawBackground() {}
-void TfrView::DrawFrame() {}
 void TfrView::LoadBlob(TField&) {}
 void TfrView::OnHook(TfrView*) {}
 void TfrView::AfterLoad() {}
-void TfrView::Print(TStream&) {}
 void TfrView::ExportData() {}
 void TfrView::LoadFromStream(TStream& stream) { ReadViewRecord(stream, *this); }
 void TfrView::SaveToStream(TStream& stream) { WriteViewRecord(stream, *this); }
 
 namespace {
+
 int32_t Round(double v) { return static_cast<int32_t>(RoundHalfEven(v)); }
+
+bool IsBandView(const TfrView& view) { return dynamic_cast<const TfrBandView*>(&view) != nullptr; }
+
+bool IsCrossBandKind(int kind) {
+  return kind == btCrossHeader || kind == btCrossData || kind == btCrossFooter;
+}
+
+// Right edge (exclusive) of the nearest left-aligned object left of view
+// with the same top, or the usable area's left edge.
+int32_t LeftNeighbourEdge(const TfrPage& page, const TfrView& view, int32_t areaLeft) {
+  int32_t edge = areaLeft;
+  bool found = false;
+  for (const auto& o : page.Objects) {
+    if (o.get() == &view || IsBandView(*o) || o->BandAlign != baLeft || o->Top != view.Top) continue;
+    if (o->Left >= view.Left) continue;
+    const int32_t right = o->Left + o->Width;
+    if (!found || right > edge) edge = right;
+    found = true;
+  }
+  return edge;
+}
+
+// The last unit the object may cover on its right: 1 unit left of the
+// nearest right-aligned object on its right with the same top, or of the
+// usable area's right edge.
+int32_t RightNeighbourEdge(const TfrPage& page, const TfrView& view, int32_t areaRight) {
+  int32_t edge = areaRight;
+  for (const auto& o : page.Objects) {
+    if (o.get() == &view || IsBandView(*o) || o->BandAlign != baRight || o->Top != view.Top) continue;
+    if (o->Left <= view.Left) continue;
+    edge = std::min(edge, o->Left);
+  }
+  return edge - 1;
+}
+
+// The cross band view a design-mode object lies in, or null.
+const TfrView* CrossBandAround(const TfrPage& page, const TfrView& view) {
+  for (const auto& o : page.Objects) {
+    const auto* band = dynamic_cast<const TfrBandView*>(o.get());
+    if (!band || !IsCrossBandKind(band->BandType())) continue;
+    if (view.Left >= band->Left && band->Left + band->Width >= view.Left + view.Width) return band;
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+void TfrView::AlignHorizontally(const TfrPage& page) {
+  const TfrEngineState& state = EngineState();
+  const int32_t areaLeft = page.LeftLimit();
+  const int32_t areaRight = page.RightLimit();
+  switch (BandAlign) {
+    case baLeft:
+      Left = LeftNeighbourEdge(page, *this, areaLeft);
+      break;
+    case baRight:
+      Left = RightNeighbourEdge(page, *this, areaRight) - Width;
+      break;
+    case baCenter:
+      Left = areaLeft + (areaRight - areaLeft - Width) / 2;
+      break;
+    case baWidth:
+      if (state.DocMode == kDocModeDesign) {
+        if (const TfrView* band = CrossBandAround(page, *this)) {
+          Left = band->Left;
+          Width = band->Width;
+          break;
+        }
+        Left = areaLeft;
+        Width = areaRight - areaLeft - 1;
+      } else if (state.CurBand == nullptr) {
+        Left = areaLeft;
+        Width = areaRight - areaLeft - 1;
+      }
+      break;
+    case baRest: {
+      const int32_t left = LeftNeighbourEdge(page, *this, areaLeft);
+      const int32_t right = RightNeighbourEdge(page, *this, areaRight);
+      Left = left;
+      Width = std::max(0, right - left);
+      break;
+    }
+    default:
+      break;
+  }
+}
 
 void TfrView::BeginDraw() {
   TfrEngineState& state = EngineState();
   state.CurView = this;
+  if (state.CurPage == nullptr) return;
+  AlignHorizontally(*state.CurPage);
   if (state.DocMode == kDocModeDesign) {
     ScaleX = ScaleY = 1.0;
     DrawOffsetX = DrawOffsetY = 0;
@@ -59,17 +156,20 @@ void TfrView::BeginDraw() {
   GapX = Round(SaveGX * ScaleX) + b;
   GapY = Round(SaveGY * ScaleY) + d / 2;
 
-  int32_t right = Round((SaveX + SaveDX) * ScaleX + DrawOffsetX);
-  int32_t bottom = Round((SaveY + SaveDY) * ScaleY + DrawOffsetY);
+  int32_t right = ScaledRight();
+  int32_t bottom = ScaledBottom();
   int32_t left = Left, top = Top;
   if (FrameTyp & frftRight) right -= b;
   if (FrameTyp & frftBottom) bottom -= d;
   if (FrameTyp & frftLeft) left += a;
   if (FrameTyp & frftTop) top += c;
   DrawRect = TfrRect{left, top, right + 1, bottom + 1};
+  drawing_ = true;
 }
 
 void TfrView::EndDraw() {
+  if (!drawing_) return;
+  drawing_ = false;
   Left = SaveX;
   Top = SaveY;
   Width = SaveDX;
@@ -77,6 +177,155 @@ void TfrView::EndDraw() {
   GapX = SaveGX;
   GapY = SaveGY;
   FrameWidth = SaveFW;
+}
+
+// Outside BeginDraw/EndDraw (no current page) the rectangle is unscaled.
+int32_t TfrView::ScaledRight() const {
+  return drawing_ ? Round((SaveX + SaveDX) * ScaleX + DrawOffsetX) : Left + Width;
+}
+int32_t TfrView::ScaledBottom() const {
+  return drawing_ ? Round((SaveY + SaveDY) * ScaleY + DrawOffsetY) : Top + Height;
+}
+
+void TfrView::DrawBackground() {
+  const TfrEngineState& state = EngineState();
+  if (DrawCanvas == nullptr || state.FirstPass) return;
+  const uint32_t brush = FillColor == clNone ? clWhite : FillColor;
+  if (state.DocMode == kDocModePrinting) {
+    if (FillColor == clNone) return;
+    DrawCanvas->FillRect(CanvasRect{Left, Top, ScaledRight() + 1, ScaledBottom() + 1}, brush);
+  } else {
+    DrawCanvas->FillRect(CanvasRect{DrawRect.Left, DrawRect.Top, DrawRect.Right, DrawRect.Bottom},
+                         brush);
+  }
+}
+
+namespace {
+
+PenStyle PenStyleOf(uint16_t frameStyle) {
+  switch (frameStyle) {
+    case psDash: return PenStyle::Dash;
+    case psDot: return PenStyle::Dot;
+    case psDashDot: return PenStyle::DashDot;
+    case psDashDotDot: return PenStyle::DashDotDot;
+    default: return PenStyle::Solid;
+  }
+}
+
+// One frame edge from (x1, y1) to (x2, y2); (dx, dy) is the unit step
+// across the edge.
+struct FrameEdge {
+  int32_t x1, y1, x2, y2, dx, dy;
+};
+
+}  // namespace
+
+void TfrView::DrawFrame() {
+  const TfrEngineState& state = EngineState();
+  if (DrawCanvas == nullptr || state.FirstPass) return;
+  if (FrameTyp == frftNone) return;
+  Canvas& canvas = *DrawCanvas;
+  const int32_t width = Round(FrameWidth);
+  const int32_t left = Left, top = Top;
+  const int32_t right = ScaledRight(), bottom = ScaledBottom();
+
+  FrameEdge edges[4];
+  int count = 0;
+  if (FrameTyp & frftRight) edges[count++] = {right, top, right, bottom, 1, 0};
+  if (FrameTyp & frftLeft) edges[count++] = {left, top, left, bottom, 1, 0};
+  if (FrameTyp & frftBottom) edges[count++] = {left, bottom, right, bottom, 0, 1};
+  if (FrameTyp & frftTop) edges[count++] = {left, top, right, top, 0, 1};
+
+  const uint32_t fill = FillColor == clNone ? clWhite : FillColor;
+  for (int i = 0; i < count; ++i) {
+    const FrameEdge& e = edges[i];
+    auto line = [&](int32_t offset, const CanvasPen& pen) {
+      canvas.Line(e.x1 + e.dx * offset, e.y1 + e.dy * offset, e.x2 + e.dx * offset,
+                  e.y2 + e.dy * offset, pen);
+    };
+    if (FrameStyle == psSolid || FrameStyle > psDouble) {
+      line(0, CanvasPen{width, FrameColor, PenStyle::Solid});
+    } else if (FrameStyle == psDouble) {
+      line(-width, CanvasPen{width, FrameColor, PenStyle::Solid});
+      line(0, CanvasPen{width, fill, PenStyle::Solid});
+      line(width, CanvasPen{width, FrameColor, PenStyle::Solid});
+    } else {
+      // Wide dashed lines are drawn as parallel one-unit lines so that the
+      // pattern keeps its size; the gaps take the fill colour.
+      const int32_t lines = std::clamp(width, 1, kMaxDashedFrameLines);
+      const double step = width > lines ? static_cast<double>(width) / lines : 1.0;
+      const CanvasPen dashed{1, FrameColor, PenStyleOf(FrameStyle)};
+      const CanvasPen gap{1, FillColor, PenStyle::Solid};
+      for (int32_t k = 0; k < lines; ++k) {
+        const int32_t offset = -width / 2 + Round(k * step);
+        if (FillColor != clNone) line(offset, gap);
+        line(offset, dashed);
+      }
+    }
+  }
+}
+
+namespace {
+
+// Expands every outermost [expression] of text with its value's text.
+// text = { char | "[" expression "]" }, brackets nesting inside expressions.
+std::string ExpandTagBrackets(const std::string& text) {
+  std::string out;
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t len = CharLength(text, i);
+    if (len != 1 || text[i] != '[') {
+      out.append(text, i, len);
+      i += len;
+      continue;
+    }
+    int depth = 0;
+    size_t j = i;
+    for (; j < text.size(); j += CharLength(text, j)) {
+      if (CharLength(text, j) != 1) continue;
+      if (text[j] == '[') ++depth;
+      else if (text[j] == ']' && --depth == 0) break;
+    }
+    if (j >= text.size()) {  // unclosed: kept as it stands
+      out.append(text, i, std::string::npos);
+      break;
+    }
+    out += SharedParser().Evaluate(std::string_view(text).substr(i + 1, j - i - 1)).AsText();
+    i = j + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+void TfrView::Print(TStream& stream) {
+  TfrEngineState& state = EngineState();
+  BeginDraw();
+  WorkLines = Memo;
+  if (BoundDataSet != nullptr)
+    if (TField* field = BoundDataSet->LookupField(DataField); IsLargeObjectField(field))
+      LoadBlob(*field);
+  if (state.CurReport != nullptr && state.CurReport->OnBeforePrint)
+    state.CurReport->OnBeforePrint(WorkLines, this);
+  if (!Script.empty()) Globals().Interpreter->DoScript(Script);
+  if (Visible) {
+    const std::string savedTag = Tag;
+    if (Tag.find('[') != std::string::npos) Tag = ExpandTagBrackets(Tag);
+    if (const TfrBand* band = state.CurBand) {
+      const int32_t bandHeight = band->MeasuredHeight >= 0 ? band->MeasuredHeight : band->Height;
+      if (BandAlign == baBottom) Top = band->Top + bandHeight - Height;
+      else if (BandAlign == baTop) Top = band->Top;
+      else if (BandAlign == baWidth && IsCrossBandKind(band->Kind)) Width = band->Width;
+    }
+    WriteU8(stream, TypeCode);
+    if (TypeCode == 10) WriteFrString(stream, ClassName());
+    const bool savedMode = StreamMode;
+    StreamMode = true;
+    SaveToStream(stream);
+    StreamMode = savedMode;
+    Tag = savedTag;
+  }
+  EndDraw();
 }
 
 TfrRect TfrView::GetRegion(bool wide) {
@@ -87,11 +336,11 @@ TfrRect TfrView::GetRegion(bool wide) {
     b = Round(1.5 * w);
     a = Round(w + (w - 1) / 2);
   }
-  TfrRect r;
-  r.Left = (FrameTyp & frftLeft) ? Left - b : Left;
-  r.Top = (FrameTyp & frftTop) ? Top - b : Top;
-  r.Right = (FrameTyp & frftRight) ? Left + Width + a + 1 : Left + Width + 1;
-  r.Bottom = (FrameTyp & frftBottom) ? Top + Height + a + 1 : Top + Height + 1;
+  TfrRect r{Left, Top, Left + Width + 1, Top + Height + 1};
+  if (FrameTyp & frftLeft) r.Left -= b;
+  if (FrameTyp & frftTop) r.Top -= b;
+  if (FrameTyp & frftRight) r.Right += a;
+  if (FrameTyp & frftBottom) r.Bottom += a;
   if (wide) {
     r.Left -= 10;
     r.Top -= 10;

@@ -82,25 +82,29 @@ class TfrView : public TfrObject {
   // Class name as stored in records of add-in objects and shown in messages.
   virtual const char* ClassName() const { return "TfrView"; }
 
-  // Drawing and printing; the base bodies are completed where texts,
-  // pictures, lines and frames are drawn.
-  virtual void DrawBackground();  // filled by frame and fill drawing
-  virtual void DrawFrame();       // filled by frame and fill drawing
+  // Fills the object's rectangle on DrawCanvas with FillColor (white when
+  // none; in document mode 1 an object without fill draws nothing).
+  virtual void DrawBackground();
+  // Draws the frame lines FrameTyp selects on DrawCanvas: solid, dashed
+  // (as width-many one-unit lines) or double.
+  virtual void DrawFrame();
   // Loads the content of a memo or binary field of a record table.
   virtual void LoadBlob(TField& field);
   // Told about every text object printed after this one (Hooked objects).
   virtual void OnHook(TfrView* view);
   // Called for every object of every page after a template has been read.
   virtual void AfterLoad();
-  // Makes the object the engine's current object, saves the rectangle, gaps
-  // and frame width, scales them (scale 1 and no offset in design mode) and
-  // computes DrawRect; EndDraw restores them. Band alignment against the
-  // usable page area is added with drawing.
+  // Makes the object the engine's current object; with a current page,
+  // applies horizontal band alignment, saves the rectangle, gaps and frame
+  // width, scales them (scale 1 and no offset in design mode) and computes
+  // DrawRect. EndDraw restores them. Draw sets DrawCanvas first.
   virtual void BeginDraw();
   virtual void EndDraw();
   virtual void Draw(Canvas& canvas) = 0;
-  // Runs the script and appends the object's record to the page being
-  // prepared; filled by band printing.
+  // Into the page being formed: loads a bound large-object field, raises
+  // OnBeforePrint, runs the script and, when visible, writes the type code,
+  // the class name of code-10 objects and the record with Tag expanded and
+  // vertical band alignment applied.
   virtual void Print(TStream& stream);
   // Hands the object to the active export filter; no filter exists.
   virtual void ExportData();
@@ -171,7 +175,22 @@ class TfrView : public TfrObject {
   uint8_t BandAlign = baNone;
   TfrBand* Parent = nullptr;     // run time: band the object prints with (not owned)
   TfrPage* ParentPage = nullptr; // run time: dialog page of a dialog control (not owned)
+
+ protected:
+  // Right and bottom of the scaled rectangle before the frame adjustments
+  // (between BeginDraw and EndDraw), device units.
+  int32_t ScaledRight() const;
+  int32_t ScaledBottom() const;
+
+ private:
+  // Left, right, centre, width and rest alignment against page's usable area.
+  void AlignHorizontally(const TfrPage& page);
+  bool drawing_ = false;  // between a BeginDraw that scaled and its EndDraw
 };
+
+// Parallel one-unit lines a dashed frame edge is drawn with at most; wider
+// frames spread this many lines over their width.
+inline constexpr int32_t kMaxDashedFrameLines = 64;
 
 // Names tried by UniqueName: base name + 1 .. kUniqueNameLimit.
 inline constexpr int kUniqueNameLimit = 10000;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/graphics/graphic_error.h"
 #include "engine/model/data_dictionary.h"
 #include "engine/data/field_reference.h"
 #include "engine/run/globals.h"
@@ -401,6 +402,9 @@ void LoadFromStream(TfrReport& report, TStream& s) {
     text += MissingComponents();
     text += "You must include these components into your project.";
     ShowError(text);
+  } catch (const EInvalidGraphic& e) {
+    ShowError(e.Message());
+    EmptyAfterFailure(report);
   } catch (const std::exception&) {
     ShowError(LoadLocalizedString(kStrUnsupportedFormat));
     EmptyAfterFailure(report);

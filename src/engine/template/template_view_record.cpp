@@ -156,6 +156,7 @@ void ReadPicturePart(TStream& s, TfrPictureView& picture) {
   picture.Picture.Kind = static_cast<TfrGraphicKind>(kind);
   picture.Picture.Data = kind == 0 ? std::string() : ReadBytes(s, static_cast<size_t>(end - start));
   s.SetPosition(end);
+  picture.Decoded();  // a picture that does not decode fails the load here, naming the object
 }
 
 void WritePicturePart(TStream& s, const TfrPictureView& picture) {

@@ -13,6 +13,7 @@
 #include "engine/run/globals.h"
 #include "engine/model/line_view.h"
 #include "engine/model/memo_view.h"
+#include "engine/model/page.h"
 #include "engine/model/picture_view.h"
 #include "engine/model/report.h"
 #include "engine/model/subreport_view.h"
@@ -130,6 +131,10 @@ TEST(ModelViews, BeginDrawScalesAndEndDrawRestores) {
   TfrEngineState& state = EngineState();
   const int savedMode = state.DocMode;
   state.DocMode = kDocModePrinting;
+  // Geometry is scaled only on a current page.
+  TfrReport report;
+  TfrPage* const savedPage = state.CurPage;
+  state.CurPage = report.Pages->Add();
   TfrMemoView memo;
   memo.SetBounds(10, 20, 100, 50);
   memo.ScaleX = memo.ScaleY = 2.0;
@@ -154,6 +159,7 @@ TEST(ModelViews, BeginDrawScalesAndEndDrawRestores) {
   memo.EndDraw();
   state.DocMode = savedMode;
   state.CurView = nullptr;
+  state.CurPage = savedPage;
 }
 
 class ModelFactory : public ::testing::Test {

@@ -288,21 +288,32 @@ class PropertiesPictureFile : public ::testing::Test {
   std::filesystem::path dir_;
 };
 
+// A 1 x 1 bitmap file at 24 bits.
+const std::string kTinyBitmap = std::string("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0", 30) +
+                                std::string(24, '\0') + std::string("\0\0\xFF\0", 4);
+
 TEST_F(PropertiesPictureFile, LoadFromFileReadsByContentAndClearsForMissingFiles) {
   TfrPictureView picture;
-  Call(picture, "LOADFROMFILE", Quoted(Write("logo.jpg", "\xFF\xD8\xFF\xE0 jpeg")));
-  EXPECT_EQ(picture.Picture.Kind, TfrGraphicKind::JPEG);
-  Call(picture, "LOADFROMFILE", Quoted(Write("logo.bmp", "BM bitmap")));
+  picture.Name = "Picture1";
+  Call(picture, "LOADFROMFILE", Quoted(Write("logo.jpg", kTinyBitmap)));
   EXPECT_EQ(picture.Picture.Kind, TfrGraphicKind::Bitmap);
-  EXPECT_EQ(picture.Picture.Data, "BM bitmap");
+  EXPECT_EQ(picture.Picture.Data, kTinyBitmap);
   Call(picture, "LOADFROMFILE", Quoted((dir_ / "missing.bmp").string()));
   EXPECT_TRUE(picture.Picture.Empty());
-  const std::string text = Write("notes.bmp", "just text");
-  try {
-    Call(picture, "LOADFROMFILE", Quoted(text));
-    FAIL() << "no error";
-  } catch (const EInvalidGraphic& e) {
-    EXPECT_EQ(e.Message(), "Unknown picture format");
+  struct Bad {
+    const char* file;
+    std::string bytes;
+    const char* message;
+  };
+  for (const Bad& bad : {Bad{"notes.bmp", "just text", "Picture1: Unknown picture format"},
+                         Bad{"logo.jpg", "\xFF\xD8\xFF\xE0 jpeg", "Picture1: not a valid JPEG image"},
+                         Bad{"logo.bmp", "BM bitmap", "Picture1: not a valid bitmap image"}}) {
+    try {
+      Call(picture, "LOADFROMFILE", Quoted(Write(bad.file, bad.bytes)));
+      FAIL() << "no error for " << bad.file;
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_EQ(e.Message(), bad.message);
+    }
   }
 }
 
@@ -316,9 +327,14 @@ TEST_F(PropertiesPictureFile, OversizedFileIsRefusedBeforeReading) {
   } catch (const EInvalidGraphic& e) {
     EXPECT_EQ(e.Message(), "Picture file too large");
   }
+  // At the limit the file is read (and then found to be no bitmap).
   std::filesystem::resize_file(path, kMaxPictureFileBytes);
-  LoadPictureFile(picture.Picture, path);
-  EXPECT_EQ(picture.Picture.Data.size(), static_cast<size_t>(kMaxPictureFileBytes));
+  try {
+    LoadPictureFile(picture.Picture, path);
+    FAIL() << "no error";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), "not a valid bitmap image");
+  }
 }
 
 }  // namespace

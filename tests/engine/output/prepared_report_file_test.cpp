@@ -157,7 +157,13 @@ TEST(PreparedReportFile, MetafilePagesBecomePictureObjects) {
   u32(2970);
   bytes += '\0';  // portrait
   bytes += '\1';  // sheet coordinates
-  const std::string metafile = "\x01\x00\x00\x00metafile bytes";
+  // The smallest enhanced metafile: its header (88 bytes) and the end record.
+  std::string metafile(88, '\0');
+  auto put = [&](size_t at, uint32_t v) { std::memcpy(metafile.data() + at, &v, 4); };
+  put(0, 1);
+  put(4, 88);
+  put(40, 0x464D4520);
+  metafile += std::string("\x0E\0\0\0\x14\0\0\0", 8) + std::string(12, '\0');
   bytes += metafile;
   PutU32(bytes, record, static_cast<uint32_t>(bytes.size()));
 

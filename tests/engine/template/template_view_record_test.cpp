@@ -148,8 +148,10 @@ TEST(TemplateViewRecord, BandRecordSetsRevisionAndKeepsColumnsAndMaster) {
 TEST(TemplateViewRecord, PictureBytesKindAndBlobTypeAreKeptExactly) {
   TfrPictureView a, b;
   FillCommon(a);
-  a.Picture.Kind = TfrGraphicKind::JPEG;
-  a.Picture.Data = std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0", 11) + std::string(300, '\x5A');
+  // A 1 x 1 bitmap file with bytes after its pixels, kept as they are.
+  a.Picture.Kind = TfrGraphicKind::Bitmap;
+  a.Picture.Data = std::string("BM\x3A\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0", 30) +
+                   std::string(24, '\0') + std::string("\0\0\xFF\0", 4) + std::string(300, '\x5A');
   a.BlobType = btJPG;
   RoundTrip(a, b);
   ExpectCommonEqual(a, b);
