@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 namespace lf {
 namespace {
 
@@ -45,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"ftp://h/f", "ftp", "", "", "h", "80", "/f"},
         UrlCase{"http://[::1]:8000/v6", "http", "", "", "::1", "8000", "/v6"},
         UrlCase{"h/p?u=http://x/y", "http", "", "", "h", "80", "/p?u=http://x/y"},
-        UrlCase{"", "http", "", "", "", "80", "/"}));
+        UrlCase{"", "http", "", "", "", "80", "/"}),
+    [](const ::testing::TestParamInfo<UrlParse::ParamType>& info) { return lf::test::ParamName(info.param.url); });
 
 struct LocationCase {
   const char* current;
@@ -70,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         LocationCase{"http://h/a/", "c", "http://h/a/c"},
         LocationCase{"http://h", "c", "http://h/c"},
         LocationCase{"http://u:p@h:81/a/b", "c", "http://u:p@h:81/a/c"},
-        LocationCase{"http://h/a/b", "//g:82/z", "http://g:82/z"}));
+        LocationCase{"http://h/a/b", "//g:82/z", "http://g:82/z"}),
+    [](const ::testing::TestParamInfo<UrlRelocation::ParamType>& info) { return lf::test::ParamName(std::string(info.param.current) + " to " + info.param.location); });
 
 }  // namespace
 }  // namespace lf

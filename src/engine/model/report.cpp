@@ -9,6 +9,7 @@
 #include "engine/data/dataset.h"
 #include "engine/data/dataset_watch.h"
 #include "engine/expr/date_time.h"
+#include "engine/functions/report_values.h"
 #include "engine/run/globals.h"
 #include "engine/template/template_format.h"
 #include "engine/model/unique_name.h"
@@ -36,7 +37,7 @@ TfrReport::TfrReport()
   ResetReportInfo();
 }
 
-void TfrReport::LoadFromStream(TStream& stream) { lf::LoadFromStream(*this, stream); }
+TemplateLoadResult TfrReport::LoadFromStream(TStream& stream) { return lf::LoadFromStream(*this, stream); }
 
 void TfrReport::SaveToStream(TStream& stream) { lf::SaveToStream(*this, stream); }
 
@@ -48,6 +49,7 @@ void TfrReport::SetDataset(TfrDataset* dataset) {
 
 TfrReport::~TfrReport() {
   // The engine-wide run state must not keep pointing into a report that is gone.
+  DetachReport(*this);
   TfrEngineState& state = EngineState();
   if (state.CurReport == this) {
     state.CurReport = nullptr;

@@ -24,6 +24,7 @@ class TfrEMFPages;
 class TfrExportFilter;
 class TfrPreview;
 class TfrView;
+struct TemplateLoadResult;
 
 enum TfrReportType { rtSimple, rtMultiple };
 enum TfrPreviewZoom { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
@@ -68,7 +69,7 @@ class TfrReport : public TComponent {
 
   // Replaces the template by the one at the stream's position; problems are
   // shown to the user, never raised.
-  void LoadFromStream(TStream& stream);
+  TemplateLoadResult LoadFromStream(TStream& stream);
   // Writes the template at the stream's position.
   void SaveToStream(TStream& stream);
   // Destroys all pages, clears the dictionary, sets TwoPass false and resets
@@ -145,8 +146,8 @@ class TfrReport : public TComponent {
   std::unique_ptr<TMemoryStream> TemplateStream;  // stored template until loading completes
   bool Rebuildable = false;
   bool StopRequested = false;
-  bool UseDefaultPrinter = false;
-  bool TwoPass = false;
+  WordBool UseDefaultPrinter{false};
+  WordBool TwoPass{false};
   bool InFinalPass = false;
   std::string SourceFileName = kUntitledReport;
   // Report information.
