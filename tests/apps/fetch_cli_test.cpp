@@ -32,8 +32,9 @@ class FetchCli : public testing::Test {
   }
   ~FetchCli() override { std::filesystem::remove_all(dir_); }
 
+  // The C locale, so that system messages read the same everywhere.
   CliRun Cli(const std::string& args) {
-    std::string cmd = "XDG_RUNTIME_DIR='" + (dir_ / "xdg").string() + "' '" LF_CLI_PATH "' fetch " + args + " >'" +
+    std::string cmd = "LC_ALL=C.UTF-8 XDG_RUNTIME_DIR='" + (dir_ / "xdg").string() + "' '" LF_CLI_PATH "' fetch " + args + " >'" +
                       (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() + "'";
     CliRun r;
     int status = std::system(cmd.c_str());
@@ -93,7 +94,7 @@ TEST_F(FetchCli, FailedWritesExitOneWithTheSystemMessage) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, "lumenfoldi fetch: cannot write '/dev/full': No space left on device\n");
 
-  std::string cmd = "XDG_RUNTIME_DIR='" + (dir_ / "xdg").string() + "' '" LF_CLI_PATH "' fetch " + server.Base() +
+  std::string cmd = "LC_ALL=C.UTF-8 XDG_RUNTIME_DIR='" + (dir_ / "xdg").string() + "' '" LF_CLI_PATH "' fetch " + server.Base() +
                     "/d >/dev/full 2>'" + (dir_ / "err").string() + "'";
   int status = std::system(cmd.c_str());
   EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);

@@ -37,8 +37,8 @@ class TemplateCli : public testing::Test {
     std::ofstream(Path(name), std::ios::binary) << bytes;
   }
 
-  CliRun Cli(const std::string& args) {
-    std::string cmd = "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + Path("xdg") + "' '" LF_CLI_PATH "' " + args +
+  CliRun Cli(const std::string& args, const std::string& env = "") {
+    std::string cmd = env + " QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + Path("xdg") + "' '" LF_CLI_PATH "' " + args +
                       " >'" + Path("out") + "' 2>'" + Path("err") + "'";
     CliRun r;
     int status = std::system(cmd.c_str());
@@ -48,11 +48,12 @@ class TemplateCli : public testing::Test {
     return r;
   }
 
-  // Builds an example's text form into dir/NAME.frf.
+  // Builds an example's text form into dir/NAME.frf, as scripts/build-examples
+  // does: in the C locale, whose decimal separator new text objects store.
   std::string BuildExample(const std::string& example) {
     std::string frf = Path(example + ".frf");
     CliRun r = Cli("template build --keep-modified '" LF_SOURCE_DIR "/examples/" + example + "/template.json' -o '" +
-                   frf + "'");
+                   frf + "'", "LC_ALL=C.UTF-8");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     return frf;
   }
