@@ -1,5 +1,7 @@
 // Fuzz target: the JSON parser on bytes and on UTF-16 units; both readings
-// must agree, and written text must read back to the same text.
+// must agree, and written text must settle: text read and written again
+// reads and writes as itself. (It may change once: the double 0 is written
+// "0.", which reads back as the currency 0, written "0".)
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -23,7 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Infinities and not-a-number have a text that reads as something else.
     if (text.find(u"#IN") == std::u16string::npos) {
       lf::IJsonValue again = lf::ParseText(text);
-      if (!again || lf::WriteText(again) != text) std::abort();
+      if (!again) std::abort();
+      std::u16string settled = lf::WriteText(again);
+      lf::IJsonValue third = lf::ParseText(settled);
+      if (!third || lf::WriteText(third) != settled) std::abort();
     }
   }
   // The same bytes as raw UTF-16 units (lone surrogates and all).

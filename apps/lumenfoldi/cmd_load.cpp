@@ -5,6 +5,7 @@
 #include "command.h"
 #include "control/lumenfoldi.h"
 #include "control/tables_json.h"
+#include "engine/template/template_format.h"
 #include "engine/template/template_summary.h"
 #include "platform/code_page.h"
 
@@ -26,9 +27,15 @@ int RunLoad(const Args& args) {
     std::fwrite(line.data(), 1, line.size(), stderr);
     return 1;
   }
-  WriteOutput("-", TablesToJson(control.tables()));
-  // Then what the template download loaded (nothing when no template came).
-  if (control.frReport1().Pages->Count() > 0) WriteOutput("-", TemplateSummary(control.frReport1()));
+  // With what the template download loaded (nothing when no template came).
+  std::string summary;
+  if (control.frReport1().Pages->Count() > 0) summary = TemplateSummary(control.frReport1());
+  WriteOutput("-", TablesToJson(control.tables(), nullptr, summary.empty() ? nullptr : &summary));
+  const TemplateLoadResult& loaded = control.TemplateLoad();
+  if (!loaded.Loaded()) {
+    std::string line = HostToUtf8(loaded.cause) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+  }
   return 0;
 }
 

@@ -34,13 +34,15 @@ class CountingMessageService : public HeadlessMessageService {
 
 // Loads a template file the way a user opens one (a file stream, so a
 // protected template asks for its password). Returns false when the load
-// showed a box.
+// failed or showed a box; the cause of a failed load goes to standard error
+// after the box.
 bool LoadTemplateFile(TfrReport& report, const std::string& path) {
   CountingMessageService boxes;
   ScopedMessageService scoped(&boxes);
   TFileStream file(path, FileMode::OpenRead);
-  LoadFromStream(report, file);
-  return boxes.shown == 0;
+  TemplateLoadResult result = LoadFromStream(report, file);
+  if (!result.Loaded()) std::fprintf(stderr, "%s\n", HostToUtf8(result.cause).c_str());
+  return result.Loaded() && boxes.shown == 0;
 }
 
 void SaveTemplateFile(TfrReport& report, const std::string& path, bool keepModified) {

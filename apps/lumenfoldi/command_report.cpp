@@ -17,7 +17,9 @@ CommandReport::CommandReport(const Options& opts) {
   report_ = TComponent::Create<TfrReport>(&owner_, "frReport1");
   if (opts.Has("template")) {
     TMemoryStream stream(ReadInput(opts.Value("template")));
-    LoadFromStream(*report_, stream);
+    TemplateLoadResult loaded = LoadFromStream(*report_, stream);
+    if (!loaded.Loaded())
+      throw Exception("template '" + opts.Value("template") + "' did not load: " + HostToUtf8(loaded.cause));
   }
   for (const std::string& def : opts.Values("var")) {
     size_t eq = def.find('=');

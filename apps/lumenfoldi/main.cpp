@@ -14,6 +14,7 @@
 #include <map>
 
 #include "command.h"
+#include "output_file.h"
 #include "platform/code_page.h"
 #include "platform/exception.h"
 
@@ -53,14 +54,12 @@ std::string ReadInput(const std::string& path) {
 
 void WriteOutput(const std::string& path, const std::string& bytes) {
   if (path == "-" || path.empty()) {
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    std::fflush(stdout);
+    WriteStdout(bytes);
     return;
   }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw Exception("cannot write '" + path + "'");
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw Exception("cannot write '" + path + "'");
+  OutputFile out(path);
+  out.WriteBuffer(bytes.data(), bytes.size());
+  out.Commit();
 }
 
 Options::Options(const Args& args, std::vector<std::string> valueOptions,

@@ -8,16 +8,20 @@
 namespace lf {
 namespace {
 
-// Marks the control busy for one setParams call.
+// Marks the control busy for one setParams call; leaves the flag alone when
+// the control was destroyed during the call.
 class LoadingScope {
  public:
-  explicit LoadingScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~LoadingScope() { flag_ = false; }
+  LoadingScope(bool& flag, LivenessGuard alive) : flag_(flag), alive_(std::move(alive)) { flag_ = true; }
+  ~LoadingScope() {
+    if (alive_.Alive()) flag_ = false;
+  }
   LoadingScope(const LoadingScope&) = delete;
   LoadingScope& operator=(const LoadingScope&) = delete;
 
  private:
   bool& flag_;
+  LivenessGuard alive_;
 };
 
 }  // namespace
@@ -28,7 +32,10 @@ Tlumenfoldi::Tlumenfoldi() {
   frReport1_ = TComponent::Create<TfrReport>(this, "frReport1");
 }
 
-Tlumenfoldi::~Tlumenfoldi() { ReleaseTables(); }
+Tlumenfoldi::~Tlumenfoldi() {
+  liveness_.End();
+  ReleaseTables();
+}
 
 void Tlumenfoldi::SetParamText(std::u16string_view param1) {
   paramText_ = Utf16ToHost(param1);
@@ -52,13 +59,17 @@ void Tlumenfoldi::setParams(std::u16string_view param1) {
     ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
     return;
   }
-  LoadingScope scope(loading_);
+  // Each download waits for messages, and an event handled meanwhile may
+  // destroy the control: after a wait nothing of it is touched unless it is
+  // still alive.
+  LivenessGuard alive = liveness_.Guard();
+  LoadingScope scope(loading_, alive);
   SetParamText(param1);
   const std::string templateUrl = templateUrl_;
   std::string data;
-  if (!FetchData(data)) return;
+  if (!FetchData(data) || !alive.Alive()) return;
   LoadDataText(data);
-  if (!FetchTemplate(templateUrl)) return;
+  if (!FetchTemplate(templateUrl) || !alive.Alive()) return;
   PrepareAndShow();
 }
 
@@ -94,9 +105,11 @@ bool Tlumenfoldi::FetchData(std::string& data) {
   THttpCli& http = HttpCli1();
   http.SetReceiveStream(&stream);
   http.SetURL(dataUrl_);
+  LivenessGuard alive = liveness_.Guard();
   try {
     http.Get();
   } catch (const std::exception&) {
+    if (!alive.Alive()) return false;
     http.SetReceiveStream(nullptr);
     ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
     return false;
@@ -114,16 +127,18 @@ bool Tlumenfoldi::FetchTemplate(const std::string& url) {
   THttpCli& http = HttpCli1();
   http.SetReceiveStream(&stream);
   http.SetURL(url);
+  LivenessGuard alive = liveness_.Guard();
   try {
     http.Get();
   } catch (const std::exception&) {
+    if (!alive.Alive()) return false;
     http.SetReceiveStream(nullptr);
     ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
     return false;
   }
   http.SetReceiveStream(nullptr);
   stream.SetPosition(0);
-  frReport1_->LoadFromStream(stream);
+  templateLoad_ = frReport1_->LoadFromStream(stream);
   return true;
 }
 

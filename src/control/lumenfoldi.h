@@ -10,8 +10,10 @@
 #include "data/client_dataset.h"
 #include "engine/data/dataset.h"
 #include "engine/model/report.h"
+#include "engine/template/template_format.h"
 #include "net/http_cli.h"
 #include "platform/component.h"
+#include "platform/liveness.h"
 
 namespace lf {
 
@@ -55,6 +57,8 @@ class Tlumenfoldi : public TTopLevelContainer {
   // The report component "frReport1"; setParams loads the downloaded
   // template into it.
   TfrReport& frReport1() const { return *frReport1_; }
+  // How the last downloaded template loaded (Loaded until one was loaded).
+  const TemplateLoadResult& TemplateLoad() const { return templateLoad_; }
 
  private:
   void SetParamText(std::u16string_view param1);
@@ -74,6 +78,8 @@ class Tlumenfoldi : public TTopLevelContainer {
   std::vector<TClientDataSet*> tables_;  // members of this control (owned through the component tree)
   std::vector<TfrDBDataSet*> datasets_;  // members of this control (owned through the component tree)
   bool loading_ = false;
+  Liveness liveness_;  // ended first in the destructor; see platform/liveness.h
+  TemplateLoadResult templateLoad_;
   THttpCli* httpCli1_ = nullptr;  // member of this control (owned through the component tree)
   TfrReport* frReport1_ = nullptr;  // member of this control (owned through the component tree)
 };

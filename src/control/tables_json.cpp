@@ -35,7 +35,8 @@ std::string JsonQuoteUtf8(std::string_view s) {
   return out;
 }
 
-std::string TablesToJson(const std::vector<TClientDataSet*>& tables, const std::string* error) {
+std::string TablesToJson(const std::vector<TClientDataSet*>& tables, const std::string* error,
+                         const std::string* templateSummary) {
   auto text = [](const std::string& host) { return JsonQuoteUtf8(HostToUtf8(host)); };
   std::string out = "{\"tables\":[";
   bool firstTable = true;
@@ -64,6 +65,20 @@ std::string TablesToJson(const std::vector<TClientDataSet*>& tables, const std::
   }
   out += ']';
   if (error) out += ",\"error\":" + text(*error);
+  if (templateSummary) {
+    out += ",\"template\":[";
+    size_t start = 0;
+    bool first = true;
+    while (start < templateSummary->size()) {
+      size_t end = templateSummary->find('\n', start);
+      if (end == std::string::npos) end = templateSummary->size();
+      if (!first) out += ',';
+      first = false;
+      out += JsonQuoteUtf8(std::string_view(*templateSummary).substr(start, end - start));
+      start = end + 1;
+    }
+    out += ']';
+  }
   out += "}\n";
   return out;
 }

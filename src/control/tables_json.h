@@ -13,8 +13,9 @@ namespace lf {
 // with an "error" member after "tables" when error is given. Names and
 // values are converted from the host code page to UTF-8; null values print
 // as null. Tables that are not open (a table whose filling failed) are left
-// out.
-std::string TablesToJson(const std::vector<TClientDataSet*>& tables, const std::string* error = nullptr);
+// out. A template summary (UTF-8 lines) follows as "template":["line",...].
+std::string TablesToJson(const std::vector<TClientDataSet*>& tables, const std::string* error = nullptr,
+                         const std::string* templateSummary = nullptr);
 
 // A JSON string literal (quotes included) of UTF-8 text: '"', '\' and
 // control characters escaped.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "data/json_db.h"
+#include "data/json_table.h"
 #include "platform/code_page.h"
 
 namespace lf {
@@ -29,7 +30,10 @@ size_t TDataTextReader::Units() const { return utf8_ ? bytes_.size() : wide_.siz
 
 size_t TDataTextReader::ByteOffset(size_t unitOffset) const {
   if (utf8_) return unitOffset;
-  return Utf16ToHost(std::u16string_view(wide_).substr(0, unitOffset)).size();
+  if (unitOffset < lastUnit_) lastUnit_ = lastByte_ = 0;
+  lastByte_ += Utf16ToHost(std::u16string_view(wide_).substr(lastUnit_, unitOffset - lastUnit_)).size();
+  lastUnit_ = unitOffset;
+  return lastByte_;
 }
 
 void TDataTextReader::Fail(size_t table, size_t unitOffset, const std::string& what) const {
@@ -104,6 +108,7 @@ bool TDataTextReader::Next(IJsonValue& array) {
     IJsonValue table = w.At(wrapperIndex_);
     CheckObjects(table, wrapperIndex_, at);
     tableOffset_ = ByteOffset(at);
+    tableNumber_ = wrapperIndex_;
     ++wrapperIndex_;
     array = table;
     return true;
@@ -159,6 +164,7 @@ bool TDataTextReader::Next(IJsonValue& array) {
   }
   CheckObjects(v, next_, i);
   tableOffset_ = ByteOffset(i);
+  tableNumber_ = next_;
   pos_ = stop;
   ++next_;
   array = std::move(v);
@@ -169,7 +175,18 @@ void LoadDataTables(std::string_view text, TComponent& owner, std::vector<TClien
                     const TTableBuilt& onTable) {
   TDataTextReader reader(text);
   IJsonValue array;
+  size_t cells = 0;
   for (size_t index = 0; reader.Next(array); ++index) {
+    const TJsonArray& rows = *ArrayValue(array);
+    if (rows.Length() > 0) {
+      // Every row gets a cell for each member of the first one.
+      size_t fields = ObjectTable(rows.At(0))->Count();
+      if (fields > 0 && rows.Length() > (kMaxDataCells - cells) / fields)
+        throw EDataTextError("data table " + std::to_string(reader.TableNumber()) + " at byte " +
+                             std::to_string(reader.TableOffset()) + ": the tables would hold more than " +
+                             std::to_string(kMaxDataCells) + " cells");
+      cells += rows.Length() * fields;
+    }
     auto* table = TComponent::Create<TClientDataSet>(&owner, "cds" + std::to_string(index));
     tables.push_back(table);
     TJSONDB::ArrayToTable(*ArrayValue(array), *table);

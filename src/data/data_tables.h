@@ -17,6 +17,10 @@ namespace lf {
 
 // Most tables one data text may hold.
 constexpr size_t kMaxDataTables = 1000;
+// Most cells (rows x fields, over all tables) one data text may fill: a row
+// "{}" of a table with many fields costs a cell for each field, so without
+// a bound a small text could ask for gigabytes. 2^25 cells take 512 MiB.
+constexpr size_t kMaxDataCells = size_t{1} << 25;
 
 // A data text that does not read as tables. The message names the table
 // number (as in cds<N>) and the byte offset in the data text:
@@ -45,6 +49,8 @@ class TDataTextReader {
   bool Next(IJsonValue& array);
   // Byte offset of the table last read.
   size_t TableOffset() const { return tableOffset_; }
+  // Number of the table last read.
+  size_t TableNumber() const { return tableNumber_; }
 
  private:
   [[noreturn]] void Fail(size_t table, size_t unitOffset, const std::string& what) const;
@@ -62,7 +68,12 @@ class TDataTextReader {
   size_t pos_ = 0;       // in code units of the parsed form
   size_t next_ = 0;      // number of the next table
   size_t tableOffset_ = 0;
+  size_t tableNumber_ = 0;
   bool done_ = false;
+  // The last offset converted, so that offsets met in order convert in
+  // linear time overall.
+  mutable size_t lastUnit_ = 0;
+  mutable size_t lastByte_ = 0;
   IJsonValue wrapper_;   // the enclosing array when its elements are the tables
   size_t wrapperOffset_ = 0;
   std::vector<size_t> wrapperStarts_;  // where its elements start
@@ -75,7 +86,9 @@ using TTableBuilt = std::function<void(size_t index, TClientDataSet& table)>;
 // Builds one table per array of text, owned by owner and named "cds" + its
 // number, appending each to tables as soon as it is created. Raises
 // EDataTextError or the table's EDatabaseError; the tables made before the
-// error stay in owner and in tables.
+// error stay in owner and in tables. Tables that together would hold more
+// than kMaxDataCells cells raise "data table N at byte B: the tables would
+// hold more than 33554432 cells".
 void LoadDataTables(std::string_view text, TComponent& owner, std::vector<TClientDataSet*>& tables,
                     const TTableBuilt& onTable = {});
 

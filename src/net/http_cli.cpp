@@ -86,7 +86,7 @@ std::string FormatHttpDate(double dateTime) {
 THttpCli::THttpCli() = default;
 
 THttpCli::~THttpCli() {
-  *alive_ = false;
+  liveness_.End();
   if (socket_) {
     socket_->events = TSocket::Events{};
     socket_->StopIdleTimer();
@@ -164,10 +164,10 @@ void THttpCli::Get() {
   Socket().StartIdleTimer(timeoutMs);
   CloseConnection();  // a connection kept from the previous request is not reused
   Guarded([&] { StartConnection(); });
-  std::shared_ptr<bool> alive = alive_;
+  LivenessGuard alive = liveness_.Guard();
   while (state_ != httpReady) {
     WaitForMessages(kMaxMessageWaitMs);
-    if (!*alive) throw EHttpException("Connection aborted on request", 404);
+    if (!alive.Alive()) throw EHttpException("Connection aborted on request", 404);
     if (state_ != httpReady && ApplicationTerminating()) Abort();
   }
   activeStream_ = nullptr;
@@ -308,16 +308,22 @@ void THttpCli::Consume(const char* data, size_t size) {
             // chunk-size := hex-digits [anything up to the line feed]
             int64_t chunk = 0;
             bool tooLarge = false;
+            size_t digits = 0;
             for (char c : line_) {
               int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
                           : (c >= 'a' && c <= 'f')                    ? c - 'a' + 10
                           : (c >= 'A' && c <= 'F')                    ? c - 'A' + 10
                                                                       : -1;
               if (digit < 0) break;
+              ++digits;
               if (chunk > (maxBodySize_ >> 4)) tooLarge = true;
               else chunk = chunk * 16 + digit;
             }
             line_.clear();
+            if (digits == 0) {
+              Fail(404, "Invalid chunk size");
+              return;
+            }
             if (tooLarge || rcvdCount_ + chunk > maxBodySize_) {
               Fail(404, "Response too large");
               return;
@@ -499,8 +505,8 @@ void THttpCli::Relocate() {
 void THttpCli::OnSessionClosed(int error) {
   ++connectionSerial_;
   if (state_ == httpWaitingHeader) {
-    if (!anyByte_) Fail(404, "Connection closed without a response");
-    else ResponseComplete();
+    Fail(404, anyByte_ ? "Connection closed before the end of the header"
+                       : "Connection closed without a response");
   } else if (state_ == httpWaitingBody) {
     if (bodyMode_ == BodyMode::UntilClose && error == 0) ResponseComplete();
     else if (bodyMode_ == BodyMode::Chunked && chunkPhase_ == ChunkPhase::Trailer) ResponseComplete();

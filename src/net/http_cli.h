@@ -11,6 +11,7 @@
 #include "net/http_exception.h"
 #include "net/url.h"
 #include "platform/component.h"
+#include "platform/liveness.h"
 #include "platform/stream.h"
 
 namespace lf {
@@ -237,7 +238,7 @@ class THttpCli : public TComponent {
   std::unique_ptr<TSocket> socket_;
   // Cleared when the client is destroyed, so a wait loop whose client went
   // away during an event ends without touching it.
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  Liveness liveness_;
 };
 
 }  // namespace lf

@@ -55,6 +55,12 @@ void WaitForMessages(int maxMs) {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void ProcessMessages() {
+  if (!QCoreApplication::instance()) return;
+  EnsureQuitWatcher();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
 bool HasMessageLoop() {
   QCoreApplication* app = QCoreApplication::instance();
   return app && app->thread() == QThread::currentThread();

@@ -2,6 +2,8 @@
 // dictionary variables, data tables with a row, templates and errors.
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 #include <sys/wait.h>
 
 #include <array>
@@ -74,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CliCase{"true", "boolean\tTrue"}, CliCase{"", "integer\t0"},
                       CliCase{"NOSUCHFUNCTION(1)", "text\t0"},
                       CliCase{"IF(1 > 2, 'a', 'b')", "text\tb"},
-                      CliCase{"STRTODATE('1/2/2024') - STRTODATE('1/1/2024')", "double\t1"}));
+                      CliCase{"STRTODATE('1/2/2024') - STRTODATE('1/1/2024')", "double\t1"}),
+    [](const ::testing::TestParamInfo<EvalCommandValues::ParamType>& info) { return lf::test::ParamName(info.param.expression); });
 
 TEST(EvalCommand, PrintsPostfixWithOperatorCodes) {
   EvalRun r = RunEval({"--postfix", "a = 1 or not b"});

@@ -36,8 +36,9 @@ class FetchCli : public testing::Test {
   }
   ~FetchCli() override { std::filesystem::remove_all(dir_); }
 
+  // The C locale, so that system messages read the same everywhere.
   CliRun Cli(const std::string& args) {
-    std::string cmd = "XDG_RUNTIME_DIR='" + (dir_ / "xdg").string() + "' '" LF_CLI_PATH "' fetch " + args + " >'" +
+    std::string cmd = "LC_ALL=C.UTF-8 XDG_RUNTIME_DIR='" + (dir_ / "xdg").string() + "' '" LF_CLI_PATH "' fetch " + args + " >'" +
                       (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() + "'";
     CliRun r;
     int status = std::system(cmd.c_str());
@@ -74,10 +75,34 @@ TEST_F(FetchCli, FailedRequestExitsOneWithErrorLineAndNoFile) {
   EXPECT_EQ(r.err, "EHttpException: Not Found (status 404)\n");
   EXPECT_FALSE(std::filesystem::exists(file));
 
+  // An existing file survives a failed request, and no temporary file stays.
+  ScriptedServer again({ScriptedServer::Reply("HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\nabc")});
+  std::ofstream(file, std::ios::binary) << "precious";
+  r = Cli("-o '" + file.string() + "' " + again.Base() + "/cut");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(Slurp(file), "precious");
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir_)) ++entries;
+  EXPECT_EQ(entries, 4u);  // xdg, out, err, never.bin
+
   r = Cli("http://nothing-here.invalid/");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "EHttpException: can't resolve hostname to IP address (status 404)\n");
+}
+
+TEST_F(FetchCli, FailedWritesExitOneWithTheSystemMessage) {
+  std::string response = "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello";
+  ScriptedServer server({ScriptedServer::Reply(response), ScriptedServer::Reply(response)});
+  CliRun r = Cli("-o /dev/full " + server.Base() + "/d");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "lumenfoldi fetch: cannot write '/dev/full': No space left on device\n");
+
+  std::string cmd = "LC_ALL=C.UTF-8 XDG_RUNTIME_DIR='" + (dir_ / "xdg").string() + "' '" LF_CLI_PATH "' fetch " + server.Base() +
+                    "/d >/dev/full 2>'" + (dir_ / "err").string() + "'";
+  int status = std::system(cmd.c_str());
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
+  EXPECT_EQ(Slurp(dir_ / "err"), "lumenfoldi fetch: cannot write standard output: No space left on device\n");
 }
 
 // The program runs while this thread's event loop serves TLS, trusting the

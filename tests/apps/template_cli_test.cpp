@@ -37,8 +37,8 @@ class TemplateCli : public testing::Test {
     std::ofstream(Path(name), std::ios::binary) << bytes;
   }
 
-  CliRun Cli(const std::string& args) {
-    std::string cmd = "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + Path("xdg") + "' '" LF_CLI_PATH "' " + args +
+  CliRun Cli(const std::string& args, const std::string& env = "") {
+    std::string cmd = env + " QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + Path("xdg") + "' '" LF_CLI_PATH "' " + args +
                       " >'" + Path("out") + "' 2>'" + Path("err") + "'";
     CliRun r;
     int status = std::system(cmd.c_str());
@@ -48,11 +48,12 @@ class TemplateCli : public testing::Test {
     return r;
   }
 
-  // Builds an example's text form into dir/NAME.frf.
+  // Builds an example's text form into dir/NAME.frf, as scripts/build-examples
+  // does: in the C locale, whose decimal separator new text objects store.
   std::string BuildExample(const std::string& example) {
     std::string frf = Path(example + ".frf");
     CliRun r = Cli("template build --keep-modified '" LF_SOURCE_DIR "/examples/" + example + "/template.json' -o '" +
-                   frf + "'");
+                   frf + "'", "LC_ALL=C.UTF-8");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     return frf;
   }
@@ -94,11 +95,12 @@ TEST_F(TemplateCli, BadTemplateShowsItsBoxAndIsNotRewritten) {
   Write("bad.frf", std::string("\x19\0\0\0\0\x01\0x\0\xC8", 10));  // record code 200
   CliRun dump = Cli("template dump '" + Path("bad.frf") + "'");
   EXPECT_EQ(dump.exitCode, 1);
-  EXPECT_EQ(dump.err, "Error: Unsupported FRF format\n");
+  EXPECT_EQ(dump.err, "Error: Unsupported FRF format\nInvalid record code 200 at byte 9\n");
   EXPECT_NE(dump.out.find("\"Pages\""), std::string::npos);
   CliRun resave = Cli("template resave '" + Path("bad.frf") + "' -o '" + Path("out.frf") + "'");
   EXPECT_EQ(resave.exitCode, 1);
-  EXPECT_EQ(resave.err, "Error: Unsupported FRF format\nlumenfoldi template: template resave: '" + Path("bad.frf") +
+  EXPECT_EQ(resave.err, "Error: Unsupported FRF format\nInvalid record code 200 at byte 9\n"
+                        "lumenfoldi template: template resave: '" + Path("bad.frf") +
                             "' did not load; nothing written\n");
   EXPECT_FALSE(std::filesystem::exists(Path("out.frf")));
 }
@@ -113,10 +115,19 @@ TEST_F(TemplateCli, ProtectedTemplateOpensOnlyWithItsPassword) {
   CliRun right = Cli("template dump --password 'Пароль' '" + Path("p.frf") + "'");
   EXPECT_EQ(right.exitCode, 0);
   EXPECT_NE(right.out.find("\"Name\": \"Invoice\""), std::string::npos);
+  const std::string refused = "The template is protected and its password was not given\n";
   CliRun none = Cli("template dump '" + Path("p.frf") + "'");
-  EXPECT_EQ(none.exitCode, 0);
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_EQ(none.err, refused);
   EXPECT_EQ(none.out.find("\"Name\": \"Invoice\""), std::string::npos);
   EXPECT_NE(none.out.find("\"Objects\": []"), std::string::npos);
+  // Resaving over itself without the password must keep the template.
+  std::string before = Slurp(Path("p.frf"));
+  CliRun resave = Cli("template resave '" + Path("p.frf") + "' -o '" + Path("p.frf") + "'");
+  EXPECT_EQ(resave.exitCode, 1);
+  EXPECT_EQ(resave.err, refused + "lumenfoldi template: template resave: '" + Path("p.frf") +
+                            "' did not load; nothing written\n");
+  EXPECT_EQ(Slurp(Path("p.frf")), before);
 }
 
 TEST_F(TemplateCli, BuildReportsTextErrors) {
@@ -128,7 +139,7 @@ TEST_F(TemplateCli, BuildReportsTextErrors) {
             "lumenfoldi template: template build: -o OUTPUT is required\n");
 }
 
-TEST_F(TemplateCli, LoadPrintsTheDownloadedTemplateAfterTheTables) {
+TEST_F(TemplateCli, LoadPutsTheDownloadedTemplateIntoTheTablesDocument) {
   std::string frf = Slurp(BuildExample("sub-report"));
   std::string data = Slurp(LF_SOURCE_DIR "/examples/sub-report/data.json");
   auto reply = [](const std::string& body) {
@@ -138,10 +149,12 @@ TEST_F(TemplateCli, LoadPrintsTheDownloadedTemplateAfterTheTables) {
   CliRun r = Cli("load '" + server.Base() + "/t.frf," + server.Base() + "/d.json'");
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  size_t summary = r.out.find("template: 2 pages, 15 objects (band 4, text 10, picture 0, sub-report 1, line 0, other 0)\n"
-                              "page 1 \"Page1\": paper 9 A4, 2100 x 2970 (0.1 mm), portrait, 7 objects\n"
-                              "page 2 \"Page2\": paper 9 A4, 2100 x 2970 (0.1 mm), portrait, 8 objects\n");
+  // One JSON document, so the output can be piped on.
+  size_t summary = r.out.find(",\"template\":[\"template: 2 pages, 15 objects (band 4, text 10, picture 0, sub-report 1, line 0, other 0)\","
+                              "\"page 1 \\\"Page1\\\": paper 9 A4, 2100 x 2970 (0.1 mm), portrait, 7 objects\","
+                              "\"page 2 \\\"Page2\\\": paper 9 A4, 2100 x 2970 (0.1 mm), portrait, 8 objects\"]}\n");
   EXPECT_NE(summary, std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1);
   EXPECT_LT(r.out.find("\"name\":\"cds1\""), summary);
 }
 

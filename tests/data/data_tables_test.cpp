@@ -105,6 +105,30 @@ TEST(DataTables, OffsetsCountBytesOfTheHostCodePage) {
   EXPECT_EQ(l.Cell(0, 0, 0), "\xD6\xD0\xCE\xC4");
 }
 
+TEST(DataTables, OffsetsOfLaterTablesCountEveryEarlierByte) {
+  ScopedHostCodePage gbk("GBK");
+  std::string text;
+  for (int i = 0; i < 3; ++i) text += "[{\"a\":\"\xD6\xD0\"}]\n";  // 13 bytes each
+  Loaded l(text + "[{\"b\":1}, 2]");
+  EXPECT_EQ(l.error, "data table 3 at byte 49: element 1 is not an object");
+}
+
+// A row "{}" costs a cell for every field of its table: a text of a few
+// kilobytes must not be able to ask for gigabytes.
+TEST(DataTables, HoldsAtMostTheCellLimit) {
+  const size_t fields = 8192;
+  std::string first = "{";
+  for (size_t f = 0; f < fields; ++f) first += (f ? ",\"f" : "\"f") + std::to_string(f) + "\":1";
+  first += "}";
+  std::string rows;
+  for (size_t r = 1; r < kMaxDataCells / fields; ++r) rows += ",{}";
+  // The second table alone fits exactly; with the first one's cells it does not.
+  Loaded over("[" + first + "] [" + first + rows + "]");
+  EXPECT_EQ(over.error, "data table 1 at byte " + std::to_string(first.size() + 3) +
+                            ": the tables would hold more than 33554432 cells");
+  EXPECT_EQ(over.tables.size(), 1u);
+}
+
 TEST(DataTables, ABracketAsSecondByteOfADoubleByteCharacterIsNoBracket) {
   ScopedHostCodePage gbk("GBK");
   // 0x81 0x5B is one GBK character whose second byte is '['.

@@ -54,6 +54,19 @@ TEST(JsonWriter, CurrencyText) {
   EXPECT_EQ(again->CurrencyValue(), 120000);
 }
 
+// The double 0 and the currency 0 are written differently, so a double 0
+// changes kind and text once on a round trip and then stays.
+TEST(JsonWriter, DoubleZeroSettlesAsCurrencyZero) {
+  IJsonValue d = ParseUtf8Text("0e1");
+  ASSERT_EQ(d->Kind(), TJsonKind::jkDouble);
+  EXPECT_EQ(Written(d), "0.");
+  IJsonValue c = ParseText(WriteText(d));
+  ASSERT_EQ(c->Kind(), TJsonKind::jkCurrency);
+  EXPECT_EQ(c->CurrencyValue(), 0);
+  EXPECT_EQ(Written(c), "0");
+  EXPECT_EQ(Written(ParseText(WriteText(c))), "0");
+}
+
 TEST(JsonWriter, MembersComeInHashOrder) {
   EXPECT_EQ(JsonNameHash(u""), 0u);
   EXPECT_EQ(JsonNameHash(u"a"), 0x9E370062u);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 namespace lf {
 namespace {
 
@@ -46,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"ftp://h/f", "ftp", "", "", "h", "80", "/f"},
         UrlCase{"http://[::1]:8000/v6", "http", "", "", "::1", "8000", "/v6"},
         UrlCase{"h/p?u=http://x/y", "http", "", "", "h", "80", "/p?u=http://x/y"},
-        UrlCase{"", "http", "", "", "", "80", "/"}));
+        UrlCase{"", "http", "", "", "", "80", "/"}),
+    [](const ::testing::TestParamInfo<UrlParse::ParamType>& info) { return lf::test::ParamName(info.param.url); });
 
 struct LocationCase {
   const char* current;
@@ -74,7 +77,10 @@ INSTANTIATE_TEST_SUITE_P(
         LocationCase{"http://h/a/b", "//g:82/z", "http://g:82/z"},
         LocationCase{"https://h/a/b", "c", "https://h/a/c"},
         LocationCase{"https://h:80/a/b", "/c", "https://h:80/c"},
-        LocationCase{"https://h/a/b", "//g/z", "https://g/z"}));
+        LocationCase{"https://h/a/b", "//g/z", "https://g/z"}),
+    [](const ::testing::TestParamInfo<UrlRelocation::ParamType>& info) {
+      return lf::test::ParamName(std::string(info.param.current) + " to " + info.param.location);
+    });
 
 }  // namespace
 }  // namespace lf

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 #include <set>
 
 #include "printer/printer_test_platform.h"
@@ -39,7 +41,9 @@ TEST(PaperTable, NamesComeFromThePlatformPageSizes) {
   std::set<std::string> names;
   for (const auto& p : PaperTable()) {
     EXPECT_FALSE(p.Name.empty()) << p.Code;
-    if (p.Code != kPaperCustom) EXPECT_NE(p.Name, "Custom") << p.Code;
+    if (p.Code != kPaperCustom) {
+      EXPECT_NE(p.Name, "Custom") << p.Code;
+    }
     names.insert(p.Name);
   }
   EXPECT_GE(names.size(), 60u);
@@ -58,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(PrinterMetrics, RoundToNearestEvenTest,
                                            RoundCase{2.5000001, 3}, RoundCase{-0.5, 0},
                                            RoundCase{-1.5, -2}, RoundCase{-2.4, -2},
                                            RoundCase{757.53, 758}, RoundCase{1e12, 2147483647},
-                                           RoundCase{-1e12, -2147483647 - 1}));
+                                           RoundCase{-1e12, -2147483647 - 1}),
+    [](const ::testing::TestParamInfo<RoundToNearestEvenTest::ParamType>& info) { return lf::test::ParamName(info.param.value); });
 
 TEST(PrinterMetrics, ConvertsTenthsOfMillimetreToPageUnits) {
   EXPECT_NEAR(PageUnitsPerInch, 91.6256157635468, 1e-12);

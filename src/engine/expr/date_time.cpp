@@ -167,6 +167,12 @@ double EncodeTime(int hour, int minute, int second, int millisecond) {
   return (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + millisecond) / 86400000.0;
 }
 
+void CheckDateTimeRange(double dateTime) {
+  // Years 1 to 9999: from 1 January 1 to the end of 31 December 9999.
+  if (!(dateTime >= kMinDateTime && dateTime < kMaxDateTime))
+    throw EVariantError("'" + DoubleToText(dateTime) + "' is not a valid date and time");
+}
+
 TDateParts DecodeDate(double dateTime) {
   if (!std::isfinite(dateTime) || std::fabs(dateTime) > 3e6) return {};
   return CivilFromDays(static_cast<long long>(std::trunc(dateTime)) + kEpochOffset);
@@ -186,6 +192,7 @@ TTimeParts DecodeTime(double dateTime) {
 }
 
 int DayOfWeek(double dateTime) {
+  CheckDateTimeRange(dateTime);
   long long days = static_cast<long long>(std::trunc(dateTime));
   // 30 December 1899 was a Saturday.
   long long r = ((days + 6) % 7 + 7) % 7;

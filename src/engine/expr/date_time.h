@@ -20,7 +20,13 @@ double EncodeDate(int year, int month, int day);
 double EncodeTime(int hour, int minute, int second, int millisecond);
 TDateParts DecodeDate(double dateTime);
 TTimeParts DecodeTime(double dateTime);
-// 1 = Sunday .. 7 = Saturday.
+// The date-times of years 1 to 9999 (1 January 1 to the end of
+// 31 December 9999), in days since 30 December 1899.
+inline constexpr double kMinDateTime = -693593.0;
+inline constexpr double kMaxDateTime = 2958466.0;  // excluded
+// Throws EVariantError "'TEXT' is not a valid date and time" outside them.
+void CheckDateTimeRange(double dateTime);
+// 1 = Sunday .. 7 = Saturday. Throws as CheckDateTimeRange.
 int DayOfWeek(double dateTime);
 
 // Reads a date in the order of the process short date format (day, month,

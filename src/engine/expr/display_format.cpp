@@ -1,6 +1,7 @@
 // Number and date-time pattern formatting.
 #include "engine/expr/display_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,15 @@
 
 namespace lf {
 namespace {
+
+// printf-style %.*e / %.*f, but always with "." whatever the C locale says.
+std::string CFormat(double v, std::chars_format fmt, int precision) {
+  // Room for 309 integer digits, sign, point, exponent and the decimals.
+  std::string buf(static_cast<size_t>(precision) + 330, '\0');
+  auto res = std::to_chars(buf.data(), buf.data() + buf.size(), v, fmt, precision);
+  buf.resize(res.ec == std::errc() ? static_cast<size_t>(res.ptr - buf.data()) : 0);
+  return buf;
+}
 
 // ---- number patterns ----
 
@@ -97,12 +107,11 @@ std::string GeneralForm(double v) { return DoubleToText(v); }
 // significant decimal digits and rounded half away from zero (so 2.5 writes
 // as 3 and 1.005 as 1.01, as the decimal text suggests).
 void FixedDigits(double absValue, int decimals, std::string& intDigits, std::string& fracDigits) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.14e", absValue);
+  std::string sci = CFormat(absValue, std::chars_format::scientific, 14);
   std::string digits;
-  digits += buf[0];
-  digits.append(buf + 2, 14);
-  int exp = std::atoi(std::strchr(buf, 'e') + 1);
+  digits += sci[0];
+  digits.append(sci, 2, 14);
+  int exp = std::atoi(sci.c_str() + sci.find('e') + 1);
   if (absValue == 0) exp = 0;
   // digits d1..d15 stand for 0.d1d2... * 10^(exp + 1)
   int point = exp + 1;
@@ -163,16 +172,13 @@ std::string FormatSection(std::string_view s, double absValue, bool negative) {
       exp = static_cast<int>(std::floor(std::log10(absValue))) - (lead - 1);
       mant = absValue / std::pow(10.0, exp);
     }
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", l.maxDecimals, mant);
-    std::string m = buf;
+    std::string m = CFormat(mant, std::chars_format::fixed, l.maxDecimals);
     // Rounding may carry into one more leading digit.
     size_t pt = m.find('.');
     size_t intLen = pt == std::string::npos ? m.size() : pt;
     if (static_cast<int>(intLen) > lead && absValue != 0) {
       ++exp;
-      std::snprintf(buf, sizeof buf, "%.*f", l.maxDecimals, absValue / std::pow(10.0, exp));
-      m = buf;
+      m = CFormat(absValue / std::pow(10.0, exp), std::chars_format::fixed, l.maxDecimals);
       pt = m.find('.');
     }
     intDigits = pt == std::string::npos ? m : m.substr(0, pt);
@@ -429,6 +435,7 @@ std::string FormatFloat(std::string_view pattern, double value) {
 }
 
 std::string FormatDateTime(std::string_view pattern, double dateTime) {
+  CheckDateTimeRange(dateTime);
   TDateTimeWriter w(dateTime);
   w.Write(pattern.empty() ? std::string_view("c") : pattern);
   return w.out;

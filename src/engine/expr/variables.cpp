@@ -8,6 +8,12 @@ namespace {
 
 char Up(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
+std::string Folded(std::string_view name) {
+  std::string out(name);
+  for (char& c : out) c = Up(c);
+  return out;
+}
+
 }  // namespace
 
 int CompareNames(std::string_view a, std::string_view b) {
@@ -21,18 +27,29 @@ int CompareNames(std::string_view a, std::string_view b) {
 }
 
 size_t TfrVariables::LowerBound(std::string_view name, bool& found) const {
-  size_t lo = 0, hi = entries_.size();
+  size_t lo = 0, hi = sortedCount_;
   while (lo < hi) {
     size_t mid = (lo + hi) / 2;
     if (CompareNames(entries_[mid].name, name) < 0) lo = mid + 1;
     else hi = mid;
   }
-  found = lo < entries_.size() && CompareNames(entries_[lo].name, name) == 0;
+  found = lo < sortedCount_ && CompareNames(entries_[lo].name, name) == 0;
   return lo;
+}
+
+void TfrVariables::Settle() const {
+  if (!sorted_ || tail_.empty()) return;
+  auto less = [](const Entry& a, const Entry& b) { return CompareNames(a.name, b.name) < 0; };
+  auto mid = entries_.begin() + static_cast<std::ptrdiff_t>(sortedCount_);
+  std::sort(mid, entries_.end(), less);
+  std::inplace_merge(entries_.begin(), mid, entries_.end(), less);
+  sortedCount_ = entries_.size();
+  tail_.clear();
 }
 
 int TfrVariables::IndexOf(std::string_view name) const {
   if (sorted_) {
+    Settle();
     bool found = false;
     size_t at = LowerBound(name, found);
     return found ? static_cast<int>(at) : -1;
@@ -50,8 +67,12 @@ void TfrVariables::Assign(std::string_view name, const Variant& value) {
       entries_[at].cell->Value = value;
       return;
     }
-    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at),
-                    Entry{std::string(name), std::make_unique<TVariable>(TVariable{value})});
+    auto [it, added] = tail_.emplace(Folded(name), entries_.size());
+    if (!added) {
+      entries_[it->second].cell->Value = value;
+      return;
+    }
+    entries_.push_back(Entry{std::string(name), std::make_unique<TVariable>(TVariable{value})});
     return;
   }
   int i = IndexOf(name);
@@ -63,6 +84,13 @@ void TfrVariables::Assign(std::string_view name, const Variant& value) {
 }
 
 const Variant* TfrVariables::Find(std::string_view name) const {
+  if (sorted_ && !tail_.empty()) {
+    bool found = false;
+    size_t at = LowerBound(name, found);
+    if (found) return &entries_[at].cell->Value;
+    auto it = tail_.find(Folded(name));
+    return it == tail_.end() ? nullptr : &entries_[it->second].cell->Value;
+  }
   int i = IndexOf(name);
   return i < 0 ? nullptr : &entries_[static_cast<size_t>(i)].cell->Value;
 }
@@ -73,37 +101,45 @@ Variant TfrVariables::Lookup(std::string_view name) const {
 }
 
 std::string TfrVariables::NameAt(int i) const {
+  Settle();
   if (i < 0 || i >= Count()) return {};
   return entries_[static_cast<size_t>(i)].name;
 }
 
 void TfrVariables::RenameAt(int i, std::string_view name) {
+  Settle();
   if (i < 0 || i >= Count()) return;
   entries_[static_cast<size_t>(i)].name = std::string(name);
   if (sorted_) SetSorted(true);
 }
 
 Variant TfrVariables::ValueAt(int i) const {
+  Settle();
   if (i < 0 || i >= Count()) return Variant(0);
   return entries_[static_cast<size_t>(i)].cell->Value;
 }
 
 void TfrVariables::AssignAt(int i, const Variant& value) {
+  Settle();
   if (i < 0 || i >= Count()) return;
   entries_[static_cast<size_t>(i)].cell->Value = value;
 }
 
 void TfrVariables::DeleteAt(int i) {
+  Settle();
   if (i < 0 || i >= Count()) return;
   entries_.erase(entries_.begin() + i);
+  if (sorted_) sortedCount_ = entries_.size();
 }
 
 void TfrVariables::SetSorted(bool sorted) {
+  Settle();
   sorted_ = sorted;
   if (sorted_)
     std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
       return CompareNames(a.name, b.name) < 0;
     });
+  sortedCount_ = sorted_ ? entries_.size() : 0;
 }
 
 }  // namespace lf

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/expr/variant.h"
@@ -39,7 +40,11 @@ class TfrVariables {
   void AssignAt(int i, const Variant& value);
   // Out of range: nothing.
   void DeleteAt(int i);
-  void Clear() { entries_.clear(); }
+  void Clear() {
+    entries_.clear();
+    tail_.clear();
+    sortedCount_ = 0;
+  }
 
   void SetSorted(bool sorted);
   bool Sorted() const { return sorted_; }
@@ -49,9 +54,18 @@ class TfrVariables {
     std::string name;
     std::unique_ptr<TVariable> cell;  // owned by the list
   };
-  // Sorted: the insertion point; found tells whether the name is present.
+  // Sorted: the insertion point in the sorted part; found tells whether the
+  // name is present there.
   size_t LowerBound(std::string_view name, bool& found) const;
-  std::vector<Entry> entries_;
+  // Sorts the appended tail into place; positional access needs it.
+  void Settle() const;
+  // A sorted list takes new names at its end and sorts them in when a
+  // position is next asked for, so that filling it is not quadratic. The
+  // first sortedCount_ entries are sorted; tail_ maps the upper-cased
+  // names of the others to their positions.
+  mutable std::vector<Entry> entries_;
+  mutable size_t sortedCount_ = 0;
+  mutable std::unordered_map<std::string, size_t> tail_;
   bool sorted_ = false;
 };
 

@@ -1,7 +1,7 @@
 // Variant conversions, arithmetic and comparison.
 #include "engine/expr/variant.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -40,13 +40,27 @@ bool ParseStrictDouble(const std::string& s, double& out) {
   for (char c : s)
     if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
       return false;
-  const char* begin = s.c_str();
-  char* end = nullptr;
-  errno = 0;
-  double v = std::strtod(begin, &end);
-  if (end != begin + s.size() || errno == ERANGE) return false;
+  // from_chars reads "." whatever the C locale says; it takes no "+" sign.
+  const char* begin = s.data();
+  const char* end = begin + s.size();
+  if (*begin == '+') {
+    ++begin;
+    if (begin == end || *begin == '-' || *begin == '+') return false;
+  }
+  double v = 0;
+  auto [ptr, ec] = std::from_chars(begin, end, v, std::chars_format::general);
+  if (ec != std::errc() || ptr != end) return false;
   out = v;
   return true;
+}
+
+// The value times 10000 as the 64-bit integer a currency stores.
+int64_t ScaledCurrency(double value) {
+  double scaled = std::nearbyint(value * 10000.0);
+  // 2^63 is exactly representable; every double below it converts.
+  if (!(scaled >= -9223372036854775808.0 && scaled < 9223372036854775808.0))
+    throw EVariantError("'" + DoubleToText(value) + "' is not a valid currency value");
+  return static_cast<int64_t>(std::llround(value * 10000.0));
 }
 
 // Text value to number: the process decimal separator and "." both read as
@@ -161,7 +175,7 @@ Variant Variant::DateTime(double days) {
 }
 
 Variant Variant::Currency(double value) {
-  return CurrencyScaled(static_cast<int64_t>(std::llround(value * 10000.0)));
+  return CurrencyScaled(ScaledCurrency(value));
 }
 
 Variant Variant::CurrencyScaled(int64_t scaled) {
@@ -278,12 +292,15 @@ double Variant::AsDateTime() const {
 
 int64_t Variant::CurrencyScaledValue() const {
   if (kind_ == VariantKind::vkCurrency) return int_;
-  return static_cast<int64_t>(std::llround(AsDouble() * 10000.0));
+  return ScaledCurrency(AsDouble());
 }
 
 Variant Variant::Add(const Variant& rhs) const {
   if ((IsText() || IsEmpty()) && (rhs.IsText() || rhs.IsEmpty()) && (IsText() || rhs.IsText()))
+  {
+    if (text_.size() + rhs.text_.size() > kMaxTextValueBytes) throw EVariantError(TextTooLongMessage());
     return Variant(text_ + rhs.text_);
+  }
   return Arith(*this, rhs, Op::Add);
 }
 
@@ -368,8 +385,8 @@ std::string DoubleToText(double v) {
   if (std::isnan(v)) return "NAN";
   if (std::isinf(v)) return v > 0 ? "INF" : "-INF";
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.15g", v);
-  std::string s = buf;
+  auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
+  std::string s(buf, res.ptr);
   std::string out;
   size_t e = s.find('e');
   std::string mant = e == std::string::npos ? s : s.substr(0, e);

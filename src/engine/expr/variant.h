@@ -18,6 +18,14 @@ class EVariantError : public Exception {
   using Exception::Exception;
 };
 
+// The longest text a computation may make (64 MiB): a script that doubles a
+// text in a loop fails with "Text longer than 67108864 bytes" instead of
+// exhausting memory before its time-out can act.
+inline constexpr size_t kMaxTextValueBytes = size_t{64} << 20;
+inline std::string TextTooLongMessage() {
+  return "Text longer than " + std::to_string(kMaxTextValueBytes) + " bytes";
+}
+
 enum class VariantKind {
   vkEmpty,     // nothing supplied
   vkNull,      // a name with no value

@@ -215,8 +215,23 @@ void ReportDoFunction(TfrReport& report, const std::string& name, const Variant&
   if (report.OnUserFunction) report.OnUserFunction(name, p1, p2, p3, result);
 }
 
+namespace {
+// The report the shared parser's callbacks point at, so that the report can
+// unbind them when it goes.
+const TfrReport* sharedParserReport = nullptr;
+}  // namespace
+
+void DetachReport(const TfrReport& report) {
+  if (sharedParserReport != &report) return;
+  sharedParserReport = nullptr;
+  if (!GlobalsCreated()) return;
+  SharedParser().ValueCallback = nullptr;
+  SharedParser().FunctionCallback = nullptr;
+}
+
 void AttachReport(TfrParser& parser, TfrReport& report) {
   TfrReport* r = &report;
+  if (GlobalsCreated() && &parser == &SharedParser()) sharedParserReport = r;
   parser.ValueCallback = [r](const std::string& name, Variant& value) {
     ReportGetValue(*r, name, value);
   };

@@ -31,6 +31,9 @@ void ReportDoFunction(TfrReport& report, const std::string& name, const Variant&
 // preparing or building) and makes it the current report. The report must
 // outlive the binding.
 void AttachReport(TfrParser& parser, TfrReport& report);
+// Unbinds the shared parser's callbacks when they point at report (its
+// destructor calls this).
+void DetachReport(const TfrReport& report);
 
 // "An error occured during calculating", the current object's text, the
 // report's and the object's names and the error's own message, lines

@@ -108,8 +108,8 @@ class TfrPage : public TfrObject {
   TfrPageMargins Margins;
   bool Landscape = false;
   int32_t PaperSource = kDefaultBin;
-  bool PrintToPrevPage = false;
-  bool SheetCoordinates = true;        // property StretchToPrintable = not this
+  WordBool PrintToPrevPage{false};
+  WordBool SheetCoordinates{true};       // property StretchToPrintable = not this
   TPrinterMetrics Metrics;
   int32_t Columns = 0;                 // 0 is read as 1
   int32_t ColumnWidth = 0;             // run time

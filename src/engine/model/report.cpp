@@ -10,6 +10,7 @@
 #include "engine/data/dataset_watch.h"
 #include "engine/expr/date_time.h"
 #include "engine/output/emf_pages.h"
+#include "engine/functions/report_values.h"
 #include "engine/run/globals.h"
 #include "engine/template/template_format.h"
 #include "engine/model/unique_name.h"
@@ -38,7 +39,7 @@ TfrReport::TfrReport()
   ResetReportInfo();
 }
 
-void TfrReport::LoadFromStream(TStream& stream) { lf::LoadFromStream(*this, stream); }
+TemplateLoadResult TfrReport::LoadFromStream(TStream& stream) { return lf::LoadFromStream(*this, stream); }
 
 void TfrReport::SaveToStream(TStream& stream) { lf::SaveToStream(*this, stream); }
 
@@ -50,6 +51,7 @@ void TfrReport::SetDataset(TfrDataset* dataset) {
 
 TfrReport::~TfrReport() {
   // The engine-wide run state must not keep pointing into a report that is gone.
+  DetachReport(*this);
   TfrEngineState& state = EngineState();
   if (state.CurReport == this) {
     state.CurReport = nullptr;

@@ -24,6 +24,7 @@ class TfrEMFPages;
 class TfrExportFilter;
 class TfrPreview;
 class TfrView;
+struct TemplateLoadResult;
 
 // Prints a band at once, between the bands the run prints itself (the
 // script procedure SHOWBAND). The preparation of a report is one.
@@ -76,7 +77,7 @@ class TfrReport : public TComponent {
 
   // Replaces the template by the one at the stream's position; problems are
   // shown to the user, never raised.
-  void LoadFromStream(TStream& stream);
+  TemplateLoadResult LoadFromStream(TStream& stream);
   // Writes the template at the stream's position.
   void SaveToStream(TStream& stream);
   // Destroys all pages, clears the dictionary, sets TwoPass false and resets
@@ -162,8 +163,8 @@ class TfrReport : public TComponent {
   // The run preparing the report; set by it for the time of the run, null
   // otherwise (SHOWBAND then prints nothing).
   TfrBandPrinter* BandPrinter = nullptr;
-  bool UseDefaultPrinter = false;
-  bool TwoPass = false;
+  WordBool UseDefaultPrinter{false};
+  WordBool TwoPass{false};
   bool InFinalPass = false;
   std::string SourceFileName = kUntitledReport;
   // Report information.

@@ -8,6 +8,7 @@
 
 #include "engine/model/object.h"
 #include "engine/model/text_lines.h"
+#include "platform/word_bool.h"
 
 namespace lf {
 
@@ -166,7 +167,7 @@ class TfrView : public TfrObject {
   uint32_t FillColor = clNone;
   int32_t Format = DefaultViewFormat();  // display format code
   std::string FormatStr;         // pattern; band views: data source or group condition
-  bool Visible = true;
+  WordBool Visible{true};
   int32_t GapX = 2, GapY = 1;    // inner margins, page units
   uint16_t Restrictions = 0;     // designer bits, stored only
   std::string Tag;

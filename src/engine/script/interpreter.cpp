@@ -2,11 +2,10 @@
 // assignment commands) and the command runner.
 #include "engine/script/interpreter.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 
 #include "platform/code_page.h"
+#include "platform/message_wait.h"
 
 namespace lf {
 namespace {
@@ -658,7 +657,7 @@ TfrInterpretator::TfrInterpretator() {
   };
 }
 
-TfrInterpretator::~TfrInterpretator() = default;
+TfrInterpretator::~TfrInterpretator() { liveness_.End(); }
 
 void TfrInterpretator::GetValue(const std::string&, Variant&) {}
 void TfrInterpretator::SetValue(const std::string&, const Variant&) {}
@@ -682,7 +681,9 @@ void TfrInterpretator::DoScript(const TfrLines& compiled) {
   while (i < count) {
     if (++sinceCheck >= kScriptStopCheckInterval) {
       sinceCheck = 0;
-      if (QCoreApplication::instance()) QCoreApplication::processEvents();
+      LivenessGuard alive = liveness_.Guard();
+      ProcessMessages();
+      if (!alive.Alive()) throw EOwnerDestroyed();
       if (StopRequested()) return;
     }
     const std::string& line = compiled[i];

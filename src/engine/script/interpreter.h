@@ -9,6 +9,7 @@
 
 #include "engine/expr/function_splitter.h"
 #include "engine/expr/parser.h"
+#include "platform/liveness.h"
 #include "engine/model/text_lines.h"
 #include "engine/expr/variant.h"
 
@@ -109,6 +110,8 @@ class TfrInterpretator {
   // Asked during long runs whether the script is to end early; the base
   // never stops.
   virtual bool StopRequested();
+  // Ended when the interpreter goes; scripts process events while they run.
+  Liveness liveness_;
 
  private:
   TfrParser parser_;

@@ -2,8 +2,6 @@
 // current report and the engine's run state.
 #include "engine/script/report_interpreter.h"
 
-#include <QCoreApplication>
-
 #include "engine/model/band.h"
 #include "engine/data/dictionary_names.h"
 #include "engine/run/globals.h"
@@ -11,6 +9,7 @@
 #include "engine/model/report.h"
 #include "engine/model/view.h"
 #include "platform/code_page.h"
+#include "platform/message_wait.h"
 
 namespace lf {
 namespace {
@@ -87,7 +86,9 @@ void TInterpretator::SetValue(const std::string& name, const Variant& value) {
   }
   if (SameTextAscii(name, "PROGRESS")) {
     if (OnProgressText) OnProgressText(value.AsText());
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    LivenessGuard alive = liveness_.Guard();
+    ProcessMessages();
+    if (!alive.Alive()) throw EOwnerDestroyed();
     return;
   }
   std::string property;

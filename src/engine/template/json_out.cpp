@@ -91,6 +91,11 @@ void JsonOut::Raw(std::string_view text) {
 void JsonOut::Int(int64_t v) { Raw(std::to_string(v)); }
 void JsonOut::Bool(bool v) { Raw(v ? "true" : "false"); }
 
+void JsonOut::Bool(WordBool v) {
+  if (v.Stored() == 0 || v.Stored() == -1) Bool(static_cast<bool>(v));
+  else Int(v.Stored());
+}
+
 void JsonOut::Float(float v) {
   if (!std::isfinite(v)) return Raw("0");
   char buf[32];

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/word_bool.h"
+
 namespace lf {
 
 class JsonOut {
@@ -22,6 +24,9 @@ class JsonOut {
   void String(std::string_view utf8);
   void Int(int64_t v);
   void Bool(bool v);
+  // true/false for the values a program writes (-1, 0); other stored values
+  // as their number, so that building the text again restores them.
+  void Bool(WordBool v);
   // Shortest text that reads back as the same float or double.
   void Float(float v);
   void Double(double v);

@@ -2,6 +2,7 @@
 // dictionary records, the information block and the "ReportForm" property.
 #include "engine/template/template_format.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <string>
@@ -266,17 +267,21 @@ void EmptyAfterFailure(TfrReport& report) {
   report.Pages->Add();
 }
 
-void AskPassword(TfrReport& report, TStream& s) {
-  if (!report.PasswordProtected || dynamic_cast<TMemoryStream*>(&s)) return;
+// Returns false when the password was not given: the report is then emptied.
+bool AskPassword(TfrReport& report, TStream& s) {
+  if (!report.PasswordProtected || dynamic_cast<TMemoryStream*>(&s)) return true;
   std::optional<std::string> typed = CurrentPasswordPrompt().AskPassword(
       LoadLocalizedString(kStrPasswordCaption), LoadLocalizedString(kStrPasswordPrompt));
-  if (typed && *typed == report.Password) return;
+  if (typed && *typed == report.Password) return true;
   report.ResetReportInfo();
   report.SourceFileName = LoadLocalizedString(kStrUntitled);
   EmptyAfterFailure(report);
+  return false;
 }
 
 }  // namespace
+
+int32_t SaturatedCoordinate(int32_t v) { return std::clamp(v, -kMaxPageCoordinate, kMaxPageCoordinate); }
 
 std::unique_ptr<TfrPage> NewTemplatePage() {
   return std::make_unique<TfrPage>(DefaultPaperCode(), 0, 0, -1, false);
@@ -286,19 +291,19 @@ void LoadFromStream(TfrPage& page, TStream& s, int v) {
   int32_t first = ReadI32(s);
   const bool marked = first == kPageMarker;
   page.PaperCode = marked ? ReadI32(s) : first;
-  page.WidthDmm = ReadI32(s);
-  page.HeightDmm = ReadI32(s);
-  page.Margins.Left = ReadI32(s);
-  page.Margins.Top = ReadI32(s);
-  page.Margins.Right = ReadI32(s);
-  page.Margins.Bottom = ReadI32(s);
+  page.WidthDmm = std::clamp(ReadI32(s), 0, kMaxPaperSizeDmm);
+  page.HeightDmm = std::clamp(ReadI32(s), 0, kMaxPaperSizeDmm);
+  page.Margins.Left = SaturatedCoordinate(ReadI32(s));
+  page.Margins.Top = SaturatedCoordinate(ReadI32(s));
+  page.Margins.Right = SaturatedCoordinate(ReadI32(s));
+  page.Margins.Bottom = SaturatedCoordinate(ReadI32(s));
   page.Landscape = ReadU8(s) != 0;
   if (v < 23) ReadBytes(s, 6);
   page.PaperSource = v > 23 ? ReadI32(s) : -1;
   page.PrintToPrevPage = ReadBool16(s);
   page.SheetCoordinates = ReadBool16(s);
   page.Columns = ReadI32(s);
-  page.ColumnGap = ReadI32(s);
+  page.ColumnGap = SaturatedCoordinate(ReadI32(s));
   if (v > 23) {
     page.PageType = ReadU8(s);
     page.Name = ReadFrString(s, v);
@@ -306,10 +311,10 @@ void LoadFromStream(TfrPage& page, TStream& s, int v) {
     page.BorderStyle = border == 1 || border == bsSizeable ? bsSizeable : bsDialog;
     page.Caption = ReadFrString(s, v);
     page.Color = ReadU32(s);
-    page.Left = ReadI32(s);
-    page.Top = ReadI32(s);
-    page.Width = ReadI32(s);
-    page.Height = ReadI32(s);
+    page.Left = SaturatedCoordinate(ReadI32(s));
+    page.Top = SaturatedCoordinate(ReadI32(s));
+    page.Width = SaturatedCoordinate(ReadI32(s));
+    page.Height = SaturatedCoordinate(ReadI32(s));
     page.Position = ReadU8(s) != 0 ? poScreenCenter : poDesigned;
     if (marked) page.Script = ReadFrLines(s, v);
   }
@@ -373,13 +378,13 @@ void SaveToStream(const TfrDataDictionary& d, TStream& s) {
   WriteVariables(s, d.BandDataSources);
 }
 
-void LoadFromStream(TfrReport& report, TStream& s) {
+TemplateLoadResult LoadFromStream(TfrReport& report, TStream& s) {
   if (!PrinterReady()) StartPrinterLayer();
   TfrEngineState& state = EngineState();
   state.DocMode = kDocModeDesign;
   state.CurReport = &report;
   report.Dictionary->Clear();
-  if (Remaining(s) == 0) return;
+  if (Remaining(s) == 0) return {};
   int v = ReadU8(s);
   if (v <= kNoVersionByteMax) {
     v = kOldestStreamVersion;
@@ -389,26 +394,31 @@ void LoadFromStream(TfrReport& report, TStream& s) {
   state.ErrorFlag = false;
   if (v > kCurrentStreamVersion) {
     ShowError(LoadLocalizedString(kStrUnsupportedFormat));
-    return;
+    return {TemplateLoadOutcome::FormatError, "Unsupported template version " + std::to_string(v)};
   }
   SetStreamVersion(v);
   try {
     ReadPagesBlock(s, report, v);
     if (s.Position() < s.Size()) ReadInformation(s, report);
     else report.ResetReportInfo();
-    AskPassword(report, s);
+    if (!AskPassword(report, s))
+      return {TemplateLoadOutcome::PasswordCancelled, "The template is protected and its password was not given"};
   } catch (const EClassNotFound&) {
     std::string text = "Report contains the following non-plugged components:\r";
     text += MissingComponents();
     text += "You must include these components into your project.";
     ShowError(text);
+    return {TemplateLoadOutcome::MissingComponents, text};
   } catch (const EInvalidGraphic& e) {
     ShowError(e.Message());
     EmptyAfterFailure(report);
-  } catch (const std::exception&) {
+    return {TemplateLoadOutcome::FormatError, e.Message()};
+  } catch (const std::exception& e) {
     ShowError(LoadLocalizedString(kStrUnsupportedFormat));
     EmptyAfterFailure(report);
+    return {TemplateLoadOutcome::FormatError, e.what()};
   }
+  return {};
 }
 
 void SaveToStream(TfrReport& report, TStream& s, bool keepModified) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/stream.h"
 
@@ -23,13 +24,38 @@ inline constexpr uint8_t kCodeLastObject = 10;
 // An object names its page in one byte, so a template holds at most this
 // many pages that carry objects.
 inline constexpr int kMaxTemplatePages = 256;
+// Geometry a template may give: page and object coordinates, sizes and
+// margins within +-kMaxPageCoordinate page units (about 277 m), paper sizes
+// from 0 to kMaxPaperSizeDmm tenths of a millimetre (10 m). Sums of a few
+// such values never overflow 32 bits. The binary loader saturates values
+// beyond them; the text form refuses them.
+inline constexpr int32_t kMaxPageCoordinate = 1'000'000;
+inline constexpr int32_t kMaxPaperSizeDmm = 100'000;
+// The value saturated into [-kMaxPageCoordinate, kMaxPageCoordinate].
+int32_t SaturatedCoordinate(int32_t v);
+
+// How a template load ended. The message box a failed load shows says only
+// "Unsupported FRF format"; cause keeps the precise reason (e.g. "Template
+// truncated at byte 120") for callers that report it.
+enum class TemplateLoadOutcome {
+  Loaded,
+  FormatError,        // bad bytes or an unknown version: the report is emptied
+  MissingComponents,  // classes not plugged in: the pages read so far stay
+  PasswordCancelled,  // protected template, password not given: report emptied
+};
+
+struct TemplateLoadResult {
+  TemplateLoadOutcome outcome = TemplateLoadOutcome::Loaded;
+  std::string cause;  // empty when loaded
+  bool Loaded() const { return outcome == TemplateLoadOutcome::Loaded; }
+};
 
 // Replaces the report's template by the one at the stream's position. Never
 // raises: a bad template is reported in a message box (caption "Error") and
 // leaves the report as a failed load does (one empty page, or the pages read
 // so far when classes are missing). A protected template read from a stream
 // that is not in memory asks for its password.
-void LoadFromStream(TfrReport& report, TStream& stream);
+TemplateLoadResult LoadFromStream(TfrReport& report, TStream& stream);
 
 // Writes the report as a version-25 template at the stream's position. The
 // modification date-time becomes now unless keepModified is set. Raises

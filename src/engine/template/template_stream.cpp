@@ -49,8 +49,8 @@ void WriteU16(TStream& s, uint16_t v) { WriteRaw(s, v); }
 void WriteI32(TStream& s, int32_t v) { WriteRaw(s, v); }
 void WriteU32(TStream& s, uint32_t v) { WriteRaw(s, v); }
 void WriteDouble(TStream& s, double v) { WriteRaw(s, v); }
-bool ReadBool16(TStream& s) { return ReadI16(s) != 0; }
-void WriteBool16(TStream& s, bool v) { WriteI16(s, v ? 1 : 0); }
+WordBool ReadBool16(TStream& s) { return WordBool::FromStored(ReadI16(s)); }
+void WriteBool16(TStream& s, WordBool v) { WriteI16(s, v.Stored()); }
 
 int64_t Remaining(TStream& s) {
   int64_t pos = s.Position();

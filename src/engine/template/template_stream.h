@@ -11,6 +11,7 @@
 
 #include "platform/exception.h"
 #include "platform/stream.h"
+#include "platform/word_bool.h"
 
 namespace lf {
 
@@ -48,9 +49,10 @@ void WriteU16(TStream& s, uint16_t v);
 void WriteI32(TStream& s, int32_t v);
 void WriteU32(TStream& s, uint32_t v);
 void WriteDouble(TStream& s, double v);
-// 16-bit booleans as stored: nonzero is true, true is written as 1.
-bool ReadBool16(TStream& s);
-void WriteBool16(TStream& s, bool v);
+// 16-bit booleans, read and written with the value they hold.
+WordBool ReadBool16(TStream& s);
+void WriteBool16(TStream& s, WordBool v);
+inline void WriteBool16(TStream& s, bool v) { WriteBool16(s, WordBool(v)); }
 
 // Bytes left between the position and the end of s.
 int64_t Remaining(TStream& s);

@@ -9,6 +9,7 @@
 #include <QJsonValue>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -198,6 +199,12 @@ class In {
     if (v.isUndefined()) return;
     out = static_cast<T>(ToInt(v, key, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
   }
+  void Int(const char* key, int32_t& out, int64_t lo, int64_t hi) {
+    QJsonValue v = Get(key);
+    if (v.isUndefined()) return;
+    out = static_cast<int32_t>(ToInt(v, key, lo, hi));
+  }
+  void Coordinate(const char* key, int32_t& out) { Int(key, out, -kMaxPageCoordinate, kMaxPageCoordinate); }
   // 32-bit values that may be written either as signed or as hexadecimal
   // colour-like codes.
   void Code(const char* key, int32_t& out) {
@@ -211,11 +218,20 @@ class In {
     if (v.isBool()) out = v.toBool();
     else out = ToInt(v, key, INT32_MIN, INT32_MAX) != 0;
   }
+  void Bool(const char* key, WordBool& out) {
+    QJsonValue v = Get(key);
+    if (v.isUndefined()) return;
+    if (v.isBool()) out = v.toBool();
+    else out = WordBool::FromStored(static_cast<int16_t>(ToInt(v, key, INT16_MIN, INT16_MAX)));
+  }
   void Float(const char* key, float& out) {
     QJsonValue v = Get(key);
     if (v.isUndefined()) return;
     if (!v.isDouble()) Fail(where_, "'" + std::string(key) + "' must be a number");
-    out = static_cast<float>(v.toDouble());
+    double d = v.toDouble();
+    if (!(std::fabs(d) <= std::numeric_limits<float>::max()))
+      Fail(where_, "'" + std::string(key) + "' is out of range");
+    out = static_cast<float>(d);
   }
   void Date(const char* key, double& out) {
     QJsonValue v = Get(key);
@@ -264,11 +280,21 @@ class In {
     if (v.isDouble()) {
       d = v.toDouble();
     } else if (v.isString()) {
+      // "0x..." is hexadecimal; anything else decimal ("010" is ten).
       std::string t = v.toString().toStdString();
-      char* end = nullptr;
-      long long parsed = std::strtoll(t.c_str(), &end, 0);
-      if (t.empty() || *end != 0) Fail(where_, "'" + std::string(key) + "' must be an integer");
-      d = static_cast<double>(parsed);
+      bool negative = !t.empty() && t[0] == '-';
+      std::string_view digits(t);
+      if (negative) digits.remove_prefix(1);
+      int base = 10;
+      if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        digits.remove_prefix(2);
+        base = 16;
+      }
+      uint64_t parsed = 0;
+      auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed, base);
+      if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size())
+        Fail(where_, "'" + std::string(key) + "' must be an integer");
+      d = negative ? -static_cast<double>(parsed) : static_cast<double>(parsed);
     } else {
       Fail(where_, "'" + std::string(key) + "' must be an integer");
     }
@@ -319,10 +345,10 @@ std::unique_ptr<TfrView> ReadViewFields(In& in, bool prepared) {
   TfrView& v = *created;
   in.Str("Name", v.Name);
   in.Int("FormatRevision", v.FormatRevision);
-  in.Int("Left", v.Left);
-  in.Int("Top", v.Top);
-  in.Int("Width", v.Width);
-  in.Int("Height", v.Height);
+  in.Coordinate("Left", v.Left);
+  in.Coordinate("Top", v.Top);
+  in.Coordinate("Width", v.Width);
+  in.Coordinate("Height", v.Height);
   in.Int("Flags", v.Flags);
   in.Int("FrameTyp", v.FrameTyp);
   in.Float("FrameWidth", v.FrameWidth);
@@ -340,8 +366,8 @@ std::unique_ptr<TfrView> ReadViewFields(In& in, bool prepared) {
   }
   in.Int("Restrictions", v.Restrictions);
   in.Str("Tag", v.Tag);
-  in.Int("GapX", v.GapX);
-  in.Int("GapY", v.GapY);
+  in.Coordinate("GapX", v.GapX);
+  in.Coordinate("GapY", v.GapY);
   in.Int("BandAlign", v.BandAlign);
   if (auto* m = dynamic_cast<TfrMemoView*>(&v)) {
     if (in.Has("Font")) {
@@ -411,17 +437,18 @@ void ReadPage(In& in, TfrReport& report, TemplateNamer& namer, TemplateNamer& pa
   }
   in.Int("PageType", p.PageType);
   in.Int("PaperCode", p.PaperCode);
-  in.Int("WidthDmm", p.WidthDmm);
-  in.Int("HeightDmm", p.HeightDmm);
+  in.Int("WidthDmm", p.WidthDmm, 0, kMaxPaperSizeDmm);
+  in.Int("HeightDmm", p.HeightDmm, 0, kMaxPaperSizeDmm);
   QJsonArray margins = ArrayOf(in, "Margins");
   if (!margins.isEmpty()) {
     if (margins.size() != 4) Fail(in.Where(), "'Margins' must hold left, top, right, bottom");
     int32_t* fields[] = {&p.Margins.Left, &p.Margins.Top, &p.Margins.Right, &p.Margins.Bottom};
     for (int i = 0; i < 4; ++i) {
       QJsonValue m = margins[i];
-      if (!m.isDouble() || m.toDouble() != std::trunc(m.toDouble()) || m.toDouble() < INT32_MIN ||
-          m.toDouble() > INT32_MAX)
-        Fail(in.Where(), "'Margins' must hold integers");
+      if (!m.isDouble() || m.toDouble() != std::trunc(m.toDouble()) || m.toDouble() < -kMaxPageCoordinate ||
+          m.toDouble() > kMaxPageCoordinate)
+        Fail(in.Where(), "'Margins' must hold integers from -" + std::to_string(kMaxPageCoordinate) + " to " +
+                             std::to_string(kMaxPageCoordinate));
       *fields[i] = static_cast<int32_t>(m.toDouble());
     }
   }
@@ -430,14 +457,14 @@ void ReadPage(In& in, TfrReport& report, TemplateNamer& namer, TemplateNamer& pa
   in.Bool("PrintToPrevPage", p.PrintToPrevPage);
   in.Bool("SheetCoordinates", p.SheetCoordinates);
   in.Int("Columns", p.Columns);
-  in.Int("ColumnGap", p.ColumnGap);
+  in.Coordinate("ColumnGap", p.ColumnGap);
   in.Int("BorderStyle", p.BorderStyle);
   in.Str("Caption", p.Caption);
   Colour(in, "Color", p.Color);
-  in.Int("Left", p.Left);
-  in.Int("Top", p.Top);
-  in.Int("Width", p.Width);
-  in.Int("Height", p.Height);
+  in.Coordinate("Left", p.Left);
+  in.Coordinate("Top", p.Top);
+  in.Coordinate("Width", p.Width);
+  in.Coordinate("Height", p.Height);
   in.Int("Position", p.Position);
   in.Lines("Script", p.Script);
   p.ChangePaper(p.PaperCode, p.WidthDmm, p.HeightDmm, p.PaperSource, p.Landscape);

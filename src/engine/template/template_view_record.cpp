@@ -4,6 +4,8 @@
 
 #include "engine/template/template_view_record.h"
 
+#include "engine/template/template_format.h"
+
 #include "engine/model/band_view.h"
 #include "engine/model/memo_view.h"
 #include "engine/model/picture_view.h"
@@ -32,10 +34,10 @@ void ReadCommonPart(TStream& s, TfrView& view) {
     view.FormatVersion = ReadU8(s);
     view.FormatRevision = ReadU8(s);
   }
-  view.Left = ReadI32(s);
-  view.Top = ReadI32(s);
-  view.Width = ReadI32(s);
-  view.Height = ReadI32(s);
+  view.Left = SaturatedCoordinate(ReadI32(s));
+  view.Top = SaturatedCoordinate(ReadI32(s));
+  view.Width = SaturatedCoordinate(ReadI32(s));
+  view.Height = SaturatedCoordinate(ReadI32(s));
   view.Flags = ReadU16(s);
   view.FrameTyp = ReadU16(s);
   view.FrameWidth = DecodeFrameWidth(ReadI32(s));
@@ -56,8 +58,8 @@ void ReadCommonPart(TStream& s, TfrView& view) {
   if (v > 23) {
     view.Restrictions = ReadU16(s);
     view.Tag = ReadFrString(s, v);
-    view.GapX = ReadI32(s);
-    view.GapY = ReadI32(s);
+    view.GapX = SaturatedCoordinate(ReadI32(s));
+    view.GapY = SaturatedCoordinate(ReadI32(s));
   }
   if (view.FormatVersion > 1) view.BandAlign = ReadU8(s);
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 #include <string>
 #include <vector>
 
@@ -103,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadNameCase{"1 ", "'1 ' is not a valid integer value"},
                       BadNameCase{"2147483648", "'2147483648' is not a valid integer value"},
                       BadNameCase{"99999999999999999999",
-                                  "'99999999999999999999' is not a valid integer value"}));
+                                  "'99999999999999999999' is not a valid integer value"}),
+    [](const ::testing::TestParamInfo<BandDatasetNames::ParamType>& info) { return lf::test::ParamName(info.param.name); });
 
 TEST_F(Datasets, BandDataSourceNamesAReportDatasetOrNothing) {
   bool owned = true;

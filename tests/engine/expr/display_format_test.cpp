@@ -1,6 +1,8 @@
 // Number and date-time pattern languages.
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 #include "engine/expr/date_time.h"
 #include "engine/expr/display_format.h"
 #include "platform/format_settings.h"
@@ -34,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"0.00E+00", 1234.5, "1.23E+03"}, NumberCase{"0.0E-0", 0.00012, "1.2E-4"},
         NumberCase{"\"$\"#,##0.00", 5, "$5.00"}, NumberCase{"0 'pcs'", 12, "12 pcs"},
         NumberCase{"##0.", 1234.5, "1235"}, NumberCase{"0.00", 1.005, "1.01"},
-        NumberCase{"0", 1e20, "100000000000000000000"}, NumberCase{"", 0.25, "0.25"}));
+        NumberCase{"0", 1e20, "100000000000000000000"}, NumberCase{"", 0.25, "0.25"}),
+    [](const ::testing::TestParamInfo<DisplayFormatNumbers::ParamType>& info) { return lf::test::ParamName(info.param.pattern) + "_of_" + lf::test::ParamName(info.param.value); });
 
 TEST(DisplayFormatNumbers, UsesProcessSeparators) {
   TFormatSettings s = InvariantFormatSettings();
@@ -67,7 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DateCase{"h:nn am/pm", "6:07 pm"}, DateCase{"h:nn AMPM", "6:07 PM"},
                       DateCase{"h a/p", "6 p"}, DateCase{"yyyy 'year' \"d\"", "2023 year d"},
                       DateCase{"ddddd", "3/15/2023"}, DateCase{"c", "3/15/2023 6:07:09 PM"},
-                      DateCase{"", "3/15/2023 6:07:09 PM"}, DateCase{"mm", "03"}));
+                      DateCase{"", "3/15/2023 6:07:09 PM"}, DateCase{"mm", "03"}),
+    [](const ::testing::TestParamInfo<DisplayFormatDates::ParamType>& info) { return lf::test::ParamName(info.param.pattern); });
 
 TEST(DisplayFormatDates, SeparatorsAndNamesComeFromSettings) {
   TFormatSettings s = InvariantFormatSettings();

@@ -2,6 +2,8 @@
 // and number/date texts under pinned format settings.
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 #include <map>
 
 #include "engine/expr/parser.h"
@@ -91,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
         EvalCase{"STRTODATE('12/25/2024') - STRTODATE('12/20/2024')", "double", "5"},
         // empty expression and ";"
         EvalCase{"", "integer", "0"}, EvalCase{"1+1; ignored garbage (", "double", "2"},
-        EvalCase{"true", "boolean", "True"}));
+        EvalCase{"true", "boolean", "True"}),
+    [](const ::testing::TestParamInfo<ExpressionValues::ParamType>& info) { return lf::test::ParamName(info.param.expression); });
 
 TEST(ExpressionCallbacks, BracketedNamePassesUnchangedPlainNameUpperCased) {
   Evaluator ev;

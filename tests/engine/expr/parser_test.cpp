@@ -1,6 +1,8 @@
 // Postfix conversion, the text scanners and the parser's error limits.
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 #include "engine/expr/parser.h"
 #include "engine/expr/text_scanners.h"
 
@@ -41,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
         PostfixCase{"1 + 2; 3 * 4", "1 2 +"},
         PostfixCase{"x;comment", "x "},
         PostfixCase{"1)+2", "1 2 +"},
-        PostfixCase{"", ""}));
+        PostfixCase{"", ""}),
+    [](const ::testing::TestParamInfo<ParserPostfix::ParamType>& info) { return lf::test::ParamName(info.param.source); });
 
 TEST(ParserErrors, UnmatchedOpenParenthesisIsRejected) {
   TfrParser parser;

@@ -2,6 +2,8 @@
 // the report's function callback with its procedures.
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 #include "engine/model/band.h"
 #include "engine/functions/function_library.h"
 #include "engine/run/globals.h"
@@ -72,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
         FunctionCase{"FORMATTEXT('000', '1a')", "text", "1  "},
         // names nobody answers, and procedures with nothing to act on
         FunctionCase{"NOSUCHFUNCTION(1, 2)", "text", "0"},
-        FunctionCase{"NEWPAGE(0)", "text", "0"}));
+        FunctionCase{"NEWPAGE(0)", "text", "0"}),
+    [](const ::testing::TestParamInfo<StdFunctions::ParamType>& info) { return lf::test::ParamName(info.param.expression); });
 
 TEST_F(FunctionTest, ArgumentErrorsReachTheCaller) {
   EXPECT_THROW(Eval("DAYOF('soon')"), EVariantError);

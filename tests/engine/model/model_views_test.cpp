@@ -2,6 +2,8 @@
 // add-in registry, unique naming and run-time bands.
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 #include <memory>
 #include <string>
 
@@ -64,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ViewDefaults{1, "TfrPictureView", "Picture", 5, 0, 0x1FFFFFFF},
                       ViewDefaults{2, "TfrBandView", "Band", 48, 0, 0x1FFFFFFF},
                       ViewDefaults{3, "TfrSubReportView", "SubReport", 1, 0, 0x1FFFFFFF},
-                      ViewDefaults{4, "TfrLineView", "Line", 1, 4, 0xFFFFFF}));
+                      ViewDefaults{4, "TfrLineView", "Line", 1, 4, 0xFFFFFF}),
+    [](const ::testing::TestParamInfo<ModelViewDefaults::ParamType>& info) { return lf::test::ParamName(info.param.className); });
 
 TEST(ModelViews, FormatCarriesDecimalSeparatorAndTwoDecimalsExceptForBands) {
   TFormatSettings settings = InvariantFormatSettings();

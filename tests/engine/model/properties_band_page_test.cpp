@@ -2,6 +2,8 @@
 // run-time band following its view) and on report and dialog pages.
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 #include <set>
 #include <string>
 
@@ -54,7 +56,8 @@ TEST_P(PropertiesBandKinds, KindDeclaresExactlyItsProperties) {
     EXPECT_FALSE(band.HasProperty(never)) << never;
 }
 
-INSTANTIATE_TEST_SUITE_P(AllKinds, PropertiesBandKinds, ::testing::Range(0, kBandKindCount));
+INSTANTIATE_TEST_SUITE_P(AllKinds, PropertiesBandKinds, ::testing::Range(0, kBandKindCount),
+    [](const ::testing::TestParamInfo<PropertiesBandKinds::ParamType>& info) { return "kind_" + std::to_string(info.param); });
 
 TEST(PropertiesBand, ChangingTheKindRedeclares) {
   TfrBandView band;

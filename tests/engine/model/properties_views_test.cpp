@@ -2,6 +2,8 @@
 // writing through GetProperty / SetProperty, and the object methods.
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -149,7 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FlagCase{105, "PrintIfSubsetEmpty", 4}, FlagCase{105, "Breaked", 8},
                       FlagCase{103, "OnFirstPage", 16}, FlagCase{103, "OnLastPage", 32},
                       FlagCase{104, "RepeatHeader", 64},
-                      FlagCase{100, "PrintChildIfInvisible", 128}));
+                      FlagCase{100, "PrintChildIfInvisible", 128}),
+    [](const ::testing::TestParamInfo<PropertiesFlags::ParamType>& info) { return "type" + std::to_string(info.param.typeCode) + "_" + lf::test::ParamName(info.param.property); });
 
 TEST(PropertiesViews, MemoTextJoinsAndSplitsLines) {
   TfrLineView line;

@@ -2,6 +2,8 @@
 // destruction; and the report's value chain that reads them.
 #include <gtest/gtest.h>
 
+#include "platform/code_page.h"
+
 #include <QImage>
 
 #include "engine/data/field_reference.h"
@@ -220,6 +222,27 @@ TEST(Variables, AssignReplacesAndOutOfRangeIsHarmless) {
     v.Clear();
     EXPECT_EQ(v.Count(), 0);
   }
+}
+
+// Names added to a sorted list between lookups are found in any letter case
+// and take their sorted places once positions are asked for.
+TEST(Variables, SortedListInterleavesAddsLookupsAndPositions) {
+  TfrVariables v;
+  v.SetSorted(true);
+  for (int i = 0; i < 200; ++i) {
+    std::string name = "n" + std::to_string((i * 7919) % 200);
+    v.Assign(name, Variant(i));
+    ASSERT_NE(v.Find(AsciiUpper(name)), nullptr) << name;
+    v.Assign(AsciiUpper(name), Variant(i + 1000));
+    if (i % 50 == 49) {
+      for (int k = 1; k < v.Count(); ++k) ASSERT_LT(CompareNames(v.NameAt(k - 1), v.NameAt(k)), 0);
+      EXPECT_EQ(v.ValueAt(v.IndexOf(name)).AsInteger(), i + 1000);
+    }
+  }
+  EXPECT_EQ(v.Count(), 200);
+  v.DeleteAt(v.IndexOf("n0"));
+  v.Assign("N0", Variant(-1));
+  EXPECT_EQ(v.NameAt(0), "N0");
 }
 
 }  // namespace

@@ -129,6 +129,17 @@ TEST(ScriptRunner, EvaluationErrorsReachTheCaller) {
   EXPECT_EQ(h.Int("x"), 1);
 }
 
+TEST(ScriptRunner, ADoublingTextStopsAtTheTextLimit) {
+  ScriptHost h;
+  try {
+    h.Run({"begin s := 'x'; while 1 do s := s + s end"});
+    FAIL() << "no error";
+  } catch (const EVariantError& e) {
+    EXPECT_EQ(e.Message(), "Text longer than 67108864 bytes");
+  }
+  EXPECT_EQ(h.vars.at("S").AsText().size(), kMaxTextValueBytes);
+}
+
 TEST(ScriptRunner, RunsTheCommandsCompiledBeforeAnError) {
   ScriptHost h;
   TfrLines compiled, errors;

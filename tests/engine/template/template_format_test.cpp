@@ -91,6 +91,40 @@ TEST_F(TemplateFormat, SaveLoadSaveReproducesTheSameBytes) {
   EXPECT_DOUBLE_EQ(copy.ReportLastChange, 46000.5);
 }
 
+std::string Version21Template();
+
+// Other hosts store true as -1, older writers as 1: whatever a template
+// holds comes back unchanged, and a true the program sets is -1.
+TEST_F(TemplateFormat, SixteenBitBooleansKeepTheirStoredValue) {
+  auto original = SampleReport();
+  original->UseDefaultPrinter = true;
+  std::string bytes = Save(*original);
+  ASSERT_EQ(bytes.substr(1, 2), "\xFF\xFF");
+  bytes[1] = 1;
+  bytes[2] = 0;
+  TfrReport copy;
+  Load(copy, bytes);
+  EXPECT_TRUE(copy.UseDefaultPrinter);
+  EXPECT_EQ(Save(copy), bytes);
+}
+
+// Geometry beyond the limits is saturated, so later arithmetic on it
+// cannot overflow.
+TEST_F(TemplateFormat, GeometryIsSaturatedAtTheLimits) {
+  TfrReport r;
+  std::string bytes = Version21Template();
+  auto put = [&bytes](size_t at, int32_t v) { std::memcpy(&bytes[at], &v, 4); };
+  put(19, INT32_MIN);  // left margin
+  put(27, INT32_MAX);  // right margin
+  put(56, INT32_MIN);  // the text object's left
+  Load(r, bytes);
+  EXPECT_TRUE(boxes.boxes.empty());
+  const TfrPage& page = *r.Pages->PageAt(0);
+  EXPECT_EQ(page.Margins.Left, -kMaxPageCoordinate);
+  EXPECT_EQ(page.Margins.Right, kMaxPageCoordinate);
+  EXPECT_EQ(page.Objects[0]->Left, -kMaxPageCoordinate);
+}
+
 TEST_F(TemplateFormat, SavingStampsTheModificationDateUnlessKept) {
   auto r = SampleReport();
   Save(*r, false);

@@ -2,6 +2,8 @@
 // frame-width encoding, the hexadecimal password and bounds checks.
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 #include <cmath>
 
 #include "engine/template/template_stream.h"
@@ -90,7 +92,10 @@ INSTANTIATE_TEST_SUITE_P(
                       OldLinesCase{"abc" + Bytes({0}), {"abc"}},
                       OldLinesCase{"abc" + Bytes({13, 0}), {"abc"}},
                       OldLinesCase{"a" + Bytes({13, 13}) + "b" + Bytes({0}), {"a", "", "b"}},
-                      OldLinesCase{Bytes({13, 0}), {""}}));
+                      OldLinesCase{Bytes({13, 0}), {""}}),
+    [](const ::testing::TestParamInfo<TemplateStreamOldLines::ParamType>& info) {
+      return lf::test::ParamName(info.param.bytes);
+    });
 
 TEST(TemplateStream, LongTextIsCutToTheLengthWordAtCharacterBoundary) {
   std::string text(70000, 'x');
@@ -121,7 +126,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, TemplateStreamFrameWidth,
                                            FrameWidthCase{10.0f, 10, 10.0f},
                                            FrameWidthCase{12.0f, 12, 0.012f},
                                            FrameWidthCase{2.25f, 2250, 2.25f},
-                                           FrameWidthCase{0.0f, 0, 0.0f}));
+                                           FrameWidthCase{0.0f, 0, 0.0f}),
+    [](const ::testing::TestParamInfo<TemplateStreamFrameWidth::ParamType>& info) { return lf::test::ParamName(info.param.width); });
 
 TEST(TemplateStream, FrameWidthEncodingClampsHugeAndNanWidths) {
   EXPECT_EQ(EncodeFrameWidth(1e20f), INT32_MAX);

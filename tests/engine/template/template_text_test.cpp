@@ -3,6 +3,8 @@
 // read with a message that names the place.
 #include <gtest/gtest.h>
 
+#include "param_name.h"
+
 #include "engine/model/memo_view.h"
 #include "engine/model/page.h"
 #include "engine/model/picture_view.h"
@@ -35,18 +37,25 @@ TEST(TemplateText, TextThenBuildReproducesTheBinaryTemplate) {
 TEST(TemplateText, ExtremeIntegersSurviveTheTextForm) {
   TfrReport r;
   TfrPage* page = r.Pages->Add();
-  page->Margins = {INT32_MIN, 0, 0, INT32_MAX};
+  page->Margins = {-kMaxPageCoordinate, 0, 0, kMaxPageCoordinate};
   auto memo = std::make_unique<TfrMemoView>();
-  memo->Left = INT32_MIN;
+  memo->Left = -kMaxPageCoordinate;
   memo->Format = -1;
   memo->FillColor = 0xFFFFFFFF;
   page->AddObject(std::move(memo));
   TfrReport back;
   TemplateFromText(back, TemplateToText(r));
   EXPECT_EQ(back.Pages->PageAt(0)->Margins, page->Margins);
-  EXPECT_EQ(back.Pages->PageAt(0)->Objects[0]->Left, INT32_MIN);
+  EXPECT_EQ(back.Pages->PageAt(0)->Objects[0]->Left, -kMaxPageCoordinate);
   EXPECT_EQ(back.Pages->PageAt(0)->Objects[0]->Format, -1);
   EXPECT_EQ(back.Pages->PageAt(0)->Objects[0]->FillColor, 0xFFFFFFFFu);
+}
+
+TEST(TemplateText, IntegerTextsAreDecimalOrHexadecimal) {
+  TfrReport r;
+  TemplateFromText(r, R"({"Pages": [{"Objects": [{"TypeCode": 0, "Left": "010", "Top": "-0x10"}]}]})");
+  EXPECT_EQ(r.Pages->PageAt(0)->Objects[0]->Left, 10);
+  EXPECT_EQ(r.Pages->PageAt(0)->Objects[0]->Top, -16);
 }
 
 TEST(TemplateText, TextsAreUtf8WhateverTheHostCodePage) {
@@ -124,7 +133,17 @@ INSTANTIATE_TEST_SUITE_P(
         BadText{R"({"Pages": [{"Objects": [{"TypeCode": 2, "BandAlign": 300}]}]})",
                 "Template text: Pages[0].Objects[0]: 'BandAlign' must be an integer from 0 to 255"},
         BadText{R"({"Pages": [{"Objects": [{"TypeCode": 0, "Left": 1.5}]}]})",
-                "Template text: Pages[0].Objects[0]: 'Left' must be an integer from -2147483648 to 2147483647"},
+                "Template text: Pages[0].Objects[0]: 'Left' must be an integer from -1000000 to 1000000"},
+        BadText{R"({"Pages": [{"Objects": [{"TypeCode": 0, "Top": 1000001}]}]})",
+                "Template text: Pages[0].Objects[0]: 'Top' must be an integer from -1000000 to 1000000"},
+        BadText{R"({"Pages": [{"WidthDmm": -1}]})",
+                "Template text: Pages[0]: 'WidthDmm' must be an integer from 0 to 100000"},
+        BadText{R"({"Pages": [{"Margins": [-2147483648, 0, 0, 0]}]})",
+                "Template text: Pages[0]: 'Margins' must hold integers from -1000000 to 1000000"},
+        BadText{R"({"Pages": [{"Objects": [{"TypeCode": 0, "FrameWidth": 1e300}]}]})",
+                "Template text: Pages[0].Objects[0]: 'FrameWidth' is out of range"},
+        BadText{R"({"Pages": [{"Objects": [{"TypeCode": 0, "Left": "12abc"}]}]})",
+                "Template text: Pages[0].Objects[0]: 'Left' must be an integer"},
         BadText{R"({"Pages": [{"Margins": [1, 2]}]})",
                 "Template text: Pages[0]: 'Margins' must hold left, top, right, bottom"},
         BadText{R"({"Pages": [{"Objects": [{"TypeCode": 1, "Picture": {"Kind": 4, "Data": "%%"}}]}]})",
@@ -135,7 +154,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadText{R"({"Information": {"Created": "yesterday"}})",
                 "Template text: Information: 'Created' is not a date: yesterday"},
         BadText{R"([1, 2])", "Template text: document: must be an object"},
-        BadText{R"({"Pages": [})", "Template text: byte 12: object is missing after a comma"}));
+        BadText{R"({"Pages": [})", "Template text: byte 12: object is missing after a comma"}),
+    [](const ::testing::TestParamInfo<TemplateTextErrors::ParamType>& info) { return lf::test::ParamName(std::string(info.param.message).substr(15)); });
 
 TEST(TemplateText, DeepNestingIsRefusedBeforeParsing) {
   std::string deep = "{\"Tag\": " + std::string(kMaxTemplateTextDepth, '[') +

@@ -1,0 +1,93 @@
+// Output files that are renamed into place once complete.
+#include "output_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lf::cli {
+
+OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
+  struct stat st {};
+  bool exists = ::stat(path_.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) {
+    file_ = std::fopen(path_.c_str(), "wb");
+    if (!file_) Fail(errno);
+    return;
+  }
+  std::string pattern = path_ + ".XXXXXX";
+  int fd = ::mkstemp(pattern.data());
+  if (fd < 0) Fail(errno);
+  tempPath_ = pattern;
+  // mkstemp makes the file private; give it the mode a plain create would.
+  mode_t mode = 0;
+  if (exists) {
+    mode = st.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(fd, mode);
+  file_ = ::fdopen(fd, "wb");
+  if (!file_) {
+    int error = errno;
+    ::close(fd);
+    ::unlink(tempPath_.c_str());
+    Fail(error);
+  }
+}
+
+OutputFile::~OutputFile() {
+  if (committed_) return;
+  if (file_) std::fclose(file_);
+  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+}
+
+void OutputFile::Fail(int error) const {
+  throw EStreamError("cannot write '" + path_ + "': " + std::strerror(error));
+}
+
+size_t OutputFile::Read(void*, size_t) { return 0; }
+
+size_t OutputFile::Write(const void* buffer, size_t count) {
+  if (committed_) throw EStreamError("cannot write '" + path_ + "': already closed");
+  size_t n = std::fwrite(buffer, 1, count, file_);
+  if (n != count) Fail(errno);
+  return n;
+}
+
+int64_t OutputFile::Seek(int64_t offset, SeekOrigin origin) {
+  if (committed_) throw EStreamError("Stream seek error");
+  int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
+  if (fseeko(file_, offset, whence) != 0) throw EStreamError("Stream seek error");
+  return ftello(file_);
+}
+
+void OutputFile::SetSize(int64_t size) {
+  if (std::fflush(file_) != 0) Fail(errno);
+  if (ftruncate(fileno(file_), size) != 0) Fail(errno);
+}
+
+void OutputFile::Commit() {
+  if (committed_) return;
+  committed_ = true;
+  int error = 0;
+  if (std::fflush(file_) != 0) error = errno;
+  if (!tempPath_.empty() && error == 0 && ::fsync(fileno(file_)) != 0) error = errno;
+  if (std::fclose(file_) != 0 && error == 0) error = errno;
+  file_ = nullptr;
+  if (error == 0 && !tempPath_.empty() && std::rename(tempPath_.c_str(), path_.c_str()) != 0) error = errno;
+  if (error != 0) {
+    if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+    Fail(error);
+  }
+}
+
+void WriteStdout(const std::string& bytes) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
+    throw EStreamError(std::string("cannot write standard output: ") + std::strerror(errno));
+}
+
+}  // namespace lf::cli
