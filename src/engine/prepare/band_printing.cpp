@@ -2,6 +2,7 @@
 // placing and stretching, band columns, objects, splits across pages, and
 // the band's counters and aggregates.
 #include <algorithm>
+#include <limits>
 
 #include "engine/data/dataset.h"
 #include "engine/functions/aggregates.h"
@@ -518,7 +519,12 @@ void PrintSplit(TfrBand& b) {
           o->Top -= r;
           anyPending = true;
         }
-      if (anyPending && !progressed && r <= 0) {
+      // Head bands print on the page they head: what does not fit is cut.
+      if (anyPending && page.FreshY == std::numeric_limits<int32_t>::max()) {
+        for (TfrView* o : b.Objects) o->Pending = false;
+        anyPending = false;
+      }
+      if (anyPending && !progressed && r <= 0 && IsFresh(page)) {
         // No room at all: what is left is dropped rather than paged forever.
         for (TfrView* o : b.Objects) o->Pending = false;
         anyPending = false;

@@ -14,12 +14,17 @@ TfrEMFPages& Pages(TfrReport& report) {
 
 }  // namespace
 
+int32_t& PreparedPageLimit() {
+  static int32_t limit = kMaxPreparedPages;
+  return limit;
+}
+
 int OutputPageCount() { return Pages(OutputReport()).Count(); }
 
 void AddOutputPage(TfrPage& page) {
   TfrEMFPages& pages = Pages(OutputReport());
-  if (pages.Count() >= kMaxPreparedPages)
-    throw EPrepareError("The report has more than " + std::to_string(kMaxPreparedPages) +
+  if (pages.Count() >= PreparedPageLimit())
+    throw EPrepareError("The report has more than " + std::to_string(PreparedPageLimit()) +
                         " pages; preparation stopped");
   pages.Add(page);
 }

@@ -74,8 +74,10 @@ bool InSecondPass(const TfrReport& report);
 // ---- output pages (output_pages.cpp) ----
 
 int OutputPageCount();
-// Appends an output page made from page; EPrepareError beyond kMaxPreparedPages.
+// Appends an output page made from page; EPrepareError beyond the limit.
 void AddOutputPage(TfrPage& page);
+// The page limit in force: kMaxPreparedPages (tests lower it).
+int32_t& PreparedPageLimit();
 // Stream of output page index that printed objects append their records to.
 TStream& OutputPageStream(int index);
 void ClearOutputPages(TfrReport& report);
