@@ -134,7 +134,6 @@ void BuildPage(TfrPage& page) {
       if (header && header->IsPresent() && (header->Flags & flBandOnFirstPage))
         EmitBand(page, header);
       EmitBand(page, page.Bands[btColumnHeader].get());
-      page.FreshY = std::max(page.FreshY, page.CurY);
     }
   }
   if (!manual) {

@@ -99,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LevelCase{"DetailsUnderEachMaster", "2", 0,
                   "20:M1 | 40:d1 | 60:d2 | 80:M2 | 100:d1 | 120:d2 | 140:end"},
-        LevelCase{"NoDetailsNoMastersNoFooter", "", 0, ""},
+        // Every master dropped: nothing stays pending, so the footer prints.
+        LevelCase{"NoDetailsNoMasters", "", 0, "20:end"},
         LevelCase{"PrintIfSubsetEmptyKeepsMasters", "", flBandPrintIfSubsetEmpty,
                   "20:M1 | 40:M2 | 60:end"}),
     [](const auto& info) { return std::string(info.param.name); });

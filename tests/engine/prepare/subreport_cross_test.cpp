@@ -7,6 +7,7 @@
 namespace lf::test {
 namespace {
 
+// A frame shifts its page right by its own left, margin included.
 TEST(SubReports, PrintTheirPageInsideTheBand) {
   ReportRun run(Numbers(2));
   TfrPage& main = run.AddPage();
@@ -21,7 +22,7 @@ TEST(SubReports, PrintTheirPageInsideTheBand) {
   run.Text(sub, 20, 0, "s[LINE#]");
   ASSERT_TRUE(run.Prepare());
   EXPECT_EQ(run.Pages(), (std::vector<std::string>{
-                             "20:M1 | 40:M2 | 60:s1 | 80:s2 | 100:s3 | 120:end"}));
+                             "20:M1 | 40:M2 | 60:s1@40 | 80:s2@40 | 100:s3@40 | 120:end"}));
 }
 
 TEST(SubReports, ContinueOnTheNextPageWhenTheyRunOut) {
@@ -34,7 +35,8 @@ TEST(SubReports, ContinueOnTheNextPageWhenTheyRunOut) {
   run.Text(sub, 20, 0, "s[LINE#]");
   ASSERT_TRUE(run.Prepare());
   EXPECT_EQ(run.Pages(), (std::vector<std::string>{
-                             "20:s1 | 40:s2 | 60:s3 | 80:s4 | 100:s5", "20:s6 | 40:s7"}));
+                             "20:s1@40 | 40:s2@40 | 60:s3@40 | 80:s4@40 | 100:s5@40",
+                             "20:s6@40 | 40:s7@40"}));
 }
 
 // Rows "[cds0.n]" at the left; a cross data band from x 100, 60 wide, over a
