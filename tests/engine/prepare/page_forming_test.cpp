@@ -122,9 +122,9 @@ TEST(PageForming, PageColumnsFillSideBySideThenANewPage) {
   run.Band(page, btMasterData, 40, 20, "frdataset0");
   run.Text(page, 20, 40, "[cds0.n]");
   ASSERT_TRUE(run.Prepare());
-  // Columns 230 wide: the second starts at 20 + 230 + 20.
+  // Columns (520 - 20 - 20) / 2 = 240 wide: the second starts at 20 + 240 + 20.
   EXPECT_EQ(run.Pages(), (std::vector<std::string>{
-                             Rows(1, 5, 20) + " | " + Rows(6, 10, 20, "@270"), Rows(11, 12, 20)}));
+                             Rows(1, 5, 20) + " | " + Rows(6, 10, 20, "@280"), Rows(11, 12, 20)}));
 }
 
 TEST(PageForming, BandColumnsPrintRecordsBesideEachOther) {
