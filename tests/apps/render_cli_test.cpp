@@ -149,7 +149,7 @@ TEST_F(RenderCli, PreparedReportRendersAgainAsPdf) {
 
 TEST_F(RenderCli, FailuresExitOneAndWriteNothing) {
   std::string data = LF_SOURCE_DIR "/examples/invoice/data.json";
-  std::string empty = Template("empty", R"({"Version": 25, "Pages": [{"Name": "Page1"}]})");
+  std::string empty = Template("empty", R"({"Version": 25, "Pages": []})");
   std::string bad = Template("bad", R"({"Version": 25, "Pages": [{"Name": "Page1", "Objects": [
       {"TypeCode": 2, "Name": "Title", "FrameTyp": 0, "Top": 20, "Height": 20},
       {"TypeCode": 0, "Name": "Broken", "Top": 20, "Width": 100, "Height": 20, "Memo": ["[NOSUCHNAME]"]}]}]})");
@@ -162,6 +162,7 @@ TEST_F(RenderCli, FailuresExitOneAndWriteNothing) {
       {"'" + bad + "," + data + "'", "Error: An error occured during calculating"},
   };
   for (const Case& c : cases) {
+    std::filesystem::remove(Path("out.pdf"));
     CliRun r = Cli("render -o '" + Path("out.pdf") + "' " + c.args);
     EXPECT_EQ(r.exitCode, 1) << c.args;
     EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args;
