@@ -29,6 +29,7 @@ void ClearRunPointers(TfrReport& report) {
   st.AggregatesRegistering = false;
   st.FirstPass = false;
   Globals().HookedObjects.clear();
+  if (st.MasterReport == &report) st.MasterReport = nullptr;
   report.ActivePage = nullptr;
   report.InFinalPass = false;
 }

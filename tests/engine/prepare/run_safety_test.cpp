@@ -157,6 +157,21 @@ TEST(RunSafety, CalculationErrorIsShownOnceAndLeavesNoPages) {
   EXPECT_EQ(run.Report().PreparedPages->Count(), 0);
 }
 
+TEST(RunSafety, DialogPageCancelledByItsScriptFormsNothing) {
+  ReportRun run;
+  TfrPage& dialog = *run.Report().Pages->Add();
+  dialog.PageType = ptDialog;
+  dialog.Script = {"ModalResult := mrCancel"};
+  TfrPage& page = run.AddPage();
+  run.Band(page, btReportTitle, 0, 20);
+  run.Text(page, 20, 0, "T");
+  EXPECT_FALSE(run.Prepare());
+  EXPECT_EQ(run.Report().PreparedPages->Count(), 0);
+  run.Report().Pages->PageAt(0)->Script = {"ModalResult := mrOk"};
+  EXPECT_TRUE(run.Prepare());
+  EXPECT_EQ(run.Pages(), (std::vector<std::string>{"20:T"}));
+}
+
 TEST(RunSafety, StopReportKeepsThePagesFormedSoFar) {
   ReportRun run(Numbers(30));
   TfrPage& page = run.AddPage();
