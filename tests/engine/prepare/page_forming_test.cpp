@@ -71,6 +71,40 @@ TEST(PageForming, GroupFootersSeeTheLastRecordOfTheirGroup) {
                              "20:Ga | 40:1 1 1 | 60:2 2 2 | 80:Fa 2 | 100:Gb | 120:3 1 3 | 140:Fb 3"}));
 }
 
+TEST(PageForming, PageFootersKeepSummingUntilTheLastPage) {
+  ReportRun run(Numbers(20));
+  TfrPage& page = run.AddPage();
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "[cds0.n]");
+  run.Band(page, btReportSummary, 70, 20);
+  run.Text(page, 20, 70, "total [SUM([cds0.n])] of [COUNT()]");
+  run.Band(page, btPageFooter, 100, 20, "", flBandOnFirstPage | flBandOnLastPage);
+  run.Text(page, 20, 100, "S[SUM([cds0.n])]", 200);
+  ASSERT_TRUE(run.Prepare());
+  std::vector<std::string> pages = run.Pages();
+  ASSERT_EQ(pages.size(), 3u);
+  EXPECT_NE(pages[0].find("200:S45"), std::string::npos) << pages[0];
+  EXPECT_NE(pages[1].find("200:S171"), std::string::npos) << pages[1];
+  EXPECT_NE(pages[2].find("20:19 | 40:20 | 60:total 210 of 20 | 200:S210"), std::string::npos) << pages[2];
+}
+
+TEST(PageForming, RepeatedGroupHeaderOpensTheNextPage) {
+  std::string data = "[";
+  for (int i = 1; i <= 12; ++i)
+    data += std::string(i > 1 ? "," : "") + "{\"g\":\"" + (i <= 2 ? "a" : "b") + "\",\"n\":\"" +
+            std::to_string(i) + "\"}";
+  ReportRun run(data + "]");
+  TfrPage& page = run.AddPage();
+  run.Band(page, btGroupHeader, 40, 20, "[cds0.g]", flBandRepeatHeader);
+  run.Text(page, 20, 40, "G[cds0.g] [LINE#]");
+  run.Band(page, btMasterData, 70, 20, "frdataset0");
+  run.Text(page, 20, 70, "[cds0.n]");
+  ASSERT_TRUE(run.Prepare());
+  EXPECT_EQ(run.Pages(), (std::vector<std::string>{
+                             "20:Ga 1 | " + Rows(1, 2, 40) + " | 80:Gb 2 | " + Rows(3, 9, 100),
+                             "20:Gb 2 | " + Rows(10, 12, 40)}));
+}
+
 struct LevelCase {
   const char* name;
   const char* detailSource;
