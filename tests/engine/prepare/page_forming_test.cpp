@@ -71,7 +71,7 @@ TEST(PageForming, GroupFootersSeeTheLastRecordOfTheirGroup) {
                              "20:Ga | 40:1 1 1 | 60:2 2 2 | 80:Fa 2 | 100:Gb | 120:3 1 3 | 140:Fb 3"}));
 }
 
-TEST(PageForming, PageFootersKeepSummingUntilTheLastPage) {
+TEST(PageForming, PageFooterTotalsAreTotalsOfTheirPage) {
   ReportRun run(Numbers(20));
   TfrPage& page = run.AddPage();
   run.Band(page, btMasterData, 40, 20, "frdataset0");
@@ -84,8 +84,8 @@ TEST(PageForming, PageFootersKeepSummingUntilTheLastPage) {
   std::vector<std::string> pages = run.Pages();
   ASSERT_EQ(pages.size(), 3u);
   EXPECT_NE(pages[0].find("200:S45"), std::string::npos) << pages[0];
-  EXPECT_NE(pages[1].find("200:S171"), std::string::npos) << pages[1] << "\n" << pages[2];
-  EXPECT_NE(pages[2].find("20:19 | 40:20 | 60:total 210 of 20 | 200:S210"), std::string::npos) << pages[2];
+  EXPECT_NE(pages[1].find("200:S126"), std::string::npos) << pages[1];
+  EXPECT_EQ(pages[2], "20:19 | 40:20 | 60:total 210 of 20 | 200:S39");
 }
 
 TEST(PageForming, RepeatedGroupHeaderOpensTheNextPage) {
