@@ -214,5 +214,23 @@ TEST(PageForming, ScriptPageBreaksComeBeforeTheBand) {
   EXPECT_EQ(run.Pages(), (std::vector<std::string>{"", "", "20:1"}));
 }
 
+TEST(PageForming, AssignedCurYHoldsOnlyAfterTheBreakRequest) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"begin NEWCOLUMN; CURY := 100 end", "100:1@280"},
+      {"begin CURY := 100; NEWCOLUMN end", "20:1@280"},
+  };
+  for (const auto& [script, expected] : cases) {
+    ReportRun run(Numbers(1));
+    TfrPage& page = run.AddPage();
+    page.Columns = 2;
+    page.ColumnGap = 20;
+    TfrBandView& data = run.Band(page, btMasterData, 40, 20, "frdataset0");
+    data.Script = {script};
+    run.Text(page, 20, 40, "[cds0.n]");
+    ASSERT_TRUE(run.Prepare());
+    EXPECT_EQ(run.Pages(), std::vector<std::string>{expected}) << script;
+  }
+}
+
 }  // namespace
 }  // namespace lf::test
