@@ -30,6 +30,25 @@ TEST(RunSafety, BandTallerThanThePageSplitsAcrossPages) {
   EXPECT_EQ(run.Pages(), (std::vector<std::string>{"20:A", "72:B"}));
 }
 
+TEST(RunSafety, StretchedTextLongerThanThePageContinuesLineByLine) {
+  ReportRun run;
+  TfrPage& page = run.AddPage();
+  run.Band(page, btReportTitle, 0, 20, "", flStretched);
+  TfrMemoView& text = run.Text(page, 20, 0, "");
+  text.Flags = flStretched | flWordWrap;
+  text.Memo.clear();
+  for (int i = 1; i <= 40; ++i) text.Memo.push_back("line " + std::to_string(i));
+  ASSERT_TRUE(run.Prepare());
+  std::vector<std::string> pages = run.Pages();
+  ASSERT_GE(pages.size(), 2u);
+  ASSERT_LT(pages.size(), 6u);
+  std::string all;
+  for (const std::string& p : pages) all += p.substr(p.find(':') + 1) + "/";
+  std::string expected;
+  for (int i = 1; i <= 40; ++i) expected += "line " + std::to_string(i) + "/";
+  EXPECT_EQ(all, expected);
+}
+
 TEST(RunSafety, HeadsTallerThanThePageStillMakeProgress) {
   ReportRun run(Numbers(3));
   TfrPage& page = run.AddPage();
