@@ -2,6 +2,7 @@
 // built from bands and texts, and the prepared pages read back as text.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -93,7 +94,11 @@ class ReportRun {
         auto* memo = dynamic_cast<TfrMemoView*>(obj.get());
         if (!memo) continue;
         std::string text;
-        for (const std::string& l : memo->Memo) text += (text.empty() ? "" : "/") + l;
+        for (std::string l : memo->Memo) {
+          // Lines of a split text keep their layout marker.
+          l.erase(std::remove(l.begin(), l.end(), '\x01'), l.end());
+          text += (text.empty() ? "" : "/") + l;
+        }
         if (!line.empty()) line += " | ";
         line += std::to_string(memo->Top) + ":" + text;
         if (memo->Left != 20) line += "@" + std::to_string(memo->Left);
