@@ -75,5 +75,24 @@ TEST(CrossTables, WiderThanThePageGoOnToTheRightWithTheirHeader) {
                              "20:1 | 20:1.8@80 | 20:1.9@140"}));
 }
 
+TEST(CrossTables, TotalsPerRowAndPerColumn) {
+  ReportRun run(Numbers(2));
+  TfrPage& page = run.AddPage();
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "[cds0.n]", 60);
+  run.Text(page, 100, 40, "[cds0.n]", 60);
+  run.Text(page, 280, 40, "[SUM([cds0.n])]", 60);
+  run.Band(page, btMasterFooter, 80, 20);
+  run.Text(page, 20, 80, "sum", 60);
+  run.Text(page, 100, 80, "[SUM([cds0.n])]", 60);
+  run.Band(page, btCrossData, 0, 300, "3").SetBounds(100, 0, 60, 300);
+  run.Band(page, btCrossFooter, 0, 300).SetBounds(280, 0, 60, 300);
+  ASSERT_TRUE(run.Prepare());
+  EXPECT_EQ(run.Pages(), (std::vector<std::string>{
+                             "20:1 | 20:1@100 | 20:1@160 | 20:1@220 | 20:3@280 | "
+                             "40:2 | 40:2@100 | 40:2@160 | 40:2@220 | 40:6@280 | "
+                             "60:sum | 60:3@100 | 60:3@160 | 60:3@220"}));
+}
+
 }  // namespace
 }  // namespace lf::test
