@@ -154,7 +154,7 @@ std::string THttpCli::BuildRequestHeader(const TUrlParts& url) const {
   line("Accept-Language: ", acceptLanguage_);
   line("User-Agent: ", agent_);
   std::string host = url.host.find(':') != std::string::npos ? "[" + url.host + "]" : url.host;
-  if (url.port != "80") host += ":" + url.port;
+  if (url.port != DefaultPort(url.scheme)) host += ":" + url.port;
   line("Host: ", host);
   if (noCache_) h += "Pragma: no-cache\r\n";
   line("Proxy-Connection: ", proxyConnection_);
@@ -219,7 +219,7 @@ void THttpCli::ResetResponse() {
 }
 
 void THttpCli::StartConnection() {
-  if (target_.scheme != "http") {
+  if (target_.scheme != "http" && target_.scheme != "https") {
     Fail(501, "Protocol \"" + target_.scheme + "\" not implemented");
     return;
   }
@@ -239,7 +239,8 @@ void THttpCli::OnDnsLookupDone(int error, const std::string& address) {
   }
   state_ = httpDnsLookupDone;
   try {
-    Socket().Connect(address, target_.port, localAddr_);
+    if (target_.scheme == "https") Socket().ConnectTls(address, target_.port, localAddr_, target_.host);
+    else Socket().Connect(address, target_.port, localAddr_);
   } catch (const ESocketException& e) {
     Fail(404, "can't connect: " + e.Message() + " (Error #" + std::to_string(e.Error()) + ")");
   }
@@ -247,6 +248,10 @@ void THttpCli::OnDnsLookupDone(int error, const std::string& address) {
 
 void THttpCli::OnSessionConnected(int error) {
   if (state_ != httpDnsLookupDone) return;
+  if (error == kSockErrTlsHandshake) {
+    Fail(404, "TLS handshake failed: " + Socket().TlsError());
+    return;
+  }
   if (error != 0) {
     Fail(404, SocketErrorDesc(error) + " (Error #" + std::to_string(error) + ")");
     return;

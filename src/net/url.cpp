@@ -57,10 +57,12 @@ void ParseAuthority(std::string_view authority, TUrlParts& parts) {
     }
   }
   parts.host = std::string(hostPart);
-  parts.port = hasPort && !portPart.empty() ? std::string(portPart) : "80";
+  parts.port = hasPort && !portPart.empty() ? std::string(portPart) : DefaultPort(parts.scheme);
 }
 
 }  // namespace
+
+std::string DefaultPort(std::string_view scheme) { return scheme == "https" ? "443" : "80"; }
 
 TUrlParts ParseURL(std::string_view url) {
   TUrlParts parts;
@@ -107,7 +109,7 @@ std::string BuildURL(const TUrlParts& parts) {
   }
   if (parts.host.find(':') != std::string::npos) url += "[" + parts.host + "]";
   else url += parts.host;
-  if (parts.port != "80") url += ":" + parts.port;
+  if (parts.port != DefaultPort(parts.scheme)) url += ":" + parts.port;
   url += parts.path;
   return url;
 }

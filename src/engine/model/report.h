@@ -93,6 +93,12 @@ class TfrReport : public TComponent {
   bool ChangePrinter(int oldIndex, int newIndex);
   // Every template page selects its own paper again.
   void ReapplyPapers();
+  // Resets the report information and reads a prepared-report file into
+  // PreparedPages; the report is then not rebuildable.
+  void LoadPreparedReport(const std::string& fileName);
+  // Writes PreparedPages as a prepared-report file; an existing file of
+  // that name is replaced only once the new one is complete.
+  void SavePreparedReport(const std::string& fileName);
 
   // Events, raised only when assigned.
   std::function<void()> OnBeginDoc, OnEndDoc, OnPrintReport;
