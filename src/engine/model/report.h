@@ -25,6 +25,14 @@ class TfrExportFilter;
 class TfrPreview;
 class TfrView;
 
+// Prints a band at once, between the bands the run prints itself (the
+// script procedure SHOWBAND). The preparation of a report is one.
+class TfrBandPrinter {
+ public:
+  virtual ~TfrBandPrinter() = default;
+  virtual void ShowBand(TfrBand& band) = 0;
+};
+
 enum TfrReportType { rtSimple, rtMultiple };
 enum TfrPreviewZoom { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
 
@@ -151,6 +159,9 @@ class TfrReport : public TComponent {
   std::unique_ptr<TMemoryStream> TemplateStream;  // stored template until loading completes
   bool Rebuildable = false;
   bool StopRequested = false;
+  // The run preparing the report; set by it for the time of the run, null
+  // otherwise (SHOWBAND then prints nothing).
+  TfrBandPrinter* BandPrinter = nullptr;
   bool UseDefaultPrinter = false;
   bool TwoPass = false;
   bool InFinalPass = false;

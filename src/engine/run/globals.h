@@ -112,8 +112,5 @@ TfrParser& SharedParser();
 
 // Splits a ";"-separated list into lines (enumerated property value names).
 TfrLines SplitSemicolonList(std::string_view text);
-// Strips one pair of surrounding double quotes from a text longer than two
-// characters.
-std::string StripDoubleQuotes(std::string_view text);
 
 }  // namespace lf
