@@ -2,6 +2,7 @@
 // cross bands, child bands, columns), aggregate registration and EndRun.
 #include <algorithm>
 
+#include "engine/data/band_dataset.h"
 #include "engine/data/field_reference.h"
 #include "engine/functions/aggregates.h"
 #include "engine/model/band_view.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/data/dataset.h"
+#include "engine/data/band_dataset.h"
 #include "engine/data/field_reference.h"
 #include "engine/model/band_view.h"
 #include "engine/model/memo_view.h"

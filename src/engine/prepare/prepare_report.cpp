@@ -36,6 +36,17 @@ void ClearRunPointers(TfrReport& report) {
 
 void PassWorker(TfrReport& report);
 
+// SHOWBAND prints the band at once, also in record mode.
+class TShowBandPrinter : public TfrBandPrinter {
+ public:
+  void ShowBand(TfrBand& band) override { PrintBand(band); }
+};
+
+TShowBandPrinter& ShowBandPrinter() {
+  static TShowBandPrinter printer;
+  return printer;
+}
+
 // One or two passes.
 bool RunPreparation(TfrReport& report) {
   TfrRunState& rs = RunState();
@@ -131,7 +142,7 @@ bool PrepareReport(TfrReport& report) {
   st.ErrorText.clear();
   report.SavedTwoPass = report.TwoPass;
   AttachReport(SharedParser(), report);
-  ShowBandHandler() = [](TfrBand& band) { PrintBand(band); };
+  report.BandPrinter = &ShowBandPrinter();
 
   TMemoryStream saved;
   report.SaveToStream(saved);
