@@ -2,6 +2,7 @@
 #include "control/lumenfoldi.h"
 
 #include "data/data_tables.h"
+#include "engine/prepare/preparation.h"
 #include "platform/code_page.h"
 #include "platform/message_box.h"
 
@@ -143,8 +144,11 @@ bool Tlumenfoldi::FetchTemplate(const std::string& url) {
 }
 
 void Tlumenfoldi::PrepareAndShow() {
-  // ---- Report preparation and preview: modal preview off, preview panel
-  // frPreview1, prepare the report and show the prepared pages. ----
+  frReport1_->ModalPreview = false;
+  // A calculation error is shown by the preparation itself and leaves no
+  // pages; any other error fails the call. Headless, the prepared pages
+  // stay with the report; the preview panel shows them where it exists.
+  PrepareReport(*frReport1_);
 }
 
 }  // namespace lf

@@ -3,6 +3,7 @@
 
 #include "engine/model/band.h"
 #include "engine/model/band_view.h"
+#include "engine/model/page.h"
 #include "engine/run/globals.h"
 #include "engine/script/interpreter.h"
 #include "engine/model/memo_view.h"
@@ -121,7 +122,7 @@ void Read(TfrAggregateKind kind, const std::string& p1, const std::string& p2,
   if (cur->Kind == btCrossData) {
     // A cross-tab cell reads the column's key of its source's source.
     if (source->AggregateSource) {
-      key = std::to_string(cur->ColumnNo) + kAggregateFieldEnd +
+      key = std::to_string(cur->Page ? cur->Page->CrossColumn : 0) + kAggregateFieldEnd +
             AggregateKey(source->Name, kind, p1, flag);
       source = source->AggregateSource;
     } else {
@@ -228,11 +229,21 @@ void AccumulateAggregates(TfrBand& dataBand, TfrParser& parser, int column) {
   Variant prevValue;
   bool havePrev = false;
   const bool take = dataBand.Visible;
+  const std::string columnText = std::to_string(column);
+  if (column > 0) {
+    // Each cross column keeps its own copy of the keys of cross cells.
+    const int count = list.Count();
+    for (int i = 0; i < count; ++i) {
+      TKeyParts key = ParseKey(list.NameAt(i));
+      if (!key.valid || key.prefix != "0") continue;
+      std::string copy = columnText + list.NameAt(i).substr(1);
+      if (!list.Find(copy)) list.Assign(copy, InitialValue(key.kind));
+    }
+  }
   for (int i = 0; i < list.Count(); ++i) {
     TKeyParts key = ParseKey(list.NameAt(i));
     if (!key.valid) continue;
-    if (!key.prefix.empty() && key.prefix != "0" && key.prefix != std::to_string(column))
-      continue;
+    if (column > 0 ? key.prefix != columnText : !key.prefix.empty()) continue;
     Variant value(0);
     if (key.kind != akCount) {
       if (havePrev && key.expression == prevExpression) {
@@ -267,10 +278,19 @@ void AccumulateAggregates(TfrBand& dataBand, TfrParser& parser, int column) {
         break;
     }
   }
-  ++dataBand.RecordCount;
+  // Cross columns of one record do not count as records.
+  if (column == 0) ++dataBand.RecordCount;
 }
 
 void ResetAggregates(TfrBand& summarizing) {
+  if (summarizing.Kind == btGroupHeader) {
+    // The group now printed starts from the current value of its condition.
+    Variant value = summarizing.GroupCondition.empty()
+                        ? Variant()
+                        : SharedParser().EvaluatePostfix(summarizing.GroupCondition);
+    for (TfrBand* g = &summarizing; g; g = g->Next.get()) g->LastGroupValue = value;
+    return;
+  }
   TfrBand* source = summarizing.AggregateSource;
   if (!source) return;
   TfrVariables& list = source->Aggregates;

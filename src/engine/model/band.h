@@ -21,9 +21,6 @@ class TfrDataset;
 class TfrPage;
 class TfrView;
 
-// Sub-report frames one band tracks.
-inline constexpr int kMaxBandSubReports = 63;
-
 class TfrBand {
  public:
   // A band of kind on page, built from view (null for an empty band). The
@@ -56,7 +53,7 @@ class TfrBand {
   int32_t FirstSubReport = 0;           // index in the page's Objects
   int32_t SubReportsBottom = 0;
   bool SubReportsDone = false;
-  std::array<bool, kMaxBandSubReports> SubReportDone{};
+  std::vector<bool> SubReportDone;      // by frame from FirstSubReport
   int32_t LineNo = 1;                   // "LINE#"
   int32_t LineThroughNo = 1;            // "LINETHROUGH#"
   Variant LastGroupValue;

@@ -103,6 +103,7 @@ class TfrPage : public TfrObject {
   int32_t PositionCounter = 0;         // "CURRENT#"
   TfrBand* LastPrintedBand = nullptr;
   bool NoRepeatHeaders = false;
+  int32_t FreshY = 0;                  // run time: CurY up to which the page counts as fresh
   int32_t PaperCode = 0;
   int32_t WidthDmm = 0, HeightDmm = 0; // tenths of a millimetre
   TfrPageMargins Margins;

@@ -1,0 +1,297 @@
+// "lumenfoldi render": prepares a report from a template and its data (or
+// loads a prepared report) and writes its pages as a prepared-report file,
+// a PDF or PNG images.
+#include <QFile>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <unistd.h>
+
+#include "command.h"
+#include "control/lumenfoldi.h"
+#include "engine/output/emf_pages.h"
+#include "engine/prepare/preparation.h"
+#include "platform/code_page.h"
+#include "platform/message_box.h"
+#include "platform/painter_canvas.h"
+#include "platform/password_prompt.h"
+#include "platform/stream.h"
+
+namespace lf::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "render [--codepage CP] [--password P] [--pages LIST] [--dpi N] [--progress] -o OUT "
+    "\"TEMPLATE,DATA\" | render [--pages LIST] [--dpi N] -o OUT FILE.frp   "
+    "prepare a report into a .frp, .pdf or .png pages";
+
+// Resolution of PNG pages: default and largest (an A4 page at 600 dpi is
+// about 140 MB of pixels).
+constexpr int kDefaultDpi = 96;
+constexpr int kMaxDpi = 600;
+// Resolution PDF pages are drawn at; the output stays vector.
+constexpr int kPdfDpi = 600;
+// Page units per inch.
+constexpr double kPageUnitsPerInch = 93.0 / 1.015;
+
+class CountingMessageService : public HeadlessMessageService {
+ public:
+  int MessageBox(const MessageBoxRequest& request) override {
+    ++shown;
+    return HeadlessMessageService::MessageBox(request);
+  }
+  int shown = 0;
+};
+
+bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
+  if (s.size() < suffix.size()) return false;
+  return std::equal(suffix.begin(), suffix.end(), s.end() - static_cast<long>(suffix.size()),
+                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+bool IsHttpAddress(const std::string& a) {
+  return a.rfind("http://", 0) == 0 || a.rfind("https://", 0) == 0;
+}
+
+int ParseInt(const std::string& text, const std::string& what) {
+  int value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size())
+    throw Exception("bad " + what + " '" + text + "'");
+  return value;
+}
+
+// list = range { "," range } ; range = N [ "-" N ]
+std::vector<int> ParsePageList(const std::string& text, int count) {
+  std::vector<bool> chosen(static_cast<size_t>(count), false);
+  size_t at = 0;
+  while (at <= text.size()) {
+    size_t comma = text.find(',', at);
+    std::string part = text.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
+    part.erase(std::remove(part.begin(), part.end(), ' '), part.end());
+    if (part.empty()) throw Exception("bad page list '" + text + "'");
+    size_t dash = part.find('-');
+    int from = ParseInt(part.substr(0, dash), "page list");
+    int to = dash == std::string::npos ? from : ParseInt(part.substr(dash + 1), "page list");
+    if (from < 1 || to < from) throw Exception("bad page list '" + text + "'");
+    for (int p = from; p <= std::min(to, count); ++p) chosen[static_cast<size_t>(p - 1)] = true;
+    if (comma == std::string::npos) break;
+    at = comma + 1;
+  }
+  std::vector<int> pages;
+  for (int i = 0; i < count; ++i)
+    if (chosen[static_cast<size_t>(i)]) pages.push_back(i);
+  return pages;
+}
+
+// Bytes of a local file or of an http address (fetched with the control's client).
+bool FetchBytes(Tlumenfoldi& control, const std::string& address, std::string& bytes) {
+  if (!IsHttpAddress(address)) {
+    try {
+      bytes = ReadInput(address);
+      return true;
+    } catch (const Exception&) {
+      return false;
+    }
+  }
+  TStringStream stream;
+  THttpCli& http = control.HttpCli1();
+  http.SetReceiveStream(&stream);
+  http.SetURL(address);
+  try {
+    http.Get();
+  } catch (const std::exception&) {
+    http.SetReceiveStream(nullptr);
+    return false;
+  }
+  http.SetReceiveStream(nullptr);
+  bytes = stream.DataString();
+  return true;
+}
+
+double PageWidthInches(const TPreparedPage& p) { return p.Metrics.SheetWidth / kPageUnitsPerInch; }
+double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight / kPageUnitsPerInch; }
+
+void DrawPage(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRect& rect) {
+  pages.PageAt(index).Shown = true;
+  pages.Draw(index, canvas, rect);
+  pages.PageAt(index).Shown = false;
+  pages.Draw(index, canvas, CanvasRect{});
+}
+
+void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path) {
+  QPdfWriter writer(QString::fromStdString(path));
+  writer.setResolution(kPdfDpi);
+  writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+  writer.setCreator("lumenfoldi");
+  QPainter painter;
+  bool first = true;
+  for (int index : list) {
+    const TPreparedPage& p = pages.PageAt(index);
+    QPageSize size(QSizeF(PageWidthInches(p) * 25.4, PageHeightInches(p) * 25.4),
+                   QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    writer.setPageSize(size);
+    if (first) {
+      if (!painter.begin(&writer)) throw Exception("cannot write '" + path + "'");
+      first = false;
+    } else {
+      writer.newPage();
+    }
+    PainterCanvas canvas(painter, kPdfDpi, true);
+    CanvasRect rect{0, 0, static_cast<int32_t>(PageWidthInches(p) * kPdfDpi),
+                    static_cast<int32_t>(PageHeightInches(p) * kPdfDpi)};
+    DrawPage(pages, index, canvas, rect);
+  }
+  if (!first) painter.end();
+}
+
+std::string NumberedPngName(const std::string& out, int n) {
+  std::string base = out.substr(0, out.size() - 4);
+  return base + "-" + std::to_string(n) + ".png";
+}
+
+void WritePng(TfrEMFPages& pages, int index, int dpi, const std::string& path) {
+  const TPreparedPage& p = pages.PageAt(index);
+  int w = std::max(1, static_cast<int>(PageWidthInches(p) * dpi + 0.5));
+  int h = std::max(1, static_cast<int>(PageHeightInches(p) * dpi + 0.5));
+  QImage image(w, h, QImage::Format_RGB32);
+  if (image.isNull()) throw Exception("cannot make an image of " + std::to_string(w) + "x" + std::to_string(h));
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    PainterCanvas canvas(painter, dpi);
+    DrawPage(pages, index, canvas, CanvasRect{0, 0, w, h});
+  }
+  if (!image.save(QString::fromStdString(path), "PNG")) throw Exception("cannot write '" + path + "'");
+}
+
+// Renames the finished temporary files onto their names.
+void Commit(const std::vector<std::pair<std::string, std::string>>& files) {
+  for (const auto& [tmp, final] : files) {
+    QFile::remove(QString::fromStdString(final));
+    if (std::rename(tmp.c_str(), final.c_str()) != 0) throw Exception("cannot write '" + final + "'");
+  }
+}
+
+void RemoveAll(const std::vector<std::pair<std::string, std::string>>& files) {
+  for (const auto& f : files) std::remove(f.first.c_str());
+}
+
+int WritePages(TfrReport& report, const Options& opts, const std::string& out) {
+  TfrEMFPages& pages = *report.PreparedPages;
+  if (pages.Count() == 0) {
+    std::fprintf(stderr, "The report has no pages\n");
+    return 1;
+  }
+  std::vector<int> list = ParsePageList(opts.Value("pages", "1-" + std::to_string(pages.Count())),
+                                        pages.Count());
+  if (list.empty()) {
+    std::fprintf(stderr, "The page list selects no page of the %d\n", pages.Count());
+    return 1;
+  }
+  int dpi = opts.Has("dpi") ? ParseInt(opts.Value("dpi"), "resolution") : kDefaultDpi;
+  if (dpi < 1 || dpi > kMaxDpi)
+    throw Exception("resolution " + std::to_string(dpi) + " is outside 1.." + std::to_string(kMaxDpi));
+  std::vector<std::pair<std::string, std::string>> files;
+  try {
+    if (EndsWithNoCase(out, ".frp")) {
+      for (int i = pages.Count() - 1; i >= 0; --i)
+        if (!std::binary_search(list.begin(), list.end(), i)) pages.Delete(i);
+      files.emplace_back(out + ".tmp", out);
+      TFileStream file(files.back().first, FileMode::Create);
+      pages.WriteToStream(&file);
+    } else if (EndsWithNoCase(out, ".pdf")) {
+      files.emplace_back(out + ".tmp", out);
+      WritePdf(pages, list, files.back().first);
+    } else if (EndsWithNoCase(out, ".png")) {
+      int n = 0;
+      for (int index : list) {
+        std::string name = NumberedPngName(out, ++n);
+        files.emplace_back(name + ".tmp", name);
+        WritePng(pages, index, dpi, files.back().first);
+      }
+    } else {
+      throw Exception("the output '" + out + "' ends in none of .frp, .pdf, .png");
+    }
+    Commit(files);
+  } catch (...) {
+    RemoveAll(files);
+    throw;
+  }
+  std::fprintf(stderr, "%zu pages written to %s\n", list.size(), out.c_str());
+  return 0;
+}
+
+int RunRender(const Args& raw) {
+  Options opts(raw, {"codepage", "password", "pages", "dpi", "o", "output"}, {"progress"});
+  const std::string out = opts.Has("o") ? opts.Value("o") : opts.Value("output");
+  if (opts.Positional().size() != 1 || out.empty())
+    throw Exception(std::string("usage: lumenfoldi ") + kUsage);
+  if (opts.Has("codepage")) SetHostCodePage(opts.Value("codepage"));
+  if (opts.Has("password")) DefaultPasswordPrompt().answer = Utf8ToHost(opts.Value("password"));
+  const std::string source = opts.Positional()[0];
+  if (opts.Has("progress") || isatty(fileno(stderr))) {
+    ProgressTextHandler() = [](const std::string& text) {
+      std::string line = HostToUtf8(text) + "\n";
+      std::fwrite(line.data(), 1, line.size(), stderr);
+    };
+  }
+
+  CountingMessageService boxes;
+  ScopedMessageService scoped(&boxes);
+  Tlumenfoldi control;
+  TfrReport& report = control.frReport1();
+  if (EndsWithNoCase(source, ".frp") && source.find(',') == std::string::npos) {
+    report.LoadPreparedReport(source);
+    return WritePages(report, opts, out);
+  }
+  const std::string hostSource = Utf8ToHost(source);
+  size_t comma = hostSource.find(',');
+  if (comma == std::string::npos) throw Exception(std::string("usage: lumenfoldi ") + kUsage);
+  const std::string templateAddress = HostToUtf8(hostSource.substr(0, comma));
+  const std::string dataAddress = HostToUtf8(hostSource.substr(comma + 1));
+
+  std::string data, templateBytes;
+  if (!FetchBytes(control, dataAddress, data)) {
+    ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
+    return 1;
+  }
+  control.LoadDataText(data);
+  if (IsHttpAddress(templateAddress)) {
+    if (!FetchBytes(control, templateAddress, templateBytes)) {
+      ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
+      return 1;
+    }
+    TMemoryStream stream;
+    stream.Write(templateBytes.data(), templateBytes.size());
+    stream.SetPosition(0);
+    report.LoadFromStream(stream);
+  } else {
+    std::unique_ptr<TFileStream> file;
+    try {
+      file = std::make_unique<TFileStream>(templateAddress, FileMode::OpenRead);
+    } catch (const std::exception&) {
+      ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
+      return 1;
+    }
+    report.LoadFromStream(*file);
+  }
+  if (boxes.shown > 0) return 1;
+  bool done = PrepareReport(report);
+  if (boxes.shown > 0) return 1;
+  if (!done) {
+    std::fprintf(stderr, "The report was cancelled\n");
+    return 1;
+  }
+  return WritePages(report, opts, out);
+}
+
+const Registration reg("render", kUsage, RunRender);
+
+}  // namespace
+}  // namespace lf::cli

@@ -1,0 +1,43 @@
+// The preparation's view of the prepared pages: the output report's list,
+// with the page limit of one run.
+#include "engine/output/emf_pages.h"
+#include "engine/prepare/preparation.h"
+#include "engine/run/globals.h"
+
+namespace lf {
+namespace {
+
+TfrEMFPages& Pages(TfrReport& report) {
+  if (!report.PreparedPages) report.PreparedPages = NewEMFPages(&report);
+  return *report.PreparedPages;
+}
+
+}  // namespace
+
+int32_t& PreparedPageLimit() {
+  static int32_t limit = kMaxPreparedPages;
+  return limit;
+}
+
+int OutputPageCount() { return Pages(OutputReport()).Count(); }
+
+void AddOutputPage(TfrPage& page) {
+  TfrEMFPages& pages = Pages(OutputReport());
+  if (pages.Count() >= PreparedPageLimit())
+    throw EPrepareError("The report has more than " + std::to_string(PreparedPageLimit()) +
+                        " pages; preparation stopped");
+  pages.Add(page);
+}
+
+TStream& OutputPageStream(int index) {
+  TfrEMFPages& pages = Pages(OutputReport());
+  if (index < 0 || index >= pages.Count())
+    throw EPrepareError("No output page " + std::to_string(index + 1) + " to print on");
+  TPreparedPage& p = pages.PageAt(index);
+  p.Stream->SetPosition(p.Stream->Size());
+  return *p.Stream;
+}
+
+void ClearOutputPages(TfrReport& report) { Pages(report).Clear(); }
+
+}  // namespace lf

@@ -1,0 +1,175 @@
+// Tests of "lumenfoldi render", running the program itself: every example
+// gives its pages with their texts, outputs by extension, page lists, and
+// failures that leave nothing behind.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "engine/output/emf_pages.h"
+#include "engine/run/globals.h"
+#include "platform/code_page.h"
+#include "platform/stream.h"
+
+namespace lf {
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  std::string err;
+};
+
+class RenderCli : public testing::Test {
+ protected:
+  RenderCli() : dir_(std::filesystem::temp_directory_path() / ("lf_render_" + std::to_string(getpid()))) {
+    std::filesystem::create_directories(dir_ / "xdg");
+    std::filesystem::permissions(dir_ / "xdg", std::filesystem::perms::owner_all);
+  }
+  ~RenderCli() override { std::filesystem::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  bool Exists(const std::string& name) const { return std::filesystem::exists(dir_ / name); }
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+  }
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+
+  CliRun Cli(const std::string& args) {
+    std::string cmd = "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + Path("xdg") + "' '" LF_CLI_PATH "' " +
+                      args + " >/dev/null 2>'" + Path("err") + "'";
+    CliRun r;
+    int status = std::system(cmd.c_str());
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = Slurp(Path("err"));
+    return r;
+  }
+
+  static std::string Example(const std::string& name) {
+    std::string dir = LF_SOURCE_DIR "/examples/" + name;
+    return "'" + dir + "/template.frf," + dir + "/data.json'";
+  }
+
+  // A template built from its text form into dir/NAME.frf.
+  std::string Template(const std::string& name, const std::string& text) {
+    Write(name + ".json", text);
+    CliRun r = Cli("template build '" + Path(name + ".json") + "' -o '" + Path(name + ".frf") + "'");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return Path(name + ".frf");
+  }
+
+  // The texts of each page of a prepared-report file, joined by "|".
+  static std::vector<std::string> PageTexts(const std::string& frp) {
+    TfrEMFPages pages(nullptr);
+    TFileStream file(frp, FileMode::OpenRead);
+    pages.ReadFromStream(&file);
+    std::vector<std::string> out;
+    for (int i = 0; i < pages.Count(); ++i) {
+      pages.LoadPage(i);
+      std::string text;
+      for (auto& obj : pages.PageAt(i).Page->Objects)
+        for (const std::string& line : obj->Memo) text += HostToUtf8(line) + "|";
+      pages.PageAt(i).Page.reset();
+      out.push_back(text);
+    }
+    return out;
+  }
+
+  std::filesystem::path dir_;
+};
+
+// Example folders use dashes; test names cannot.
+std::string FolderOf(std::string name) {
+  std::replace(name.begin(), name.end(), '_', '-');
+  return name;
+}
+
+struct ExampleCase {
+  const char* name;
+  // Texts that must stand on each page, in page order.
+  std::vector<std::vector<std::string>> pages;
+};
+
+class RenderExamples : public RenderCli, public testing::WithParamInterface<ExampleCase> {};
+
+TEST_P(RenderExamples, GiveTheirPagesAndTexts) {
+  const ExampleCase& c = GetParam();
+  CliRun r = Cli("render -o '" + Path("out.frp") + "' " + Example(FolderOf(c.name)));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, std::to_string(c.pages.size()) + " pages written to " + Path("out.frp") + "\n");
+  std::vector<std::string> pages = PageTexts(Path("out.frp"));
+  ASSERT_EQ(pages.size(), c.pages.size());
+  for (size_t i = 0; i < pages.size(); ++i)
+    for (const std::string& text : c.pages[i])
+      EXPECT_NE(pages[i].find(text + "|"), std::string::npos) << c.name << " page " << i + 1 << ": " << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RenderCli, RenderExamples,
+    testing::Values(
+        ExampleCase{"invoice",
+                    {{"INVOICE", "No. INV-2026-0101", "上海明远贸易有限公司", "Total due", "Page 1"},
+                     {"Page 2"},
+                     {"Page 3"}}},
+        ExampleCase{"page_n_of_m", {{"Page 1 of 3", "Гайка М10"}, {"Page 2 of 3"}, {"Page 3 of 3"}}},
+        ExampleCase{"grouped_list",
+                    {{"Engineering", "Иван Петров", "王伟", "Employees: 3", "Total: 18100",
+                      "All departments: 47300"}}},
+        ExampleCase{"address_labels", {{"Dr. Helen Fischer", "Алексей Кузнецов", "张敏"}}},
+        ExampleCase{"cross_table",
+                    {{"Region", "Jan–Mar", "Apr–Jun", "120400", "West / 西部"},
+                     {"Region", "Jul–Sep", "Oct–Dec", "142300", "West / 西部"}}},
+        ExampleCase{"sub_report",
+                    {{"Harbour bridge inspection", "Реконструкция склада №3", "Task", "Survey", "结构检测"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RenderCli, PngPagesAreNumberedAndFollowThePageList) {
+  CliRun r = Cli("render --pages 2-3 --dpi 30 -o '" + Path("list.png") + "' " + Example(FolderOf("page_n_of_m")));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "2 pages written to " + Path("list.png") + "\n");
+  EXPECT_TRUE(Exists("list-1.png"));
+  EXPECT_TRUE(Exists("list-2.png"));
+  EXPECT_FALSE(Exists("list-3.png"));
+  EXPECT_EQ(Slurp(Path("list-1.png")).substr(1, 3), "PNG");
+}
+
+TEST_F(RenderCli, PreparedReportRendersAgainAsPdf) {
+  ASSERT_EQ(Cli("render -o '" + Path("inv.frp") + "' " + Example("invoice")).exitCode, 0);
+  CliRun r = Cli("render -o '" + Path("inv.pdf") + "' '" + Path("inv.frp") + "'");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "3 pages written to " + Path("inv.pdf") + "\n");
+  EXPECT_EQ(Slurp(Path("inv.pdf")).substr(0, 5), "%PDF-");
+}
+
+TEST_F(RenderCli, FailuresExitOneAndWriteNothing) {
+  std::string data = LF_SOURCE_DIR "/examples/invoice/data.json";
+  std::string empty = Template("empty", R"({"Version": 25, "Pages": []})");
+  std::string bad = Template("bad", R"({"Version": 25, "Pages": [{"Name": "Page1", "Objects": [
+      {"TypeCode": 2, "Name": "Title", "FrameTyp": 0, "Top": 20, "Height": 20},
+      {"TypeCode": 0, "Name": "Broken", "Top": 20, "Width": 100, "Height": 20, "Memo": ["[NOSUCHNAME]"]}]}]})");
+  struct Case {
+    std::string args, err;
+  } cases[] = {
+      {"'" + bad + "," + Path("missing.json") + "'", "错误: 加载数据失败,错误号0\n"},
+      {"'" + Path("missing.frf") + "," + data + "'", "错误: 加载报告格式失败,错误号0\n"},
+      {"'" + empty + "," + data + "'", "The report has no pages\n"},
+      {"'" + bad + "," + data + "'", "Error: An error occured during calculating"},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(Path("out.pdf"));
+    CliRun r = Cli("render -o '" + Path("out.pdf") + "' " + c.args);
+    EXPECT_EQ(r.exitCode, 1) << c.args;
+    EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args;
+    EXPECT_FALSE(Exists("out.pdf")) << c.args;
+    EXPECT_FALSE(Exists("out.pdf.tmp")) << c.args;
+  }
+}
+
+}  // namespace
+}  // namespace lf
