@@ -1,0 +1,2 @@
+// The control Tlumenfoldi as a window.
+#pragma once
