@@ -110,11 +110,22 @@ std::optional<int> PageAtPoint(const std::vector<CanvasRect>& bounds, int32_t x,
   return std::nullopt;
 }
 
-std::optional<int32_t> PageLinkTarget(std::string_view link) {
+std::optional<int32_t> PageLinkNumber(std::string_view link) {
   // "@" is a trail byte in some code pages: look for it as a character.
   size_t at = FindText(link, "@");
   if (at == std::string_view::npos || at + 1 >= link.size()) return std::nullopt;
-  return std::max<int32_t>(1, TextToInteger(link.substr(at + 1)));
+  return TextToInteger(link.substr(at + 1));
+}
+
+std::optional<int32_t> PageLinkTarget(std::string_view link) {
+  std::optional<int32_t> n = PageLinkNumber(link);
+  if (n && *n < 1) n = 1;
+  return n;
+}
+
+ZoomMemory& SavedZoom() {
+  static ZoomMemory memory;
+  return memory;
 }
 
 }  // namespace lf

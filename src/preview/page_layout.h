@@ -66,9 +66,22 @@ std::optional<int> PageAtCurrentLine(const std::vector<CanvasRect>& bounds, int3
 // Index of the first page whose rectangle holds the layout point (x, y).
 std::optional<int> PageAtPoint(const std::vector<CanvasRect>& bounds, int32_t x, int32_t y);
 
+// The number written after the first "@" of a hyperlink text; none for a
+// text without "@" before its last character. Raises EConvertError when the
+// text after it is not a decimal number.
+std::optional<int32_t> PageLinkNumber(std::string_view link);
+
 // The page number an "@N" hyperlink names: the text after the first "@",
 // read as a decimal number, at least 1. None for a text without "@" before
 // its last character. Raises EConvertError when the number is not one.
 std::optional<int32_t> PageLinkTarget(std::string_view link);
+
+// The zoom every preview of the process starts from; each choice in a zoom
+// menu stores into it.
+struct ZoomMemory {
+  double Scale = 1.0;
+  TfrZoomMode Mode = zmFixed;
+};
+ZoomMemory& SavedZoom();
 
 }  // namespace lf
