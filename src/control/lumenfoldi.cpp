@@ -130,6 +130,7 @@ bool Tlumenfoldi::FetchTemplate(const std::string& url) {
 void Tlumenfoldi::PrepareAndShow() {
   // ---- Report preparation and preview: modal preview off, preview panel
   // frPreview1, prepare the report and show the prepared pages. ----
+  if (ShowPreparedPages) ShowPreparedPages(*frReport1_);
 }
 
 }  // namespace lf
