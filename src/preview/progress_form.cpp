@@ -9,20 +9,9 @@
 
 #include "engine/expr/locale.h"
 #include "engine/model/report.h"
-#include "engine/prepare/preparation.h"
 #include "preview/qt_text.h"
 
 namespace lf {
-namespace {
-
-// The caption of the preparation's window.
-std::string PreparingCaption(const TfrReport& report) {
-  std::string caption = "Preparing report";
-  if (!report.Title.empty()) caption += " - " + report.Title;
-  return caption;
-}
-
-}  // namespace
 
 TfrProgressForm::TfrProgressForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -84,28 +73,6 @@ void TfrProgressForm::closeEvent(QCloseEvent* event) {
     return;
   }
   QDialog::closeEvent(event);
-}
-
-bool PrepareWithProgress(TfrReport& report, QWidget* parent) {
-  if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || !report.ShowProgress || report.OnProgress)
-    return PrepareReport(report);
-  TfrProgressForm window(parent);
-  window.SetCaption(PreparingCaption(report));
-  window.SetLine1(std::string(kProgressPage) + " 1");
-  auto& handler = ProgressTextHandler();
-  auto previous = handler;
-  handler = [&window](const std::string& text) {
-    window.SetLine1(text);
-    QCoreApplication::processEvents();
-  };
-  bool prepared = false;
-  int result = window.ShowModalFor(report, [&](TfrProgressForm& w) {
-    prepared = PrepareReport(report);
-    w.EndJob(prepared && !report.StopRequested);
-  });
-  handler = previous;
-  if (window.JobError()) std::rethrow_exception(window.JobError());
-  return result == QDialog::Accepted && prepared;
 }
 
 }  // namespace lf
