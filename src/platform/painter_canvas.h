@@ -2,7 +2,7 @@
 // widget, a QImage, a QPdfWriter page or a QPrinter page.
 #pragma once
 
-#include <vector>
+#include <QFont>
 
 #include "platform/canvas.h"
 
@@ -40,6 +40,7 @@ class PainterCanvas : public Canvas {
  private:
   QPainter& painter_;
   CanvasFont font_;
+  QFont qfont_;  // font_ as Qt draws it
   int dpi_;
   bool printer_;
 };

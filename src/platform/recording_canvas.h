@@ -10,8 +10,9 @@
 namespace lf {
 
 struct CanvasOp {
-  enum Kind { Fill, Line, Polyline, Polygon, Ellipse, Rectangle, Text, Image, Xor };
-  Kind Type = Fill;
+  // Scoped, so that Kind::Text does not clash with the Text member.
+  enum class Kind { Fill, Line, Polyline, Polygon, Ellipse, Rectangle, Text, Image, Xor };
+  Kind Type = Kind::Fill;
   CanvasRect Bounds;           // device units; a text's box (turned for rotated text)
   std::vector<CanvasPoint> Points;  // lines and shapes
   CanvasPen Pen;

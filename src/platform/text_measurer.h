@@ -3,8 +3,10 @@
 // cache of character advances.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/canvas.h"
@@ -12,6 +14,13 @@
 class QFont;
 
 namespace lf {
+
+// Font heights beyond this are measured and drawn at this height (pixels).
+inline constexpr int32_t kMaxFontPixelHeight = 4096;
+// Fonts whose advances the measurer keeps; past this the cache starts over.
+inline constexpr size_t kMaxCachedFonts = 256;
+// Characters whose advances one font keeps; past this its cache starts over.
+inline constexpr size_t kMaxCachedAdvances = 65536;
 
 class TextMeasurer {
  public:
@@ -24,8 +33,9 @@ class TextMeasurer {
   static TextMeasurer& Shared();
 
   // Width of one line of host code-page text in font units of font
-  // (PixelHeight is taken as pixels at 96 dpi); charSpacing is added after
-  // every character. Orientation is ignored: a rotated text's length.
+  // (PixelHeight is taken as pixels at 96 dpi, at least 1 and at most
+  // kMaxFontPixelHeight); charSpacing is added after every character.
+  // Orientation is ignored: a rotated text's length.
   int32_t Width(const CanvasFont& font, std::string_view text, int32_t charSpacing = 0);
   CanvasFontMetrics Metrics(const CanvasFont& font);
 
@@ -41,5 +51,9 @@ QFont MakeQFont(const CanvasFont& font);
 // The installed family that stands in for a template's family name and
 // character set (Arial -> Liberation Sans, 宋体 -> Noto Serif CJK SC, ...).
 std::string SubstituteFamily(std::string_view hostName, uint8_t charset);
+// The family that holds the characters of a character set (134 GB2312 ->
+// Noto Sans CJK SC, 204 Cyrillic -> Liberation Sans, ...); MakeQFont puts it
+// after the named family, so missing glyphs come from it.
+std::string CharsetFamily(uint8_t charset);
 
 }  // namespace lf

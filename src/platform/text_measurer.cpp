@@ -1,0 +1,167 @@
+// Text measurement at 96 dots per inch on an off-screen image, with one
+// cache of character advances per font.
+#include "platform/text_measurer.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "platform/code_page.h"
+
+namespace lf {
+
+namespace {
+
+// 96 dots per inch in dots per metre, as QImage keeps its resolution.
+constexpr int kDotsPerMeter96 = 3780;
+
+int32_t ClampedPixelHeight(int32_t pixelHeight) {
+  return std::clamp<int32_t>(pixelHeight, 1, kMaxFontPixelHeight);
+}
+
+// A metric in pixels, rounded up so that glyphs are never cut; the slack
+// keeps values that are whole numbers in the font from gaining a pixel.
+int32_t CeilPixels(qreal value) {
+  return static_cast<int32_t>(std::ceil(value - 1e-3));
+}
+
+// What decides the glyphs and their advances: not colour nor orientation.
+struct FontKey {
+  std::string Name;
+  int32_t PixelHeight;
+  int Style;
+  uint8_t Charset;
+  bool operator==(const FontKey&) const = default;
+};
+
+struct FontKeyHash {
+  size_t operator()(const FontKey& k) const {
+    size_t h = std::hash<std::string>()(k.Name);
+    h = h * 31 + static_cast<size_t>(k.PixelHeight);
+    h = h * 31 + static_cast<size_t>(k.Style);
+    return h * 31 + k.Charset;
+  }
+};
+
+}  // namespace
+
+QFont MakeQFont(const CanvasFont& font) {
+  QStringList families{QString::fromStdString(SubstituteFamily(font.Name, font.Charset))};
+  for (const QString& fallback :
+       {QString::fromStdString(CharsetFamily(font.Charset)), QStringLiteral("DejaVu Sans")}) {
+    if (!families.contains(fallback)) families.append(fallback);
+  }
+  QFont f;
+  f.setFamilies(families);
+  f.setPixelSize(ClampedPixelHeight(font.PixelHeight));
+  f.setBold((font.Style & fsBold) != 0);
+  f.setItalic((font.Style & fsItalic) != 0);
+  f.setUnderline((font.Style & fsUnderline) != 0);
+  f.setStrikeOut((font.Style & fsStrikeOut) != 0);
+  f.setHintingPreference(QFont::PreferNoHinting);
+  f.setKerning(false);
+  return f;
+}
+
+struct TextMeasurer::Impl {
+  struct Entry {
+    QFont Font;
+    QFontMetricsF Metrics;
+    CanvasFontMetrics Rounded;
+    std::unordered_map<char32_t, qreal> Advances;  // pixels
+    Entry(const QFont& font, const QImage& device)
+        : Font(font), Metrics(font, &device) {
+      Rounded.Ascent = CeilPixels(Metrics.ascent());
+      Rounded.Descent = CeilPixels(Metrics.descent());
+      Rounded.Height = Rounded.Ascent + Rounded.Descent;
+    }
+    qreal Advance(char32_t c) {
+      auto it = Advances.find(c);
+      if (it != Advances.end()) return it->second;
+      if (Advances.size() >= kMaxCachedAdvances) Advances.clear();
+      qreal a = Metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
+      Advances.emplace(c, a);
+      return a;
+    }
+  };
+
+  QImage Device{1, 1, QImage::Format_ARGB32_Premultiplied};
+  std::mutex Mutex;  // guards Fonts
+  std::unordered_map<FontKey, std::unique_ptr<Entry>, FontKeyHash> Fonts;
+
+  Impl() {
+    Device.setDotsPerMeterX(kDotsPerMeter96);
+    Device.setDotsPerMeterY(kDotsPerMeter96);
+  }
+
+  Entry& Find(const CanvasFont& font) {
+    FontKey key{font.Name, ClampedPixelHeight(font.PixelHeight), font.Style, font.Charset};
+    auto it = Fonts.find(key);
+    if (it != Fonts.end()) return *it->second;
+    if (Fonts.size() >= kMaxCachedFonts) Fonts.clear();
+    auto entry = std::make_unique<Entry>(MakeQFont(font), Device);
+    return *Fonts.emplace(std::move(key), std::move(entry)).first->second;
+  }
+};
+
+TextMeasurer::TextMeasurer() : impl_(std::make_unique<Impl>()) {}
+TextMeasurer::~TextMeasurer() = default;
+
+TextMeasurer& TextMeasurer::Shared() {
+  // Fonts must go before the application does: the measurer is dropped by
+  // the application's own clean-up and made again if asked for later.
+  static std::mutex mutex;
+  static std::unique_ptr<TextMeasurer> shared;
+  static bool cleanUpAdded = false;
+  std::lock_guard lock(mutex);
+  if (!shared) {
+    shared = std::make_unique<TextMeasurer>();
+    if (!cleanUpAdded) {
+      qAddPostRoutine([] {
+        std::lock_guard lock(mutex);
+        shared.reset();
+      });
+      cleanUpAdded = true;
+    }
+  }
+  return *shared;
+}
+
+int32_t TextMeasurer::Width(const CanvasFont& font, std::string_view text, int32_t charSpacing) {
+  if (text.empty()) return 0;
+  std::u16string utf16 = HostToUtf16(text);
+  std::lock_guard lock(impl_->Mutex);
+  Impl::Entry& entry = impl_->Find(font);
+  qreal width = 0;
+  size_t count = 0;
+  for (size_t i = 0; i < utf16.size(); ++i) {
+    char32_t c = utf16[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+        utf16[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+      ++i;
+    }
+    width += entry.Advance(c);
+    ++count;
+  }
+  width += static_cast<qreal>(charSpacing) * static_cast<qreal>(count);
+  constexpr qreal kMax = std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(std::lround(std::clamp<qreal>(width, -kMax, kMax)));
+}
+
+CanvasFontMetrics TextMeasurer::Metrics(const CanvasFont& font) {
+  std::lock_guard lock(impl_->Mutex);
+  return impl_->Find(font).Rounded;
+}
+
+}  // namespace lf

@@ -1,0 +1,187 @@
+// Tests of the text measurer and font substitution: widths that follow the
+// fonts' own advances at 96 dpi, multi-byte host text, the limits, and the
+// families templates' font names and character sets end up with.
+#include "platform/text_measurer.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QProcess>
+#include <QString>
+
+#include <string>
+
+#include "platform/code_page.h"
+
+namespace lf {
+namespace {
+
+CanvasFont Font(const char* name, int32_t pixelHeight, uint8_t charset = 1) {
+  CanvasFont f;
+  f.Name = name;
+  f.PixelHeight = pixelHeight;
+  f.Charset = charset;
+  return f;
+}
+
+// Liberation Mono advances every character by 600/1000 em; unhinted, ten
+// characters at 13 px are 78 px (a hinted or screen-scaled font gives 80
+// or more), and character spacing adds after every character.
+TEST(TextMeasurer, WidthIsTheSumOfUnhintedAdvancesPlusSpacing) {
+  TextMeasurer m;
+  EXPECT_EQ(m.Width(Font("Liberation Mono", 13), "0123456789"), 78);
+  EXPECT_EQ(m.Width(Font("Liberation Mono", 13), "0123456789", 2), 98);
+  EXPECT_EQ(m.Width(Font("Liberation Mono", 20), "abc"), 36);
+  EXPECT_EQ(m.Width(Font("Liberation Mono", 13), ""), 0);
+  // Liberation Sans has Arial's advances: H 722, e 556, l 222, o 556 per 1000 em.
+  EXPECT_EQ(m.Width(Font("Arial", 13), "Hello"), 30);  // 29.61
+  // Bold changes the face that is measured.
+  CanvasFont bold = Font("Arial", 13);
+  bold.Style = fsBold;
+  EXPECT_EQ(m.Width(bold, "Hello"), 32);  // 722+556+278+278+611 = 2445
+  // The shared measurer and a new one agree (no state leaks between fonts).
+  EXPECT_EQ(TextMeasurer::Shared().Width(Font("Liberation Mono", 13), "0123456789"), 78);
+}
+
+// The measuring tests again under another platform plugin with a screen of
+// another resolution and scale: the widths must not move.
+TEST(TextMeasurer, WidthsDoNotDependOnThePlatformPlugin) {
+  QProcess child;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "minimal:enable_fonts");
+  env.insert("QT_FONT_DPI", "144");
+  env.insert("QT_SCALE_FACTOR", "2");
+  child.setProcessEnvironment(env);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(QCoreApplication::applicationFilePath(),
+              {"--gtest_filter=TextMeasurer.WidthIsTheSumOfUnhintedAdvancesPlusSpacing:"
+               "TextMeasurer.MetricsArePixelsOfTheFontAtItsHeight:"
+               "PainterCanvas.TextWidthAgreesWithMeasurerAndInk"});
+  ASSERT_TRUE(child.waitForFinished(120000));
+  QString output = QString::fromUtf8(child.readAll());
+  EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+  EXPECT_TRUE(output.contains("[  PASSED  ] 3 tests.")) << output.toStdString();
+}
+
+TEST(TextMeasurer, MetricsArePixelsOfTheFontAtItsHeight) {
+  TextMeasurer m;
+  CanvasFontMetrics small = m.Metrics(Font("Liberation Mono", 13));
+  CanvasFontMetrics large = m.Metrics(Font("Liberation Mono", 26));
+  EXPECT_EQ(small.Height, small.Ascent + small.Descent);
+  EXPECT_EQ(small.Ascent, 11);  // 0.833 em
+  EXPECT_EQ(small.Descent, 4);  // 0.300 em
+  EXPECT_EQ(large.Ascent, 22);
+  EXPECT_EQ(large.Descent, 8);
+}
+
+// A character is measured whole whatever its byte length in the host code
+// page; characters the named font lacks come from the character set's
+// family (full-width CJK: one em each).
+TEST(TextMeasurer, MultiByteHostTextIsMeasuredByCharacter) {
+  TextMeasurer m;
+  CanvasFont font = Font("Liberation Mono", 13, 134);
+  int32_t utf8Width = m.Width(font, "中文A");
+  EXPECT_EQ(utf8Width, 34);  // 13 + 13 + 7.8
+  EXPECT_EQ(m.Width(font, "中文A", 1), 37);
+  {
+    ScopedHostCodePage gbk("GBK");
+    std::string host = Utf8ToHost("中文A");
+    ASSERT_EQ(host.size(), 5u);
+    EXPECT_EQ(m.Width(font, host), utf8Width);
+    EXPECT_EQ(m.Width(font, host, 1), 37);
+  }
+  // A character outside the BGP counts once for spacing.
+  EXPECT_EQ(m.Width(font, "\xF0\x9F\x98\x80", 5) - m.Width(font, "\xF0\x9F\x98\x80"), 5);
+}
+
+TEST(TextMeasurer, FontHeightIsHeldToItsLimit) {
+  TextMeasurer m;
+  EXPECT_EQ(m.Width(Font("Liberation Mono", 1000000), "00"),
+            m.Width(Font("Liberation Mono", kMaxFontPixelHeight), "00"));
+  EXPECT_EQ(m.Width(Font("Liberation Mono", kMaxFontPixelHeight), "00"), 4916);  // 1229/2048 em each
+  // Zero and negative heights measure as the smallest font, not as nothing.
+  EXPECT_EQ(m.Width(Font("Liberation Mono", 0), "00000"), 3);
+  EXPECT_EQ(m.Width(Font("Liberation Mono", -20), "00000"), 3);
+}
+
+TEST(TextMeasurer, CachesStartOverPastTheirLimits) {
+  TextMeasurer m;
+  CanvasFont first = Font("Liberation Mono", 13);
+  EXPECT_EQ(m.Width(first, "0123456789"), 78);
+  for (size_t i = 0; i <= kMaxCachedFonts; ++i) m.Width(Font("Liberation Mono", 14 + int(i) % 200, uint8_t(i / 200)), "x");
+  EXPECT_EQ(m.Width(first, "0123456789"), 78);
+
+  // More distinct characters than one font keeps: the width of a text that
+  // overflows the cache is still the sum of its parts' widths.
+  std::u32string many;
+  for (char32_t c = 0x4E00; many.size() < kMaxCachedAdvances + 10; ++c) {
+    if (c == 0xD800) c = 0xE000;
+    if (c == 0xFFFE) c = 0x20000;
+    many += c;
+  }
+  auto utf8 = [](std::u32string_view text) {
+    return QString::fromUcs4(text.data(), qsizetype(text.size())).toStdString();
+  };
+  CanvasFont cjk = Font("Noto Sans CJK SC", 10);
+  size_t half = many.size() / 2;
+  TextMeasurer firstPart, secondPart;
+  int32_t parts = firstPart.Width(cjk, utf8(std::u32string_view(many).substr(0, half))) +
+                  secondPart.Width(cjk, utf8(std::u32string_view(many).substr(half)));
+  EXPECT_NEAR(m.Width(cjk, utf8(many)), parts, 1);
+  EXPECT_EQ(m.Width(cjk, "\xE4\xB8\x80\xE4\xB8\x80"), 20);  // U+4E00 twice, one em each
+}
+
+struct SubstituteCase {
+  const char* test;
+  const char* name;  // UTF-8
+  uint8_t charset;
+  const char* family;
+};
+
+class SubstituteFamilyTest : public ::testing::TestWithParam<SubstituteCase> {};
+
+TEST_P(SubstituteFamilyTest, MapsTemplateNamesToInstalledFamilies) {
+  const SubstituteCase& c = GetParam();
+  EXPECT_EQ(SubstituteFamily(c.name, c.charset), c.family);
+  EXPECT_TRUE(QFontDatabase::hasFamily(QString::fromUtf8(c.family))) << c.family;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SubstituteFamilyTest,
+    ::testing::Values(
+        SubstituteCase{"Arial", "Arial", 0, "Liberation Sans"},
+        SubstituteCase{"LetterCaseIgnored", "aRIAL", 0, "Liberation Sans"},
+        SubstituteCase{"NameWithSpaces", " Times New Roman ", 0, "Liberation Serif"},
+        SubstituteCase{"SimSunChinese", "宋体", 134, "Noto Serif CJK SC"},
+        SubstituteCase{"VerticalSimSun", "@SimSun", 134, "Noto Serif CJK SC"},
+        SubstituteCase{"FullWidthGothic", "ＭＳ ゴシック", 128, "Noto Sans CJK JP"},
+        SubstituteCase{"InstalledKept", "Liberation Mono", 134, "Liberation Mono"},
+        SubstituteCase{"UnknownGb2312", "No Such Font", 134, "Noto Sans CJK SC"},
+        SubstituteCase{"UnknownBig5", "No Such Font", 136, "Noto Sans CJK TC"},
+        SubstituteCase{"UnknownWestern", "No Such Font", 0, "Liberation Sans"}),
+    [](const ::testing::TestParamInfo<SubstituteCase>& info) { return std::string(info.param.test); });
+
+TEST(SubstituteFamily, NamesAreReadInTheHostCodePage) {
+  ScopedHostCodePage gbk("GBK");
+  EXPECT_EQ(SubstituteFamily(Utf8ToHost("黑体"), 134), "Noto Sans CJK SC");
+  EXPECT_EQ(SubstituteFamily(Utf8ToHost("宋体"), 134), "Noto Serif CJK SC");
+}
+
+// An unknown name with a Cyrillic character set draws Cyrillic from a
+// family that holds it, not from boxes.
+TEST(SubstituteFamily, UnknownCyrillicFontDrawsCyrillic) {
+  QString family = QString::fromStdString(SubstituteFamily("Неизвестный", 204));
+  EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic)) << family.toStdString();
+  CanvasFont font = Font("Неизвестный", 13, 204);
+  QFont q = MakeQFont(font);
+  EXPECT_EQ(QFontInfo(q).family(), family);
+  EXPECT_TRUE(QFontMetricsF(q).inFontUcs4(U'Ж'));
+}
+
+}  // namespace
+}  // namespace lf
