@@ -623,6 +623,11 @@ void TfrPreviewForm::ExitBtnClick() {
   else close();
 }
 
+void TfrPreviewForm::TakeBackToolbar() {
+  static_cast<QVBoxLayout*>(layout())->insertWidget(0, tpanel_);
+  tpanel_->show();
+}
+
 void TfrPreviewForm::SetPreparing(bool preparing) {
   preparing_ = preparing;
   for (const char* name : {"LoadBtn", "SaveBtn", "FindBtn"}) Button(name)->setEnabled(!preparing);

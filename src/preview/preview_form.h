@@ -107,6 +107,8 @@ class TfrPreviewForm : public QDialog {
   void SetPreparing(bool preparing);
   // The toolbar sits in an embedding panel (help and close stay hidden).
   void SetToolbarEmbedded(bool embedded) { toolbarEmbedded_ = embedded; }
+  // Puts the toolbar back at the top of this window.
+  void TakeBackToolbar();
 
   TfrReport* Report() const { return report_; }
   TfrEMFPages* Pages() const { return pages_.get(); }

@@ -55,7 +55,7 @@ void TfrPreview::SetShowToolbar(bool show) {
     window_->TPanel()->show();
   } else if (window_->TPanel()->parentWidget() == this) {
     layout_->removeWidget(window_->TPanel());
-    window_->TPanel()->setParent(window_.get());
+    window_->TakeBackToolbar();
   }
 }
 
