@@ -35,7 +35,7 @@ void RestoreWindowPlacement(QWidget& window, const QString& className) {
   bool maximized = settings.value(Key(className, "Maximized"), "1").toString() != "0";
   if (!maximized) window.setWindowState(window.windowState() & ~Qt::WindowMaximized);
   // Sizes that cannot be a window's (damaged settings) keep the current one.
-  if (placed.width() > 0 && placed.height() > 0 && placed.width() < 100000 && placed.height() < 100000)
+  if (placed.width() > 0 && placed.height() > 0 && placed.width() <= kMaxWindowExtent && placed.height() <= kMaxWindowExtent)
     window.setGeometry(placed);
   if (maximized) window.setWindowState(window.windowState() | Qt::WindowMaximized);
 }

@@ -8,6 +8,10 @@ class QWidget;
 
 namespace lf {
 
+// A stored width or height beyond this (pixels) is taken as damage and the
+// window keeps its size.
+inline constexpr int kMaxWindowExtent = 100000;
+
 // Writes "XPosition", "YPosition", "Width", "Height" and "Maximized" ("1"
 // or "0") for the window.
 void SaveWindowPlacement(const QWidget& window, const QString& className);

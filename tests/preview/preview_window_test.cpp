@@ -20,6 +20,7 @@
 #include "preview/preview_form.h"
 #include "preview/preview_panel.h"
 #include "preview/show_report.h"
+#include "preview/window_placement.h"
 #include "sample_pages.h"
 
 namespace lf {
@@ -291,6 +292,18 @@ TEST_F(PreviewWindow, PlacementIsRestoredWhenTheWindowOpensAgain) {
   TfrPreviewForm third;
   third.show();
   EXPECT_TRUE(third.isMaximized());
+  third.close();
+
+  // Damaged values keep the window's own geometry.
+  settings.setValue("Form/TfrPreviewForm/Maximized", "0");
+  settings.setValue("Form/TfrPreviewForm/Width", QString::number(kMaxWindowExtent + 1));
+  settings.setValue("Form/TfrPreviewForm/Height", "tall");
+  settings.sync();
+  TfrPreviewForm fourth;
+  fourth.setWindowState(Qt::WindowNoState);
+  fourth.resize(500, 400);
+  fourth.show();
+  EXPECT_EQ(fourth.size(), QSize(500, 400));
 }
 
 }  // namespace
