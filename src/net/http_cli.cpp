@@ -18,24 +18,6 @@ namespace {
 // Bytes read from the socket in one go.
 constexpr size_t kReceiveBufferSize = 256 * 1024;
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
-std::string Trim(std::string_view text) {
-  size_t b = 0, e = text.size();
-  while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
-  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
-  return std::string(text.substr(b, e - b));
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && SameTextAscii(text.substr(0, prefix.size()), prefix);
-}
-
 // The value of a Content-Length header, -1 when it is not a whole number.
 int64_t ParseContentLength(std::string_view text) {
   std::string v = Trim(text);
@@ -154,7 +136,7 @@ std::string THttpCli::BuildRequestHeader(const TUrlParts& url) const {
   line("Accept-Language: ", acceptLanguage_);
   line("User-Agent: ", agent_);
   std::string host = url.host.find(':') != std::string::npos ? "[" + url.host + "]" : url.host;
-  if (url.port != "80") host += ":" + url.port;
+  if (url.port != DefaultPort(url.scheme)) host += ":" + url.port;
   line("Host: ", host);
   if (noCache_) h += "Pragma: no-cache\r\n";
   line("Proxy-Connection: ", proxyConnection_);
@@ -219,7 +201,7 @@ void THttpCli::ResetResponse() {
 }
 
 void THttpCli::StartConnection() {
-  if (target_.scheme != "http") {
+  if (target_.scheme != "http" && target_.scheme != "https") {
     Fail(501, "Protocol \"" + target_.scheme + "\" not implemented");
     return;
   }
@@ -239,7 +221,8 @@ void THttpCli::OnDnsLookupDone(int error, const std::string& address) {
   }
   state_ = httpDnsLookupDone;
   try {
-    Socket().Connect(address, target_.port, localAddr_);
+    if (target_.scheme == "https") Socket().ConnectTls(address, target_.port, localAddr_, target_.host);
+    else Socket().Connect(address, target_.port, localAddr_);
   } catch (const ESocketException& e) {
     Fail(404, "can't connect: " + e.Message() + " (Error #" + std::to_string(e.Error()) + ")");
   }
@@ -247,6 +230,10 @@ void THttpCli::OnDnsLookupDone(int error, const std::string& address) {
 
 void THttpCli::OnSessionConnected(int error) {
   if (state_ != httpDnsLookupDone) return;
+  if (error == kSockErrTlsHandshake) {
+    Fail(404, "TLS handshake failed: " + Socket().TlsError());
+    return;
+  }
   if (error != 0) {
     Fail(404, SocketErrorDesc(error) + " (Error #" + std::to_string(error) + ")");
     return;
@@ -399,7 +386,7 @@ void THttpCli::ProcessHeaderLine() {
   rcvdHeader_.push_back(text);
   size_t colon = text.find(':');
   if (colon == std::string::npos) return;
-  std::string name = LowerAscii(text.substr(0, colon));
+  std::string name = AsciiLower(text.substr(0, colon));
   size_t v = colon + 1;
   while (v < text.size() && text[v] == ' ') ++v;
   std::string value = text.substr(v);
@@ -408,9 +395,9 @@ void THttpCli::ProcessHeaderLine() {
   } else if (name == "content-length") {
     contentLength_ = ParseContentLength(value);
   } else if (name == "transfer-encoding") {
-    transferEncoding_ = LowerAscii(value);
+    transferEncoding_ = AsciiLower(value);
   } else if (name == "content-type") {
-    contentType_ = LowerAscii(value);
+    contentType_ = AsciiLower(value);
   } else if (name == "connection" || name == "proxy-connection") {
     std::string t = Trim(value);
     if (SameTextAscii(t, "close")) closeAfterResponse_ = true;

@@ -1,10 +1,13 @@
-// The socket layer over Qt Network: QHostInfo lookups and a QTcpSocket,
-// with Qt's socket errors mapped to the control's error numbers.
+// The socket layer over Qt Network: QHostInfo lookups, a QTcpSocket for
+// plain connections and a QSslSocket for TLS ones, with Qt's socket errors
+// mapped to the control's error numbers.
 #include "net/socket.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QObject>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -12,6 +15,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/code_page.h"
 
@@ -53,6 +57,19 @@ bool IsValidHostName(std::string_view host) {
   return true;
 }
 
+// The trust settings of a TLS connection: the system's roots, or the
+// certificates of the file SSL_CERT_FILE names (read anew for every
+// connection, so a changed variable takes effect at once).
+QSslConfiguration TlsConfiguration() {
+  QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
+  conf.setPeerVerifyMode(QSslSocket::VerifyPeer);
+  const char* file = std::getenv("SSL_CERT_FILE");
+  if (file && *file)
+    conf.setCaCertificates(QSslCertificate::fromPath(QString::fromLocal8Bit(file), QSsl::Pem,
+                                                     QSslCertificate::PatternSyntax::FixedString));
+  return conf;
+}
+
 }  // namespace
 
 std::string SocketErrorDesc(int error) {
@@ -68,6 +85,7 @@ std::string SocketErrorDesc(int error) {
     case kSockErrConnectionRefused: return "Connection refused";
     case kSockErrHostUnreachable: return "No route to host";
     case kSockErrHostNotFound: return "Host not found";
+    case kSockErrTlsHandshake: return "TLS handshake failed";
     default: return "Unknown error";
   }
 }
@@ -77,11 +95,16 @@ struct TSocket::Impl {
   // Context object of queued lookup results: destroyed with the socket, so a
   // late result of an abandoned lookup is never delivered.
   QObject context;
-  QTcpSocket socket;
+  QTcpSocket plain;
+  // Made by the first TLS connection, so plain use never loads the TLS library.
+  std::unique_ptr<QSslSocket> tls;
+  QTcpSocket* active = &plain;  // the one of the two the current connection uses
   QTimer idle;
+  std::string tlsError;
   int lookupId = -1;
   unsigned lookupSerial = 0;
   bool connecting = false;
+  bool tcpUp = false;  // TLS: the TCP connection stands, the handshake runs
   bool connected = false;
   bool closePending = false;
   unsigned connectionSerial = 0;  // raised by every Close, so a pending close of an old connection is dropped
@@ -91,27 +114,64 @@ struct TSocket::Impl {
     QObject::connect(&idle, &QTimer::timeout, &context, [this] {
       if (owner->events.idleTimeout) owner->events.idleTimeout();
     });
-    QObject::connect(&socket, &QTcpSocket::connected, &context, [this] {
+    Wire(plain);
+  }
+
+  QSslSocket& Tls() {
+    if (tls) return *tls;
+    tls = std::make_unique<QSslSocket>();
+    Wire(*tls);
+    QObject::connect(tls.get(), &QSslSocket::encrypted, &context, [this] {
+      if (!connecting || active != tls.get()) return;
+      connecting = false;
+      connected = true;
+      tlsError.clear();
+      if (owner->events.sessionConnected) owner->events.sessionConnected(0);
+    });
+    QObject::connect(tls.get(), &QSslSocket::sslErrors, &context, [this](const QList<QSslError>& errors) {
+      // Not ignored: Qt ends the handshake after this, and the reasons
+      // gathered here are what the failure reports.
+      QStringList texts;
+      for (const QSslError& e : errors) texts << e.errorString();
+      tlsError = texts.join(QStringLiteral("; ")).toStdString();
+    });
+    return *tls;
+  }
+
+  void Wire(QTcpSocket& s) {
+    QObject::connect(&s, &QTcpSocket::connected, &context, [this, &s] {
+      if (!connecting || active != &s) return;
+      if (&s == tls.get()) {
+        tcpUp = true;  // the handshake follows; the session starts when it is done
+        return;
+      }
       connecting = false;
       connected = true;
       if (owner->events.sessionConnected) owner->events.sessionConnected(0);
     });
-    QObject::connect(&socket, &QTcpSocket::readyRead, &context, [this] {
-      if (owner->events.dataAvailable) owner->events.dataAvailable();
+    QObject::connect(&s, &QTcpSocket::readyRead, &context, [this, &s] {
+      if (active == &s && owner->events.dataAvailable) owner->events.dataAvailable();
     });
-    QObject::connect(&socket, &QTcpSocket::errorOccurred, &context,
-                     [this](QAbstractSocket::SocketError error) {
+    QObject::connect(&s, &QTcpSocket::errorOccurred, &context,
+                     [this, &s](QAbstractSocket::SocketError error) {
+                       if (active != &s) return;
                        if (connecting) {
                          connecting = false;
-                         socket.abort();
-                         if (owner->events.sessionConnected)
-                           owner->events.sessionConnected(MapSocketError(error));
+                         int number = MapSocketError(error);
+                         if (&s == tls.get() && (tcpUp || error == QAbstractSocket::SslHandshakeFailedError ||
+                                            error == QAbstractSocket::SslInternalError ||
+                                            error == QAbstractSocket::SslInvalidUserDataError)) {
+                           if (tlsError.empty()) tlsError = s.errorString().toStdString();
+                           number = kSockErrTlsHandshake;
+                         }
+                         s.abort();
+                         if (owner->events.sessionConnected) owner->events.sessionConnected(number);
                        } else if (connected) {
                          ScheduleClosed(error == QAbstractSocket::RemoteHostClosedError ? 0 : MapSocketError(error));
                        }
                      });
-    QObject::connect(&socket, &QTcpSocket::disconnected, &context, [this] {
-      if (connected) ScheduleClosed(0);
+    QObject::connect(&s, &QTcpSocket::disconnected, &context, [this, &s] {
+      if (active == &s && connected) ScheduleClosed(0);
     });
   }
 
@@ -133,11 +193,11 @@ struct TSocket::Impl {
   // Delivers the bytes still buffered, then the close.
   void Closed(int error) {
     connected = false;
-    while (socket.bytesAvailable() > 0 && owner->events.dataAvailable) {
-      qint64 before = socket.bytesAvailable();
+    while (active->bytesAvailable() > 0 && owner->events.dataAvailable) {
+      qint64 before = active->bytesAvailable();
       owner->events.dataAvailable();
       // A handler that closed the socket or read nothing ends the loop.
-      if (!socket.isOpen() || socket.bytesAvailable() >= before) break;
+      if (!active->isOpen() || active->bytesAvailable() >= before) break;
     }
     if (owner->events.sessionClosed) owner->events.sessionClosed(error);
   }
@@ -198,42 +258,81 @@ void TSocket::DnsLookup(const std::string& host) {
   });
 }
 
-void TSocket::Connect(const std::string& address, const std::string& port, const std::string& localAddr) {
+namespace {
+
+quint16 CheckedPort(const std::string& port) {
   bool digits = !port.empty() && port.size() <= 5;
   for (char c : port) digits = digits && std::isdigit(static_cast<unsigned char>(c));
   int portNumber = digits ? std::stoi(port) : 0;
   if (portNumber <= 0 || portNumber > 65535)
     throw ESocketException("Invalid port '" + port + "'", kSockErrInvalidArgument);
+  return static_cast<quint16>(portNumber);
+}
+
+QHostAddress CheckedAddress(const std::string& address) {
   QHostAddress remote;
   if (!remote.setAddress(QString::fromStdString(address)))
     throw ESocketException("Invalid address '" + address + "'", kSockErrAddressNotAvailable);
+  return remote;
+}
+
+void BindLocal(QTcpSocket& socket, const std::string& localAddr) {
+  if (localAddr.empty() || localAddr == "0.0.0.0") return;
+  QHostAddress local;
+  if (!local.setAddress(QString::fromStdString(localAddr)) || !socket.bind(local))
+    throw ESocketException(SocketErrorDesc(kSockErrAddressNotAvailable), kSockErrAddressNotAvailable);
+}
+
+}  // namespace
+
+void TSocket::Connect(const std::string& address, const std::string& port, const std::string& localAddr) {
+  quint16 portNumber = CheckedPort(port);
+  QHostAddress remote = CheckedAddress(address);
   Close();
-  if (!localAddr.empty() && localAddr != "0.0.0.0") {
-    QHostAddress local;
-    if (!local.setAddress(QString::fromStdString(localAddr)) || !impl_->socket.bind(local))
-      throw ESocketException(SocketErrorDesc(kSockErrAddressNotAvailable), kSockErrAddressNotAvailable);
-  }
+  impl_->active = &impl_->plain;
+  BindLocal(impl_->plain, localAddr);
   impl_->connecting = true;
   // Unbuffered: received bytes go straight from the system into the
   // caller's buffer, without a copy through a buffer of the socket.
-  impl_->socket.connectToHost(remote, static_cast<quint16>(portNumber),
-                              QIODevice::ReadWrite | QIODevice::Unbuffered);
+  impl_->plain.connectToHost(remote, portNumber, QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
+void TSocket::ConnectTls(const std::string& address, const std::string& port, const std::string& localAddr,
+                         const std::string& peerName) {
+  quint16 portNumber = CheckedPort(port);
+  CheckedAddress(address);
+  if (!QSslSocket::supportsSsl())
+    throw ESocketException("TLS is not available on this system", kSockErrTlsHandshake);
+  Close();
+  QSslSocket& tls = impl_->Tls();
+  impl_->active = &tls;
+  impl_->tlsError.clear();
+  BindLocal(tls, localAddr);
+  tls.setSslConfiguration(TlsConfiguration());
+  impl_->connecting = true;
+  // Decrypted bytes wait in the socket's own buffer until read.
+  tls.connectToHostEncrypted(QString::fromStdString(address), portNumber,
+                                    QString::fromStdU16String(HostToUtf16(peerName)));
+}
+
+const std::string& TSocket::TlsError() const { return impl_->tlsError; }
+
 void TSocket::Send(std::string_view bytes) {
-  impl_->socket.write(bytes.data(), static_cast<qint64>(bytes.size()));
+  impl_->active->write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
 size_t TSocket::Receive(char* buffer, size_t size) {
-  qint64 n = impl_->socket.read(buffer, static_cast<qint64>(size));
+  qint64 n = impl_->active->read(buffer, static_cast<qint64>(size));
   if (n > 0) return static_cast<size_t>(n);
+  // A TLS socket reports its close through its own signals.
+  if (impl_->active != &impl_->plain) return 0;
   // An unbuffered read cannot tell "nothing yet" from the peer's close; a
   // peek at the connection can.
   if (impl_->connected) {
-    qintptr fd = impl_->socket.socketDescriptor();
+    qintptr fd = impl_->plain.socketDescriptor();
     if (fd < 0) {
       // The read itself ended the connection.
-      QAbstractSocket::SocketError error = impl_->socket.error();
+      QAbstractSocket::SocketError error = impl_->plain.error();
       impl_->ScheduleClosed(error == QAbstractSocket::RemoteHostClosedError ? 0 : MapSocketError(error));
       return 0;
     }
@@ -247,7 +346,7 @@ size_t TSocket::Receive(char* buffer, size_t size) {
 }
 
 size_t TSocket::BytesAvailable() const {
-  qint64 n = impl_->socket.bytesAvailable();
+  qint64 n = impl_->active->bytesAvailable();
   return n > 0 ? static_cast<size_t>(n) : 0;
 }
 
@@ -256,11 +355,16 @@ void TSocket::Close() {
   if (impl_->lookupId >= 0) QHostInfo::abortHostLookup(impl_->lookupId);
   impl_->lookupId = -1;
   impl_->connecting = false;
+  impl_->tcpUp = false;
   impl_->connected = false;
   impl_->closePending = false;
   ++impl_->connectionSerial;
-  QSignalBlocker quiet(&impl_->socket);
-  impl_->socket.abort();
+  QSignalBlocker quietPlain(&impl_->plain);
+  impl_->plain.abort();
+  if (impl_->tls) {
+    QSignalBlocker quietTls(impl_->tls.get());
+    impl_->tls->abort();
+  }
 }
 
 bool TSocket::IsConnected() const { return impl_->connected; }

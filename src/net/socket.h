@@ -26,6 +26,8 @@ inline constexpr int kSockErrConnectionRefused = 10061;
 inline constexpr int kSockErrHostUnreachable = 10065;
 inline constexpr int kSockErrHostNotFound = 11001;
 inline constexpr int kSockErrUnknown = 10000;
+// The TLS handshake of ConnectTls failed; TlsError() tells why.
+inline constexpr int kSockErrTlsHandshake = 10099;
 
 // Longest host name a lookup accepts (a DNS name has at most 253 characters).
 inline constexpr size_t kMaxHostNameLength = 253;
@@ -71,6 +73,15 @@ class TSocket {
   // empty: any interface); the outcome arrives through sessionConnected.
   // Raises ESocketException when the connection cannot be started.
   void Connect(const std::string& address, const std::string& port, const std::string& localAddr);
+  // As Connect, then a TLS handshake in which the server's certificate must
+  // be valid for peerName and chain to a trusted root: the system's store, or
+  // the certificates of the file SSL_CERT_FILE names when it is set.
+  // sessionConnected arrives once the session is encrypted, or with
+  // kSockErrTlsHandshake when the handshake failed; nothing is sent before.
+  void ConnectTls(const std::string& address, const std::string& port, const std::string& localAddr,
+                  const std::string& peerName);
+  // Why the last TLS handshake failed (Qt's words); empty after a success.
+  const std::string& TlsError() const;
   // Queues bytes for sending on the connected socket.
   void Send(std::string_view bytes);
   // Reads up to size received bytes; returns 0 when none are waiting.

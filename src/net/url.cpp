@@ -13,17 +13,6 @@ bool IsSchemeChar(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
 }
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && SameTextAscii(text.substr(0, prefix.size()), prefix);
-}
-
 // authority := [user [":" password] "@"] host [":" port]
 // host := name | "[" ipv6 "]"
 void ParseAuthority(std::string_view authority, TUrlParts& parts) {
@@ -57,10 +46,12 @@ void ParseAuthority(std::string_view authority, TUrlParts& parts) {
     }
   }
   parts.host = std::string(hostPart);
-  parts.port = hasPort && !portPart.empty() ? std::string(portPart) : "80";
+  parts.port = hasPort && !portPart.empty() ? std::string(portPart) : DefaultPort(parts.scheme);
 }
 
 }  // namespace
+
+std::string DefaultPort(std::string_view scheme) { return scheme == "https" ? "443" : "80"; }
 
 TUrlParts ParseURL(std::string_view url) {
   TUrlParts parts;
@@ -71,7 +62,7 @@ TUrlParts ParseURL(std::string_view url) {
   for (size_t i = 0; schemeFound && i < sep; ++i)
     if (!IsSchemeChar(url[i])) schemeFound = false;
   if (schemeFound) {
-    parts.scheme = LowerAscii(url.substr(0, sep));
+    parts.scheme = AsciiLower(url.substr(0, sep));
     rest = url.substr(sep + 3);
   } else if (!url.empty() && url.front() == '/') {
     parts.scheme = "http";
@@ -107,7 +98,7 @@ std::string BuildURL(const TUrlParts& parts) {
   }
   if (parts.host.find(':') != std::string::npos) url += "[" + parts.host + "]";
   else url += parts.host;
-  if (parts.port != "80") url += ":" + parts.port;
+  if (parts.port != DefaultPort(parts.scheme)) url += ":" + parts.port;
   url += parts.path;
   return url;
 }

@@ -12,9 +12,13 @@ struct TUrlParts {
   std::string user;
   std::string password;
   std::string host;      // without the brackets of an IPv6 literal
-  std::string port;      // text as written; "80" when absent
+  std::string port;      // text as written; DefaultPort(scheme) when absent
   std::string path;      // from the first "/" or "?" after the host, query included; "/" when absent
 };
+
+// The port a scheme's addresses use when they name none: "443" for https,
+// "80" for any other.
+std::string DefaultPort(std::string_view scheme);
 
 // url := [scheme "://"] [user [":" password] "@"] host [":" port] [path]
 //      | "/" path | "http:" path-without-"//"

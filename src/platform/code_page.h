@@ -78,5 +78,10 @@ size_t CharCount(std::string_view text);
 // ASCII-only case folding, as member names compare.
 std::string AsciiUpper(std::string_view text);
 bool SameTextAscii(std::string_view a, std::string_view b);
+std::string AsciiLower(std::string_view text);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+// text without the blanks and control characters (bytes up to 32) at both
+// ends; no trail byte of a multi-byte code page is that low.
+std::string Trim(std::string_view text);
 
 }  // namespace lf

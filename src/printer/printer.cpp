@@ -11,17 +11,6 @@
 namespace lf {
 namespace {
 
-bool SameAsciiNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x -= 32;
-    if (y >= 'a' && y <= 'z') y -= 32;
-    if (x != y) return false;
-  }
-  return true;
-}
-
 std::string Cut(const std::string& text, size_t maxBytes) {
   return std::string(CutAtBoundary(text, maxBytes));
 }
@@ -48,7 +37,7 @@ const std::string& TfrPrinter::CurrentName() const {
 
 int TfrPrinter::IndexOfPrinter(const std::string& name) const {
   for (size_t i = 0; i < PrinterNames.size(); ++i)
-    if (SameAsciiNoCase(PrinterNames[i], name)) return static_cast<int>(i);
+    if (SameTextAscii(PrinterNames[i], name)) return static_cast<int>(i);
   return -1;
 }
 

@@ -1,7 +1,7 @@
 // The platform's printers as the printer layer sees them: a printer list with
 // a selection, a device-mode block per selected printer, device capabilities
 // and device measurements. The system implementation talks to the print
-// system through Qt Print Support (CUPS on Linux).
+// system through libcups.
 #pragma once
 
 #include <cstdint>
@@ -84,7 +84,7 @@ class TPlatformPrinter {
   virtual bool Printing() = 0;
 };
 
-// The print system's printers (Qt Print Support). On a machine without
+// The print system's printers (libcups). On a machine without
 // printers the list is empty.
 std::unique_ptr<TPlatformPrinter> CreateSystemPrinter();
 

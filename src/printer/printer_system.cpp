@@ -1,13 +1,10 @@
-// The print system's printers through Qt Print Support: printer list, the
-// default printer, page sizes mapped to paper codes, and measurements at the
+// The print system's printers through libcups: printer list, the default
+// printer, media sizes mapped to paper codes, and measurements at the
 // printer's resolution for the current paper and orientation.
-#include <QCoreApplication>
+#include <cups/cups.h>
+
 #include <algorithm>
-#include <QGuiApplication>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <cstdlib>
 
 #include "platform/code_page.h"
 #include "printer/paper_table.h"
@@ -17,31 +14,67 @@
 namespace lf {
 namespace {
 
-// Paper-source codes of the print system's sources (the platform's bin
-// codes), in QPrinter::PaperSource order.
-struct SourceCode {
-  QPrinter::PaperSource source;
-  int16_t code;
-};
-constexpr SourceCode kSourceCodes[] = {
-    {QPrinter::OnlyOne, 1},       {QPrinter::Lower, 2},          {QPrinter::Middle, 3},
-    {QPrinter::Manual, 4},        {QPrinter::Envelope, 5},       {QPrinter::EnvelopeManual, 6},
-    {QPrinter::Auto, 7},          {QPrinter::Tractor, 8},        {QPrinter::SmallFormat, 9},
-    {QPrinter::LargeFormat, 10},  {QPrinter::LargeCapacity, 11}, {QPrinter::Cassette, 14},
-    {QPrinter::FormSource, 15},
-};
+// Resolution assumed when the printer does not state its default one.
+constexpr int32_t kFallbackDpi = 600;
+// A print-system medium matches a table paper when both sides agree within
+// this many tenths of a millimetre (media sizes are rounded to points).
+constexpr int32_t kPaperMatchDmm = 2;
+// Sizes a printer lists; further media are ignored.
+constexpr int kMaxMedia = 512;
 
-std::string ToHost(const QString& s) { return Utf8ToHost(s.toUtf8().toStdString()); }
+// Paper code of a portrait size in tenths of a millimetre; 0 when the table
+// holds none of that size.
+int32_t PaperCodeOfSize(int32_t widthDmm, int32_t heightDmm) {
+  for (const TPaperInfo& row : PaperTable()) {
+    if (row.Code == kPaperCustom) continue;
+    if (std::abs(row.Width - widthDmm) <= kPaperMatchDmm &&
+        std::abs(row.Height - heightDmm) <= kPaperMatchDmm)
+      return row.Code;
+  }
+  return 0;
+}
 
-class QtSystemPrinter : public TPlatformPrinter {
+int32_t PixelsOfHmm(int hmm, int32_t dpi) { return RoundToNearestEven(hmm / 2540.0 * dpi); }
+
+// The print system's destination list; freed with the object.
+class TDestList {
  public:
-  QtSystemPrinter() {
-    // Printer discovery needs the GUI application (its print-support plugin).
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
-    qnames_ = QPrinterInfo::availablePrinterNames();
-    for (const QString& n : qnames_) names_.push_back(ToHost(n));
-    if (qnames_.isEmpty()) return;
-    index_ = static_cast<int>(qnames_.indexOf(QPrinterInfo::defaultPrinterName()));
+  TDestList() { count_ = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests_); }
+  ~TDestList() { cupsFreeDests(count_, dests_); }
+  TDestList(const TDestList&) = delete;
+  TDestList& operator=(const TDestList&) = delete;
+  int Count() const { return count_; }
+  cups_dest_t* At(int i) const { return dests_ + i; }
+
+ private:
+  int count_ = 0;
+  cups_dest_t* dests_ = nullptr;
+};
+
+// A destination's media information; freed with the object.
+class TDestInfo {
+ public:
+  explicit TDestInfo(cups_dest_t* dest) : info_(cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {}
+  ~TDestInfo() { cupsFreeDestInfo(info_); }
+  TDestInfo(const TDestInfo&) = delete;
+  TDestInfo& operator=(const TDestInfo&) = delete;
+  cups_dinfo_t* Get() const { return info_; }
+
+ private:
+  cups_dinfo_t* info_;
+};
+
+class CupsSystemPrinter : public TPlatformPrinter {
+ public:
+  CupsSystemPrinter() {
+    for (int i = 0; i < dests_.Count(); ++i) {
+      const cups_dest_t* d = dests_.At(i);
+      std::string name = d->name ? d->name : "";
+      if (d->instance) name += std::string("/") + d->instance;
+      names_.push_back(Utf8ToHost(name));
+      if (d->is_default) index_ = i;
+    }
+    if (names_.empty()) return;
     if (index_ < 0) index_ = 0;
     LoadDefaults();
   }
@@ -87,34 +120,62 @@ class QtSystemPrinter : public TPlatformPrinter {
   bool Printing() override { return false; }
 
  private:
+  cups_dest_t* Dest() const {
+    return index_ >= 0 && index_ < dests_.Count() ? dests_.At(index_) : nullptr;
+  }
+
   // Reads the selected printer's names, papers and default settings.
   void LoadDefaults() {
     devMode_.reset();
     papers_.clear();
     sources_.clear();
+    media_.clear();
     caps_ = TDeviceCaps{};
-    if (index_ < 0 || index_ >= qnames_.size()) return;
-    QPrinterInfo info = QPrinterInfo::printerInfo(qnames_[index_]);
-    device_ = names_[index_];
-    if (info.isNull()) return;
-    driver_ = ToHost(info.makeAndModel());
-    port_ = ToHost(info.location());
-    for (const QPageSize& size : info.supportedPageSizes()) {
-      int code = size.windowsId();
-      if (code <= 0) continue;  // sizes without a paper code cannot be asked for by code
+    dpi_ = kFallbackDpi;
+    cups_dest_t* dest = Dest();
+    if (!dest) return;
+    device_ = names_[static_cast<size_t>(index_)];
+    const char* model = cupsGetOption("printer-make-and-model", dest->num_options, dest->options);
+    const char* location = cupsGetOption("printer-location", dest->num_options, dest->options);
+    driver_ = model ? Utf8ToHost(model) : std::string();
+    port_ = location ? Utf8ToHost(location) : std::string();
+
+    TDestInfo info(dest);
+    if (!info.Get()) return;
+    if (ipp_attribute_t* res =
+            cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info.Get(), "printer-resolution")) {
+      ipp_res_t units;
+      int y = 0;
+      int x = ippGetResolution(res, 0, &y, &units);
+      if (units == IPP_RES_PER_CM) x = RoundToNearestEven(x * 2.54);
+      if (x > 0) dpi_ = x;
+    }
+    const int count = std::min(
+        cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest, info.Get(), CUPS_MEDIA_FLAGS_DEFAULT),
+        kMaxMedia);
+    for (int i = 0; i < count; ++i) {
+      cups_size_t size{};
+      if (!cupsGetDestMediaByIndex(CUPS_HTTP_DEFAULT, dest, info.Get(), i,
+                                   CUPS_MEDIA_FLAGS_DEFAULT, &size))
+        continue;
+      media_.push_back(size);
+      const int32_t code = PaperCodeOfSize(size.width / 10, size.length / 10);
+      if (code == 0) continue;  // sizes without a paper code cannot be asked for by code
       bool seen = false;
       for (const auto& p : papers_) seen = seen || p.Code == code;
-      if (!seen) papers_.push_back({static_cast<int16_t>(code), ToHost(size.name())});
+      if (!seen) papers_.push_back({static_cast<int16_t>(code), Utf8ToHost(PaperCodeName(code))});
     }
+
     TDevMode mode;
     mode.Fields = dmOrientationField | dmPaperSizeField | dmCopiesField | dmDefaultSourceField;
-    QPageSize def = info.defaultPageSize();
-    int code = def.isValid() ? def.windowsId() : 0;
-    if (code <= 0) {
+    cups_size_t def{};
+    const bool hasDefault = cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info.Get(),
+                                                    CUPS_MEDIA_FLAGS_DEFAULT, &def) != 0;
+    int32_t code = hasDefault ? PaperCodeOfSize(def.width / 10, def.length / 10) : kPaperA4;
+    if (code == 0) {
       code = kPaperCustom;
-      QSizeF mm = def.isValid() ? def.size(QPageSize::Millimeter) : QSizeF(210, 297);
-      mode.PaperWidth = static_cast<int16_t>(RoundToNearestEven(mm.width() * 10));
-      mode.PaperLength = static_cast<int16_t>(RoundToNearestEven(mm.height() * 10));
+      mode.PaperWidth = static_cast<int16_t>(def.width / 10);
+      mode.PaperLength = static_cast<int16_t>(def.length / 10);
       mode.Fields |= dmPaperWidthField | dmPaperLengthField;
     }
     mode.PaperSize = static_cast<int16_t>(code);
@@ -123,52 +184,68 @@ class QtSystemPrinter : public TPlatformPrinter {
     Measure();
   }
 
-  // Measures the current settings on a printer object of the print system.
+  // Measures the current settings: the sheet from the paper code (or the
+  // custom size), the unprintable borders from the printer's medium of that
+  // size.
   void Measure() {
     caps_ = TDeviceCaps{};
-    if (!devMode_) return;
-    QPrinterInfo info = QPrinterInfo::printerInfo(qnames_[index_]);
-    if (info.isNull()) return;
-    QPrinter printer(info, QPrinter::HighResolution);
+    if (!devMode_ || !Dest()) return;
     const TDevMode& m = *devMode_;
-    QPageSize size;
-    if (m.PaperSize == kPaperCustom || QPageSize::id(m.PaperSize) == QPageSize::Custom) {
-      if (m.PaperWidth > 0 && m.PaperLength > 0)
-        size = QPageSize(QSizeF(m.PaperWidth / 10.0, m.PaperLength / 10.0), QPageSize::Millimeter);
+    int32_t widthDmm = 0, heightDmm = 0;
+    const int row = m.PaperSize == kPaperCustom ? -1 : FindPaperRow(m.PaperSize);
+    if (row >= 0) {
+      widthDmm = PaperTable()[static_cast<size_t>(row)].Width;
+      heightDmm = PaperTable()[static_cast<size_t>(row)].Height;
     } else {
-      size = QPageSize(QPageSize::id(m.PaperSize));
+      widthDmm = m.PaperWidth;
+      heightDmm = m.PaperLength;
     }
-    if (size.isValid()) printer.setPageSize(size);
-    printer.setPageOrientation(m.Orientation == dmOrientLandscape ? QPageLayout::Landscape
-                                                                  : QPageLayout::Portrait);
-    for (const auto& s : kSourceCodes)
-      if (s.code == m.DefaultSource) printer.setPaperSource(s.source);
-    printer.setFullPage(false);
-    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);  // the device minimum
-    QRectF paper = printer.paperRect(QPrinter::DevicePixel);
-    QRectF page = printer.pageRect(QPrinter::DevicePixel);
-    caps_.LogPixelsX = caps_.LogPixelsY = printer.resolution();
-    caps_.PhysicalWidth = RoundToNearestEven(paper.width());
-    caps_.PhysicalHeight = RoundToNearestEven(paper.height());
-    caps_.PhysicalOffsetX = RoundToNearestEven(page.left() - paper.left());
-    caps_.PhysicalOffsetY = RoundToNearestEven(page.top() - paper.top());
-    caps_.HorzRes = RoundToNearestEven(page.width());
-    caps_.VertRes = RoundToNearestEven(page.height());
+    if (widthDmm <= 0 || heightDmm <= 0) return;
+    // Margins in hundredths of a millimetre, portrait.
+    int left = 0, top = 0, right = 0, bottom = 0;
+    for (const cups_size_t& s : media_)
+      if (std::abs(s.width / 10 - widthDmm) <= kPaperMatchDmm &&
+          std::abs(s.length / 10 - heightDmm) <= kPaperMatchDmm) {
+        left = s.left;
+        top = s.top;
+        right = s.right;
+        bottom = s.bottom;
+        break;
+      }
+    int w = widthDmm * 10, h = heightDmm * 10;
+    if (m.Orientation == dmOrientLandscape) {
+      // Turned a quarter anticlockwise: the portrait left border is at the bottom.
+      std::swap(w, h);
+      const int l = left, t = top, r = right, b = bottom;
+      left = t;
+      top = r;
+      right = b;
+      bottom = l;
+    }
+    caps_.LogPixelsX = caps_.LogPixelsY = dpi_;
+    caps_.PhysicalWidth = PixelsOfHmm(w, dpi_);
+    caps_.PhysicalHeight = PixelsOfHmm(h, dpi_);
+    caps_.PhysicalOffsetX = PixelsOfHmm(left, dpi_);
+    caps_.PhysicalOffsetY = PixelsOfHmm(top, dpi_);
+    caps_.HorzRes = PixelsOfHmm(w - left - right, dpi_);
+    caps_.VertRes = PixelsOfHmm(h - top - bottom, dpi_);
   }
 
-  QStringList qnames_;
+  TDestList dests_;
   std::vector<std::string> names_;
   int index_ = -1;
   std::string device_, driver_, port_;
   std::optional<TDevMode> devMode_;
   TDeviceCaps caps_;
+  int32_t dpi_ = kFallbackDpi;
+  std::vector<cups_size_t> media_;  // of the selected printer
   std::vector<TPrinterChoice> papers_, sources_;
 };
 
 }  // namespace
 
 std::unique_ptr<TPlatformPrinter> CreateSystemPrinter() {
-  return std::make_unique<QtSystemPrinter>();
+  return std::make_unique<CupsSystemPrinter>();
 }
 
 }  // namespace lf

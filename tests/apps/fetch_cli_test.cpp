@@ -1,4 +1,4 @@
-// Tests of "lumenfoldi fetch" against a scripted server on 127.0.0.1.
+// Tests of "lumenfoldi fetch" against scripted servers on 127.0.0.1.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,7 +7,11 @@
 #include <fstream>
 #include <iterator>
 
+#include <QCoreApplication>
+#include <QProcess>
+
 #include "net/scripted_server.h"
+#include "net/tls_server.h"
 
 namespace lf {
 namespace {
@@ -74,6 +78,33 @@ TEST_F(FetchCli, FailedRequestExitsOneWithErrorLineAndNoFile) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "EHttpException: can't resolve hostname to IP address (status 404)\n");
+}
+
+// The program runs while this thread's event loop serves TLS, trusting the
+// test certificate only when SSL_CERT_FILE names it.
+TEST_F(FetchCli, HttpsHonoursSslCertFile) {
+  test::TlsServer server({"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello"});
+  ASSERT_TRUE(server.Ready());
+  auto run = [&](const QString& certFile) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString((dir_ / "xdg").string()));
+    env.insert("SSL_CERT_FILE", certFile);
+    p.setProcessEnvironment(env);
+    p.start(LF_CLI_PATH, {"fetch", QString::fromStdString(server.Base() + "/d.json")});
+    while (!p.waitForFinished(10)) QCoreApplication::processEvents();
+    return CliRun{p.exitCode(), p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+  };
+  CliRun r = run(test::TlsTestFile("server.crt"));
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "hello");
+  EXPECT_EQ(r.err, "HTTP 200 OK\n");
+
+  r = run(QString::fromStdString((dir_ / "none.crt").string()));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "EHttpException: TLS handshake failed: The certificate is self-signed, and untrusted (status 404)\n");
+  EXPECT_EQ(server.Requests().size(), 1u);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "control/lumenfoldi.h"
+#include "engine/data/band_dataset.h"
 #include "engine/data/field_reference.h"
+#include "engine/data/field_value.h"
 
 namespace lf {
 namespace {

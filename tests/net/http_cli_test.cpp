@@ -311,7 +311,7 @@ TEST_F(HttpCliTest, ConnectionFailuresEndWith404) {
       {"http://" + std::string(kMaxHostNameLength + 1, 'a') + "/", "Host name too long", 404},
       {"http://127.0.0.1:abc/", "can't connect: Invalid port 'abc' (Error #10022)", 404},
       {"http://127.0.0.1:70000/", "can't connect: Invalid port '70000' (Error #10022)", 404},
-      {"https://127.0.0.1/", "Protocol \"https\" not implemented", 501},
+      {"https://127.0.0.1:" + std::to_string(closed) + "/", "Connection refused (Error #10061)", 404},
       {"ftp://127.0.0.1/", "Protocol \"ftp\" not implemented", 501},
   };
   for (const Case& c : cases) {

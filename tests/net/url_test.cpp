@@ -41,7 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"127.0.0.1", "http", "", "", "127.0.0.1", "80", "/"},
         UrlCase{"/only/path", "http", "", "", "", "80", "/only/path"},
         UrlCase{"http:/p", "http", "", "", "", "80", "/p"},
-        UrlCase{"https://h/s", "https", "", "", "h", "80", "/s"},
+        UrlCase{"https://h/s", "https", "", "", "h", "443", "/s"},
+        UrlCase{"HTTPS://h:80/s", "https", "", "", "h", "80", "/s"},
         UrlCase{"ftp://h/f", "ftp", "", "", "h", "80", "/f"},
         UrlCase{"http://[::1]:8000/v6", "http", "", "", "::1", "8000", "/v6"},
         UrlCase{"h/p?u=http://x/y", "http", "", "", "h", "80", "/p?u=http://x/y"},
@@ -70,7 +71,10 @@ INSTANTIATE_TEST_SUITE_P(
         LocationCase{"http://h/a/", "c", "http://h/a/c"},
         LocationCase{"http://h", "c", "http://h/c"},
         LocationCase{"http://u:p@h:81/a/b", "c", "http://u:p@h:81/a/c"},
-        LocationCase{"http://h/a/b", "//g:82/z", "http://g:82/z"}));
+        LocationCase{"http://h/a/b", "//g:82/z", "http://g:82/z"},
+        LocationCase{"https://h/a/b", "c", "https://h/a/c"},
+        LocationCase{"https://h:80/a/b", "/c", "https://h:80/c"},
+        LocationCase{"https://h/a/b", "//g/z", "https://g/z"}));
 
 }  // namespace
 }  // namespace lf

@@ -8,7 +8,7 @@ namespace lf {
 
 // ---- TfrDataset -------------------------------------------------------------
 
-TfrDataset::TfrDataset() { InstallDatasetLayer(); }
+TfrDataset::TfrDataset() = default;
 
 TfrDataset::~TfrDataset() = default;
 

@@ -112,9 +112,4 @@ class TfrDBDataSet : public TfrDataset {
 // EDatasetError "Unable to open dataset NAME" when it has neither.
 TClientDataSet& TableOf(const TfrDBDataSet& dataset);
 
-// Installs what band views, band teardown and the expression language need
-// of the datasets layer (end of data, moving, releasing datasets, dictionary
-// names). Done when the first dataset is made; calling again does nothing.
-void InstallDatasetLayer();
-
 }  // namespace lf

@@ -7,13 +7,6 @@
 namespace lf {
 namespace {
 
-std::string Trim(std::string_view t) {
-  size_t b = 0, e = t.size();
-  while (b < e && static_cast<unsigned char>(t[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(t[e - 1]) <= ' ') --e;
-  return std::string(t.substr(b, e - b));
-}
-
 bool StepsOver(char c) {
   switch (c) {
     case ' ': case '\r': case '*': case '+': case '-': case '/': case '<': case '=': case '>':

@@ -49,13 +49,6 @@ bool ParseStrictDouble(const std::string& s, double& out) {
   return true;
 }
 
-std::string Trim(std::string_view t) {
-  size_t b = 0, e = t.size();
-  while (b < e && static_cast<unsigned char>(t[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(t[e - 1]) <= ' ') --e;
-  return std::string(t.substr(b, e - b));
-}
-
 // Text value to number: the process decimal separator and "." both read as
 // the decimal point.
 double TextValueToDouble(const std::string& text) {

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "data/client_dataset.h"
+#include "engine/data/dictionary_names.h"
 #include "engine/model/band.h"
 #include "engine/expr/date_time.h"
 #include "engine/functions/function_library.h"
@@ -18,62 +18,6 @@
 
 namespace lf {
 namespace {
-
-std::string Trim(std::string_view t) {
-  size_t b = 0, e = t.size();
-  while (b < e && static_cast<unsigned char>(t[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(t[e - 1]) <= ' ') --e;
-  return std::string(t.substr(b, e - b));
-}
-
-// A field's value as the engine reads it: a null reads as the default of the
-// field's type.
-Variant FieldValue(const TField& field) {
-  TFieldType type = field.DataType();
-  if (field.IsNull()) {
-    if (type == ftString || type == ftWideString || type == ftFixedChar || type == ftMemo)
-      return Variant("");
-    if (type == ftBoolean) return Variant(false);
-    return Variant(0);
-  }
-  std::string text = field.AsString();
-  try {
-    switch (type) {
-      case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint:
-        return Variant(static_cast<int64_t>(std::stoll(text)));
-      case ftFloat: case ftBCD: case ftFMTBcd: return Variant(Variant(text).AsDouble());
-      case ftCurrency: return Variant::Currency(Variant(text).AsDouble());
-      case ftBoolean: return Variant(Variant(text).AsBoolean());
-      case ftDate: case ftTime: case ftDateTime: case ftTimeStamp:
-        return Variant::DateTime(Variant(text).AsDateTime());
-      default: break;
-    }
-  } catch (const std::exception&) {
-    // A stored text that does not read as its type is shown as text.
-  }
-  return Variant(text);
-}
-
-TClientDataSet* FindTable(TfrReport& report, std::string_view name) {
-  for (TComponent* c = report.Owner(); c; c = c->Owner()) {
-    if (auto* t = dynamic_cast<TClientDataSet*>(c->FindComponent(name))) return t;
-  }
-  return nullptr;
-}
-
-// table.field, the field in double quotes when it holds a dot or a space.
-bool TableFieldValue(TfrReport& report, const std::string& reference, Variant& value) {
-  size_t dot = reference.find('.');
-  if (dot == std::string::npos || dot == 0) return false;
-  TClientDataSet* table = FindTable(report, reference.substr(0, dot));
-  if (!table) return false;
-  std::string field = StripDoubleQuotes(reference.substr(dot + 1));
-  if (TField* f = table->LookupField(field)) {
-    value = FieldValue(*f);
-    return true;
-  }
-  return false;
-}
 
 bool Exact(const std::string& a, const char* b) { return a == b; }
 
@@ -173,7 +117,7 @@ void ReportProcedure(TfrReport& report, const std::string& name, const Variant& 
   }
   if (name == "SHOWBAND") {
     if (TfrBand* band = FindBand(st.CurPage, Trim(p1.AsText())))
-      if (ShowBandHandler()) ShowBandHandler()(*band);
+      if (report.BandPrinter) report.BandPrinter->ShowBand(*band);
     return;
   }
   if (name == "INC" || name == "DEC") {
@@ -224,40 +168,6 @@ void ReportProcedure(TfrReport& report, const std::string& name, const Variant& 
 
 }  // namespace
 
-TDictionaryResolver& DictionaryResolver() {
-  static TDictionaryResolver resolver;
-  return resolver;
-}
-
-std::function<void(TfrBand& band)>& ShowBandHandler() {
-  static std::function<void(TfrBand& band)> handler;
-  return handler;
-}
-
-bool DefaultDictionaryValue(TfrReport& report, const std::string& name, Variant& value) {
-  if (report.Dictionary) {
-    TfrDataDictionary& dict = *report.Dictionary;
-    if (const Variant* v = dict.Variables.Find(name)) {
-      if (const Variant* global = Globals().ScriptVariables->Find(name)) {
-        value = *global;
-        return true;
-      }
-      if (v->IsText() && !v->AsText().empty()) {
-        std::string text = v->AsText();
-        if (text.find('.') != std::string::npos && TableFieldValue(report, text, value))
-          return true;
-        value = SharedParser().Evaluate(text);
-      } else {
-        value = *v;
-      }
-      return true;
-    }
-    if (const Variant* alias = dict.FieldAliases.Find(name))
-      if (TableFieldValue(report, alias->AsText(), value)) return true;
-  }
-  return TableFieldValue(report, name, value);
-}
-
 void ReportGetValue(TfrReport& report, const std::string& name, Variant& value) {
   value = Variant();
   if (report.OnGetValue) {
@@ -265,9 +175,10 @@ void ReportGetValue(TfrReport& report, const std::string& name, Variant& value) 
     if (!value.IsEmpty()) return;
   }
   value = Variant(0);
-  const TDictionaryResolver& dictionary = DictionaryResolver();
-  if (dictionary ? dictionary(report, name, value) : DefaultDictionaryValue(report, name, value))
+  if (IsKnownName(report, name)) {
+    value = NameValue(report, name);
     return;
+  }
   if (SystemValue(report, name, value)) return;
   if (const Variant* v = Globals().ScriptVariables->Find(name)) {
     value = *v;

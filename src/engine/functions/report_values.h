@@ -3,7 +3,6 @@
 // procedures, OnUserFunction), and the calculation error message.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "engine/expr/variant.h"
@@ -14,18 +13,6 @@ class TfrBand;
 class TfrParser;
 class TfrReport;
 class TfrView;
-
-// Resolves a name through the report dictionary's variables and dataset
-// fields; true when the name is the dictionary's. The dataset layer installs
-// its resolver; the built-in one reads dictionary variables and fields of
-// record tables owned by the report's owner (table.field).
-using TDictionaryResolver =
-    std::function<bool(TfrReport& report, const std::string& name, Variant& value)>;
-TDictionaryResolver& DictionaryResolver();
-bool DefaultDictionaryValue(TfrReport& report, const std::string& name, Variant& value);
-
-// Prints a band now (SHOWBAND); installed by band printing.
-std::function<void(TfrBand& band)>& ShowBandHandler();
 
 // The report's value chain for a name: OnGetValue, the dictionary, VALUE,
 // system variables and report information, CALCWIDTH, script variables,

@@ -32,13 +32,6 @@ std::string FromQt(const QString& s) {
                                          static_cast<size_t>(s.size())));
 }
 
-std::string TrimText(const std::string& t) {
-  size_t b = 0, e = t.size();
-  while (b < e && static_cast<unsigned char>(t[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(t[e - 1]) <= ' ') --e;
-  return t.substr(b, e - b);
-}
-
 // A date part written with pattern and read back as an integer.
 Variant DatePart(const Variant& source, const char* pattern) {
   return Variant(static_cast<int64_t>(std::stoll(FormatDateTime(pattern, EvalDate(source)))));
@@ -133,7 +126,7 @@ void TfrStdFunctionLibrary::Execute(int index, const Variant& p1, const Variant&
                            : static_cast<int64_t>(CharCount(std::string_view(text).substr(0, at)) + 1));
       break;
     }
-    case fnTrim: result = Variant(TrimText(EvalText(p1))); break;
+    case fnTrim: result = Variant(Trim(EvalText(p1))); break;
     default: break;
   }
 }
@@ -144,21 +137,11 @@ void TDatabaseFunctionLibrary::DescribeFunctions(TfrInstalledFunctions& registry
   Describe(registry, "FIELDISNULL", 55620, 55621);
 }
 
-TFieldNullResolver& TDatabaseFunctionLibrary::FieldNullResolver() {
-  static TFieldNullResolver resolver;
-  return resolver;
-}
-
 void TDatabaseFunctionLibrary::Execute(int index, const Variant& p1, const Variant&,
                                        const Variant&, Variant& result) {
   result = Variant(0);
   if (index != 0) return;
   std::string reference = EvalText(p1);
-  if (FieldNullResolver()) {
-    std::optional<bool> isNull = FieldNullResolver()(reference);
-    result = Variant(isNull.value_or(true));
-    return;
-  }
   TClientDataSet* table = DefaultTable();
   std::string field = ResolveFieldReference(reference, table);
   if (!table) {

@@ -3,8 +3,6 @@
 // TDatabaseFunctionLibrary with FIELDISNULL.
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
 
 #include "engine/functions/function_library.h"
@@ -20,11 +18,6 @@ class TfrStdFunctionLibrary : public TfrFunctionLibrary {
   void DescribeFunctions(TfrInstalledFunctions& registry) override;
 };
 
-// Answers whether the field a reference names (dataset.field or a bare field
-// name) is null now: nullopt when no dataset is found; throws the dataset
-// error "Field '' not found" when the dataset has no such field.
-using TFieldNullResolver = std::function<std::optional<bool>(const std::string& reference)>;
-
 class TDatabaseFunctionLibrary : public TfrFunctionLibrary {
  public:
   TDatabaseFunctionLibrary();
@@ -32,10 +25,6 @@ class TDatabaseFunctionLibrary : public TfrFunctionLibrary {
                Variant& result) override;
   std::string ClassName() const override { return "TDatabaseFunctionLibrary"; }
   void DescribeFunctions(TfrInstalledFunctions& registry) override;
-
-  // Replaces the field lookup of the dataset layer when set (tests, hosts
-  // with their own data).
-  static TFieldNullResolver& FieldNullResolver();
 };
 
 // The text passed through an edit mask: mask characters 0 9 # L l A a C c

@@ -1,6 +1,7 @@
 // TfrBand: construction from a band view, chains and release of datasets.
 #include "engine/model/band.h"
 
+#include "engine/data/band_dataset.h"
 #include "engine/model/band_view.h"
 #include "engine/model/view.h"
 
@@ -34,11 +35,8 @@ TfrBand::~TfrBand() {
   // The page keeps its objects beyond the run; none may point at a band gone.
   for (TfrView* view : Objects)
     if (view->Parent == this) view->Parent = nullptr;
-  auto& release = DatasetReleaser();
-  if (release) {
-    if (DataSet) release(DataSet, OwnsDataSet);
-    if (CrossDataSet) release(CrossDataSet, OwnsCrossDataSet);
-  }
+  ReleaseBandDataset(DataSet, OwnsDataSet);
+  ReleaseBandDataset(CrossDataSet, OwnsCrossDataSet);
 }
 
 void TfrBand::AppendToChain(std::unique_ptr<TfrBand> band) {
@@ -47,11 +45,6 @@ void TfrBand::AppendToChain(std::unique_ptr<TfrBand> band) {
   band->Prev = last;
   last->Next = std::move(band);
   ChainEnd = last->Next.get();
-}
-
-std::function<void(TfrDataset*, bool)>& TfrBand::DatasetReleaser() {
-  static std::function<void(TfrDataset*, bool)> releaser;
-  return releaser;
 }
 
 }  // namespace lf

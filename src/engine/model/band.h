@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,11 +94,6 @@ class TfrBand {
   std::string GroupCondition;           // postfix form
   int32_t PageBreakRequests = 0;
   int32_t ColumnBreakRequests = 0;
-
-  // Tells a dataset that the run has ended and destroys it when owned. The
-  // datasets layer installs it before it hands datasets to bands; without
-  // it, releasing does nothing.
-  static std::function<void(TfrDataset* dataset, bool owned)>& DatasetReleaser();
 };
 
 }  // namespace lf

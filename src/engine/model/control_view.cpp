@@ -1,5 +1,7 @@
-// TfrControl: defaults of a new dialog control and its drawing frame.
+// TfrControl: defaults of a new dialog control, its drawing frame and visibility.
 #include "engine/model/control_view.h"
+
+#include "engine/model/properties.h"
 
 namespace lf {
 
@@ -16,5 +18,10 @@ void TfrControl::Draw(Canvas& canvas) {
 }
 
 void TfrControl::PaintControl(Canvas&) {}
+
+void TfrControl::SetProperty(const std::string& name, const Variant& value) {
+  TfrView::SetProperty(name, value);
+  if (PropName(name) == "VISIBLE" && Control) Control->SetVisible(Visible);
+}
 
 }  // namespace lf

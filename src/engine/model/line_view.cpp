@@ -1,4 +1,4 @@
-// TfrLineView: defaults of a new line.
+// TfrLineView: defaults of a new line and its properties.
 #include "engine/model/line_view.h"
 
 namespace lf {
@@ -11,5 +11,10 @@ TfrLineView::TfrLineView() {
 }
 
 void TfrLineView::Draw(Canvas&) {}
+
+void TfrLineView::DeclareProperties() {
+  TfrView::DeclareProperties();
+  AddProperty("Stretched", pkBoolean);
+}
 
 }  // namespace lf

@@ -1,8 +1,10 @@
-// TfrPage: paper adoption through the printer layer, the usable-area limits
-// and the object list; TfrPages: the report's ordered page list.
+// TfrPage: paper adoption through the printer layer, the usable-area limits,
+// the object list and its properties by name; TfrPages: the report's
+// ordered page list.
 #include "engine/model/page.h"
 
 #include "engine/model/band.h"
+#include "engine/model/properties.h"
 #include "engine/model/report.h"
 #include "engine/model/unique_name.h"
 #include "platform/code_page.h"
@@ -129,6 +131,138 @@ std::string TfrPages::UniquePageName() const {
   TUniqueNamer namer("Page", kUniqueNameLimit);
   for (const auto& page : pages_) namer.Note(page->Name);
   return namer.Result();
+}
+
+namespace {
+
+// A page's Width or Height property written: tenths of a millimetre within
+// what a custom paper holds.
+int32_t PaperDmmOf(const std::string& name, const Variant& value) {
+  const int32_t dmm = TfrPage::PagePropertyToDmm(Int32Of(name, value));
+  if (dmm < 0 || dmm > kMaxPaperDmm) OutOfRange(name, value);
+  return dmm;
+}
+
+}  // namespace
+
+void TfrPage::DeclareProperties() {
+  declaredType_ = PageType;
+  AddProperty("Name", pkString);
+  AddEnumProperty("Type", "ptReport;ptDialog");
+  AddProperty("Visible", pkBoolean);
+  if (PageType == ptDialog) {
+    AddEnumProperty("BorderStyle", "bsDialog;bsSizeable", {bsDialog, bsSizeable});
+    AddProperty("Caption", pkString);
+    AddProperty("Color", pkColor);
+    AddProperty("Left", pkInteger);
+    AddProperty("Top", pkInteger);
+    AddProperty("Width", pkInteger);
+    AddProperty("Height", pkInteger);
+    AddEnumProperty("Position", "poDesigned;poScreenCenter", {poDesigned, poScreenCenter});
+    AddProperty("OnActivate", pkScript | pkHasEditor);
+    return;
+  }
+  // Paper sizes: the selected printer's papers by name.
+  std::string names;
+  std::vector<int32_t> codes;
+  const TfrPrinter& printer = SharedPrinter();
+  for (int i = 0; i < printer.PaperCount && i < static_cast<int>(printer.PaperNameList.size());
+       ++i) {
+    if (!names.empty()) names += ';';
+    names += printer.PaperNameList[static_cast<size_t>(i)];
+    codes.push_back(printer.PaperCodes[static_cast<size_t>(i)]);
+  }
+  if (codes.empty()) AddEnumProperty("Size", "No data", {PaperCode});
+  else AddEnumProperty("Size", names, codes);
+  AddProperty("Width", pkInteger);
+  AddProperty("Height", pkInteger);
+  AddProperty("LeftMargin", pkInteger);
+  AddProperty("TopMargin", pkInteger);
+  AddProperty("RightMargin", pkInteger);
+  AddProperty("BottomMargin", pkInteger);
+  AddEnumProperty("Orientation", "poPortrait;poLandscape");
+  AddProperty("PrintToPrevPage", pkBoolean);
+  AddProperty("StretchToPrintable", pkBoolean);
+  AddProperty("Columns", pkInteger);
+  AddProperty("ColumnWidth", pkInteger);
+  AddProperty("ColumnGap", pkInteger);
+  AddProperty("OnBeforePrint", pkScript | pkHasEditor);
+}
+
+Variant TfrPage::GetProperty(const std::string& name) {
+  const std::string n = PropName(name);
+  if (!HasProperty(n)) return Variant::Null();
+  auto integer = [](int64_t v) { return Variant(v); };
+  if (n == "NAME") return Variant(Name);
+  if (n == "TYPE") return integer(PageType);
+  if (n == "VISIBLE") return Variant(Visible);
+  if (PageType == ptDialog) {
+    if (n == "BORDERSTYLE") return integer(BorderStyle);
+    if (n == "CAPTION") return Variant(Caption);
+    if (n == "COLOR") return ColorValue(Color);
+    if (n == "LEFT") return integer(Left);
+    if (n == "TOP") return integer(Top);
+    if (n == "WIDTH") return integer(Width);
+    if (n == "HEIGHT") return integer(Height);
+    if (n == "POSITION") return integer(Position);
+    if (n == "ONACTIVATE") return Variant(JoinLines(Script));
+    return Variant::Null();
+  }
+  if (n == "SIZE") return integer(PaperCode);
+  if (n == "WIDTH") return integer(DmmToPageProperty(WidthDmm));
+  if (n == "HEIGHT") return integer(DmmToPageProperty(HeightDmm));
+  if (n == "LEFTMARGIN") return integer(Margins.Left);
+  if (n == "TOPMARGIN") return integer(Margins.Top);
+  if (n == "RIGHTMARGIN") return integer(Margins.Right);
+  if (n == "BOTTOMMARGIN") return integer(Margins.Bottom);
+  if (n == "ORIENTATION") return integer(Landscape ? 1 : 0);
+  if (n == "PRINTTOPREVPAGE") return Variant(PrintToPrevPage);
+  if (n == "STRETCHTOPRINTABLE") return Variant(!SheetCoordinates);
+  if (n == "COLUMNS") return integer(Columns);
+  if (n == "COLUMNWIDTH") return integer(ColumnWidth);
+  if (n == "COLUMNGAP") return integer(ColumnGap);
+  if (n == "ONBEFOREPRINT") return Variant(JoinLines(Script));
+  return Variant::Null();
+}
+
+void TfrPage::SetProperty(const std::string& name, const Variant& value) {
+  const std::string n = PropName(name);
+  if (!HasProperty(n)) return;
+  if (n == "NAME") {
+    Name = value.AsText();
+  } else if (n == "TYPE") {
+    PageType = static_cast<uint8_t>(EnumOf(*this, n, value));
+    ClearPropList();
+  } else if (n == "VISIBLE") {
+    Visible = value.AsBoolean();
+  } else if (PageType == ptDialog) {
+    if (n == "BORDERSTYLE") BorderStyle = static_cast<uint8_t>(EnumOf(*this, n, value));
+    else if (n == "CAPTION") Caption = value.AsText();
+    else if (n == "COLOR") Color = ColorOf(n, value);
+    else if (n == "LEFT") Left = Int32Of(n, value);
+    else if (n == "TOP") Top = Int32Of(n, value);
+    else if (n == "WIDTH") Width = Int32Of(n, value);
+    else if (n == "HEIGHT") Height = Int32Of(n, value);
+    else if (n == "POSITION") Position = static_cast<uint8_t>(EnumOf(*this, n, value));
+    else if (n == "ONACTIVATE") Script = SplitLines(value.AsText());
+  } else if (n == "SIZE") {
+    ChangePaper(EnumOf(*this, n, value), WidthDmm, HeightDmm, PaperSource, Landscape);
+  } else if (n == "WIDTH") {
+    ChangePaper(kPaperCustom, PaperDmmOf(n, value), HeightDmm, PaperSource, Landscape);
+  } else if (n == "HEIGHT") {
+    ChangePaper(kPaperCustom, WidthDmm, PaperDmmOf(n, value), PaperSource, Landscape);
+  } else if (n == "ORIENTATION") {
+    ChangePaper(PaperCode, WidthDmm, HeightDmm, PaperSource, EnumOf(*this, n, value) != 0);
+  } else if (n == "LEFTMARGIN") Margins.Left = Int32Of(n, value);
+  else if (n == "TOPMARGIN") Margins.Top = Int32Of(n, value);
+  else if (n == "RIGHTMARGIN") Margins.Right = Int32Of(n, value);
+  else if (n == "BOTTOMMARGIN") Margins.Bottom = Int32Of(n, value);
+  else if (n == "PRINTTOPREVPAGE") PrintToPrevPage = value.AsBoolean();
+  else if (n == "STRETCHTOPRINTABLE") SheetCoordinates = !value.AsBoolean();
+  else if (n == "COLUMNS") Columns = Int32Of(n, value);
+  else if (n == "COLUMNWIDTH") ColumnWidth = Int32Of(n, value);
+  else if (n == "COLUMNGAP") ColumnGap = Int32Of(n, value);
+  else if (n == "ONBEFOREPRINT") Script = SplitLines(value.AsText());
 }
 
 }  // namespace lf

@@ -1,11 +1,11 @@
-// TfrPictureView: defaults of a new picture and the tokens that let scripts
-// pass a picture from one object to another.
+// TfrPictureView: defaults of a new picture, its properties by name and the
+// tokens that let scripts pass a picture from one object to another.
 #include "engine/model/picture_view.h"
 
 #include <filesystem>
 #include <string_view>
 #include <unordered_map>
-
+#include "engine/model/properties.h"
 #include "engine/run/globals.h"
 #include "platform/code_page.h"
 #include "platform/stream.h"
@@ -80,6 +80,55 @@ void LoadPictureFile(TfrPicture& picture, const std::string& path) {
   if (kind == TfrGraphicKind::None) throw EInvalidGraphic("Unknown picture format");
   picture.Kind = kind;
   picture.Data = std::move(stream.Bytes());
+}
+
+namespace {
+
+const char* kBlobTypes = "btBMP;btJPG;btICO;btWMF";
+
+}  // namespace
+
+void TfrPictureView::DeclareProperties() {
+  TfrView::DeclareProperties();
+  AddProperty("Stretched", pkBoolean);
+  AddProperty("DataField", pkString);
+  AddProperty("Center", pkBoolean);
+  AddProperty("KeepAspect", pkBoolean);
+  AddEnumProperty("BlobType", kBlobTypes);
+  AddProperty("Picture", pkPicture | pkHasEditor);
+}
+
+Variant TfrPictureView::GetProperty(const std::string& name) {
+  const std::string n = PropName(name);
+  if (n == "DATAFIELD") return Variant(Memo.empty() ? std::string() : Memo.front());
+  if (n == "BLOBTYPE") return Variant(static_cast<int64_t>(BlobType));
+  if (n == "PICTURE") return Variant(PictureToken());
+  return TfrView::GetProperty(n);
+}
+
+void TfrPictureView::SetProperty(const std::string& name, const Variant& value) {
+  const std::string n = PropName(name);
+  if (n == "DATAFIELD") {
+    Memo = TfrLines{value.AsText()};
+  } else if (n == "BLOBTYPE") {
+    BlobType = static_cast<uint8_t>(EnumOf(*this, n, value));
+  } else if (n == "PICTURE") {
+    // A token that names no live picture leaves the picture as it is.
+    if (value.IsNumber())
+      if (TfrPictureView* source = FindByToken(value.AsInteger())) Picture = source->Picture;
+  } else {
+    TfrView::SetProperty(n, value);
+  }
+}
+
+void TfrPictureView::CallMethod(const std::string& name, const Variant& p1, const Variant& p2,
+                                const Variant& p3, Variant& result) {
+  const std::string n = PropName(name);
+  if (n == "LOADFROMFILE") {
+    LoadPictureFile(Picture, EvaluateArgument(p1).AsText());
+    return;
+  }
+  TfrView::CallMethod(n, p1, p2, p3, result);
 }
 
 }  // namespace lf

@@ -9,6 +9,7 @@
 #include "engine/data/dataset.h"
 #include "engine/data/dataset_watch.h"
 #include "engine/expr/date_time.h"
+#include "engine/output/emf_pages.h"
 #include "engine/run/globals.h"
 #include "engine/template/template_format.h"
 #include "engine/model/unique_name.h"
@@ -32,6 +33,7 @@ double NowDateTime() {
 
 TfrReport::TfrReport()
     : Pages(std::make_unique<TfrPages>(this)),
+      PreparedPages(NewEMFPages(this)),
       Dictionary(std::make_unique<TfrDataDictionary>()) {
   ResetReportInfo();
 }

@@ -25,6 +25,14 @@ class TfrExportFilter;
 class TfrPreview;
 class TfrView;
 
+// Prints a band at once, between the bands the run prints itself (the
+// script procedure SHOWBAND). The preparation of a report is one.
+class TfrBandPrinter {
+ public:
+  virtual ~TfrBandPrinter() = default;
+  virtual void ShowBand(TfrBand& band) = 0;
+};
+
 enum TfrReportType { rtSimple, rtMultiple };
 enum TfrPreviewZoom { pzDefault, pzPageWidth, pzOnePage, pzTwoPages };
 
@@ -93,6 +101,12 @@ class TfrReport : public TComponent {
   bool ChangePrinter(int oldIndex, int newIndex);
   // Every template page selects its own paper again.
   void ReapplyPapers();
+  // Resets the report information and reads a prepared-report file into
+  // PreparedPages; the report is then not rebuildable.
+  void LoadPreparedReport(const std::string& fileName);
+  // Writes PreparedPages as a prepared-report file; an existing file of
+  // that name is replaced only once the new one is complete.
+  void SavePreparedReport(const std::string& fileName);
 
   // Events, raised only when assigned.
   std::function<void()> OnBeginDoc, OnEndDoc, OnPrintReport;
@@ -145,6 +159,9 @@ class TfrReport : public TComponent {
   std::unique_ptr<TMemoryStream> TemplateStream;  // stored template until loading completes
   bool Rebuildable = false;
   bool StopRequested = false;
+  // The run preparing the report; set by it for the time of the run, null
+  // otherwise (SHOWBAND then prints nothing).
+  TfrBandPrinter* BandPrinter = nullptr;
   bool UseDefaultPrinter = false;
   bool TwoPass = false;
   bool InFinalPass = false;

@@ -1,4 +1,4 @@
-// TfrSubReportView: defaults of a new sub-report frame.
+// TfrSubReportView: defaults of a new sub-report frame and its properties.
 #include "engine/model/subreport_view.h"
 
 namespace lf {
@@ -9,5 +9,9 @@ TfrSubReportView::TfrSubReportView() {
 }
 
 void TfrSubReportView::Draw(Canvas&) {}
+
+void TfrSubReportView::DeclareProperties() {
+  DeclareBaseProperties();
+}
 
 }  // namespace lf

@@ -1,11 +1,11 @@
-// TfrView: construction, geometry, naming and the base drawing steps.
+// TfrView: construction, geometry, naming, the base drawing steps and the properties by name.
 #include "engine/model/view.h"
 
 #include <cmath>
-
-#include "engine/run/globals.h"
 #include "engine/model/page.h"
+#include "engine/model/properties.h"
 #include "engine/model/report.h"
+#include "engine/run/globals.h"
 #include "engine/template/template_view_record.h"
 #include "platform/code_page.h"
 #include "platform/format_settings.h"
@@ -111,6 +111,137 @@ void TfrView::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height
 void TfrView::UniqueName(const TfrReport& report) {
   std::string name = UniqueObjectName(report, BaseName);
   if (!name.empty()) Name = std::move(name);
+}
+
+namespace {
+
+// Flags bits reached as boolean properties, by name.
+struct TFlagName {
+  const char* name;
+  uint16_t bit;
+};
+constexpr TFlagName kFlagNames[] = {
+    {"STRETCHED", flStretched},
+    {"WORDWRAP", flWordWrap},
+    {"FORMNEWPAGE", flBandNewPageAfter},
+    {"CENTER", flPictCenter},
+    {"WORDBREAK", flWordBreak},
+    {"PRINTIFSUBSETEMPTY", flBandPrintIfSubsetEmpty},
+    {"KEEPASPECT", flPictRatio},
+    {"AUTOWIDTH", flAutoSize},
+    {"BREAKED", flBandBreaked},
+    {"TEXTONLY", flTextOnly},
+    {"ONFIRSTPAGE", flBandOnFirstPage},
+    {"SUPPRESS", flSuppressRepeated},
+    {"ONLASTPAGE", flBandOnLastPage},
+    {"HIDEZEROS", flHideZeros},
+    {"REPEATHEADER", flBandRepeatHeader},
+    {"UNDERLINES", flUnderlines},
+    {"PRINTCHILDIFINVISIBLE", flBandPrintChildIfInvisible},
+    {"RTLREADING", flRTLReading},
+};
+
+uint16_t FlagBitOf(const std::string& name) {
+  for (const TFlagName& f : kFlagNames)
+    if (name == f.name) return f.bit;
+  return 0;
+}
+
+const char* kFrameStyles = "psSolid;psDash;psDot;psDashDot;psDashDotDot;psDouble";
+const char* kBandAligns = "baNone;baLeft;baRight;baCenter;baWidth;baBottom;baTop;baRest";
+
+}  // namespace
+
+void TfrView::DeclareBaseProperties() {
+  AddProperty("Name", pkString);
+  AddProperty("Left", pkInteger);
+  AddProperty("Top", pkInteger);
+  AddProperty("Width", pkInteger);
+  AddProperty("Height", pkInteger);
+  AddProperty("Flags", pkInteger);
+  AddProperty("Visible", pkBoolean);
+  AddProperty("Memo", pkLines);
+  AddProperty("Memo.Count", pkInteger | pkReadOnly);
+  AddProperty("Restrictions", pkInteger);
+}
+
+void TfrView::DeclareProperties() {
+  DeclareBaseProperties();
+  // Frame, fill and alignment: every view but bands and sub-report frames,
+  // which declare only the base names.
+  AddProperty("FrameTyp", pkInteger);
+  AddProperty("FrameWidth", pkFloat);
+  AddProperty("FrameColor", pkColor);
+  AddEnumProperty("FrameStyle", kFrameStyles);
+  AddProperty("FillColor", pkColor);
+  AddProperty("Tag", pkString);
+  AddEnumProperty("BandAlign", kBandAligns);
+}
+
+Variant TfrView::GetProperty(const std::string& name) {
+  const std::string n = PropName(name);
+  if (!HasProperty(n)) return Variant::Null();
+  if (n == "NAME") return Variant(Name);
+  if (n == "LEFT") return Variant(static_cast<int64_t>(Left));
+  if (n == "TOP") return Variant(static_cast<int64_t>(Top));
+  if (n == "WIDTH") return Variant(static_cast<int64_t>(Width));
+  if (n == "HEIGHT") return Variant(static_cast<int64_t>(Height));
+  if (n == "FLAGS") return Variant(static_cast<int64_t>(Flags));
+  if (n == "VISIBLE") return Variant(Visible);
+  if (n == "MEMO") return Variant(JoinLines(Memo));
+  if (n == "MEMO.COUNT") return Variant(static_cast<int64_t>(Memo.size()));
+  if (n == "FRAMETYP") return Variant(static_cast<int64_t>(FrameTyp));
+  if (n == "FRAMEWIDTH") return Variant(static_cast<double>(FrameWidth));
+  if (n == "FRAMECOLOR") return ColorValue(FrameColor);
+  if (n == "FRAMESTYLE") return Variant(static_cast<int64_t>(FrameStyle));
+  if (n == "FILLCOLOR") return ColorValue(FillColor);
+  if (n == "TAG") return Variant(Tag);
+  if (n == "BANDALIGN") return Variant(static_cast<int64_t>(BandAlign));
+  if (n == "GAPX") return Variant(static_cast<int64_t>(GapX));
+  if (n == "GAPY") return Variant(static_cast<int64_t>(GapY));
+  if (uint16_t bit = FlagBitOf(n)) return Variant(HasFlag(bit));
+  return Variant::Null();  // Restrictions and names only an editor uses
+}
+
+void TfrView::SetProperty(const std::string& name, const Variant& value) {
+  const std::string n = PropName(name);
+  if (!HasProperty(n)) return;
+  if (n == "NAME") Name = value.AsText();
+  else if (n == "LEFT") Left = Int32Of(n, value);
+  else if (n == "TOP") Top = Int32Of(n, value);
+  else if (n == "WIDTH") Width = Int32Of(n, value);
+  else if (n == "HEIGHT") Height = Int32Of(n, value);
+  else if (n == "FLAGS") Flags = Bits16Of(value);
+  else if (n == "VISIBLE") Visible = value.AsBoolean();
+  else if (n == "MEMO") Memo = SplitLines(value.AsText());
+  else if (n == "FRAMETYP") FrameTyp = Bits16Of(value);
+  else if (n == "FRAMEWIDTH") FrameWidth = static_cast<float>(value.AsDouble());
+  else if (n == "FRAMECOLOR") FrameColor = ColorOf(n, value);
+  else if (n == "FRAMESTYLE") FrameStyle = static_cast<uint16_t>(EnumOf(*this, n, value));
+  else if (n == "FILLCOLOR") FillColor = ColorOf(n, value);
+  else if (n == "TAG") Tag = value.AsText();
+  else if (n == "BANDALIGN") BandAlign = static_cast<uint8_t>(EnumOf(*this, n, value));
+  else if (n == "GAPX") GapX = Int32Of(n, value);
+  else if (n == "GAPY") GapY = Int32Of(n, value);
+  else if (uint16_t bit = FlagBitOf(n)) SetFlag(bit, value.AsBoolean());
+  // Restrictions, Memo.Count and editor-only names are not written.
+}
+
+void TfrView::CallMethod(const std::string& name, const Variant& p1, const Variant& p2,
+                         const Variant& p3, Variant& result) {
+  const std::string n = PropName(name);
+  if (n == "HIDE") SetProperty("VISIBLE", Variant(false));
+  else if (n == "SHOW") SetProperty("VISIBLE", Variant(true));
+  else CallLinesMethod(Memo, "MEMO", n, p1, p2, p3, result);
+}
+
+void TfrStretcheable::CallMethod(const std::string& name, const Variant& p1, const Variant& p2,
+                                 const Variant& p3, Variant& result) {
+  if (PropName(name) == "CALCHEIGHT") {
+    result = Variant(static_cast<int64_t>(CalcHeight()));
+    return;
+  }
+  TfrView::CallMethod(name, p1, p2, p3, result);
 }
 
 }  // namespace lf

@@ -123,8 +123,6 @@ TfrGlobals::TfrGlobals() {
   Libraries->Register<TDatabaseFunctionLibrary>();
   Parser = std::make_unique<TfrParser>();
   Interpreter = std::make_unique<TInterpretator>();
-  // Object list methods evaluate their argument texts with the shared parser.
-  SetArgumentEvaluator([](const std::string& expression) { return SharedParser().Evaluate(expression); });
   ScriptVariables = std::make_unique<TfrVariables>();
   ScriptVariables->SetSorted(true);
   Constants = std::make_unique<TfrVariables>();
@@ -146,7 +144,6 @@ TfrGlobals::~TfrGlobals() {
     Libraries->Unregister("TfrStdFunctionLibrary");
     Libraries->Unregister("TDatabaseFunctionLibrary");
   }
-  SetArgumentEvaluator(nullptr);
   Parser.reset();
   Interpreter.reset();
   ScriptVariables.reset();
@@ -191,12 +188,6 @@ TfrLines SplitSemicolonList(std::string_view text) {
     start = semi + 1;
   }
   return lines;
-}
-
-std::string StripDoubleQuotes(std::string_view text) {
-  if (text.size() > 2 && text.front() == '"' && text.back() == '"')
-    return std::string(text.substr(1, text.size() - 2));
-  return std::string(text);
 }
 
 }  // namespace lf

@@ -11,6 +11,7 @@
 
 #include "engine/expr/parser.h"
 #include "engine/model/text_lines.h"
+#include "engine/output/compressor.h"
 #include "engine/expr/variables.h"
 #include "engine/expr/variant.h"
 
@@ -26,14 +27,6 @@ class TfrInterpretator;
 class TfrPage;
 class TfrReport;
 class TfrView;
-
-// Compression hooks for stored pages; both operations do nothing.
-class TfrCompressor {
- public:
-  virtual ~TfrCompressor() = default;
-  virtual void Compress(TStream& /*source*/, TStream& /*target*/) {}
-  virtual void DeCompress(TStream& /*source*/, TStream& /*target*/) {}
-};
 
 // Document mode of the engine.
 inline constexpr int kDocModeDesign = 0;
@@ -119,8 +112,5 @@ TfrParser& SharedParser();
 
 // Splits a ";"-separated list into lines (enumerated property value names).
 TfrLines SplitSemicolonList(std::string_view text);
-// Strips one pair of surrounding double quotes from a text longer than two
-// characters.
-std::string StripDoubleQuotes(std::string_view text);
 
 }  // namespace lf

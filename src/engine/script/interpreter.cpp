@@ -20,13 +20,6 @@ bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80; }
 bool IsNameChar(unsigned char c) { return IsLetter(c) || IsDigit(c) || c == '.' || c == '_'; }
 
-std::string Trim(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
-  return std::string(s.substr(b, e - b));
-}
-
 struct CompileError {
   std::string message;
   size_t pos;  // byte offset in the compilation buffer

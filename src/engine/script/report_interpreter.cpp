@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 
 #include "engine/model/band.h"
-#include "engine/data/field_reference.h"
+#include "engine/data/dictionary_names.h"
 #include "engine/run/globals.h"
 #include "engine/model/page.h"
 #include "engine/model/report.h"

@@ -50,7 +50,7 @@ void Lines(JsonOut& j, std::string_view key, const TfrLines& lines) {
 }
 void Colour(JsonOut& j, std::string_view key, uint32_t v) { j.Key(key).String(Hex(v)); }
 
-void WriteView(JsonOut& j, const TfrView& v) {
+void WriteView(JsonOut& j, const TfrView& v, bool prepared) {
   j.BeginObject();
   j.Key("TypeCode").Int(v.TypeCode);
   if (v.TypeCode == gtAddIn) j.Key("ClassName").String(v.ClassName());
@@ -66,11 +66,15 @@ void WriteView(JsonOut& j, const TfrView& v) {
   Colour(j, "FrameColor", v.FrameColor);
   j.Key("FrameStyle").Int(v.FrameStyle);
   Colour(j, "FillColor", v.FillColor);
-  j.Key("Format").String(Hex(static_cast<uint32_t>(v.Format)));
-  Text(j, "FormatStr", v.FormatStr);
-  Lines(j, "Memo", v.Memo);
-  Lines(j, "Script", v.Script);
-  j.Key("Visible").Bool(v.Visible);
+  if (!prepared) {
+    j.Key("Format").String(Hex(static_cast<uint32_t>(v.Format)));
+    Text(j, "FormatStr", v.FormatStr);
+    Lines(j, "Memo", v.Memo);
+    Lines(j, "Script", v.Script);
+    j.Key("Visible").Bool(v.Visible);
+  } else {
+    Lines(j, "Memo", v.WorkLines);
+  }
   j.Key("Restrictions").Int(v.Restrictions);
   Text(j, "Tag", v.Tag);
   j.Key("GapX").Int(v.GapX);
@@ -85,12 +89,14 @@ void WriteView(JsonOut& j, const TfrView& v) {
     j.Key("Charset").Int(m->Font.Charset);
     j.EndObject();
     j.Key("Alignment").Int(m->Alignment);
-    j.Key("Highlight").BeginObject(true);
-    j.Key("FontStyle").Int(m->Highlight.FontStyle);
-    Colour(j, "FontColor", m->Highlight.FontColor);
-    Colour(j, "FillColor", m->Highlight.FillColor);
-    Text(j, "Condition", m->Highlight.Condition);
-    j.EndObject();
+    if (!prepared) {
+      j.Key("Highlight").BeginObject(true);
+      j.Key("FontStyle").Int(m->Highlight.FontStyle);
+      Colour(j, "FontColor", m->Highlight.FontColor);
+      Colour(j, "FillColor", m->Highlight.FillColor);
+      Text(j, "Condition", m->Highlight.Condition);
+      j.EndObject();
+    }
     j.Key("LineSpacing").Int(m->LineSpacing);
     j.Key("CharSpacing").Int(m->CharSpacing);
   } else if (auto* p = dynamic_cast<const TfrPictureView*>(&v)) {
@@ -139,7 +145,7 @@ void WritePage(JsonOut& j, const TfrPage& p) {
   j.Key("Position").Int(p.Position);
   Lines(j, "Script", p.Script);
   j.Key("Objects").BeginArray();
-  for (const auto& v : p.Objects) WriteView(j, *v);
+  for (const auto& v : p.Objects) WriteView(j, *v, false);
   j.EndArray();
   j.EndObject();
 }
@@ -290,7 +296,7 @@ QJsonArray ArrayOf(In& in, const char* key) {
   return v.toArray();
 }
 
-void ReadView(In& in, TemplateNamer& namer, TfrPage& page) {
+std::unique_ptr<TfrView> ReadViewFields(In& in, bool prepared) {
   QJsonValue code = in.Get("TypeCode");
   if (code.isUndefined()) Fail(in.Where(), "'TypeCode' is missing");
   uint8_t typeCode = 0;
@@ -310,7 +316,7 @@ void ReadView(In& in, TemplateNamer& namer, TfrPage& page) {
     Fail(in.Where(), e.Message());
   }
   if (!created) Fail(in.Where(), "no object has type code " + std::to_string(typeCode));
-  TfrView& v = *page.AddObject(std::move(created));
+  TfrView& v = *created;
   in.Str("Name", v.Name);
   in.Int("FormatRevision", v.FormatRevision);
   in.Int("Left", v.Left);
@@ -323,11 +329,15 @@ void ReadView(In& in, TemplateNamer& namer, TfrPage& page) {
   Colour(in, "FrameColor", v.FrameColor);
   in.Int("FrameStyle", v.FrameStyle);
   Colour(in, "FillColor", v.FillColor);
-  in.Code("Format", v.Format);
-  in.Str("FormatStr", v.FormatStr);
-  in.Lines("Memo", v.Memo);
-  in.Lines("Script", v.Script);
-  in.Bool("Visible", v.Visible);
+  if (!prepared) {
+    in.Code("Format", v.Format);
+    in.Str("FormatStr", v.FormatStr);
+    in.Lines("Memo", v.Memo);
+    in.Lines("Script", v.Script);
+    in.Bool("Visible", v.Visible);
+  } else {
+    in.Lines("Memo", v.WorkLines);
+  }
   in.Int("Restrictions", v.Restrictions);
   in.Str("Tag", v.Tag);
   in.Int("GapX", v.GapX);
@@ -344,7 +354,7 @@ void ReadView(In& in, TemplateNamer& namer, TfrPage& page) {
       f.Finish();
     }
     in.Int("Alignment", m->Alignment);
-    if (in.Has("Highlight")) {
+    if (!prepared && in.Has("Highlight")) {
       In h(in.Get("Highlight"), in.Where() + ".Highlight");
       h.Int("FontStyle", m->Highlight.FontStyle);
       Colour(h, "FontColor", m->Highlight.FontColor);
@@ -381,6 +391,11 @@ void ReadView(In& in, TemplateNamer& namer, TfrPage& page) {
   } else if (auto* s = dynamic_cast<TfrSubReportView*>(&v)) {
     in.Int("SubPage", s->SubPage);
   }
+  return created;
+}
+
+void ReadView(In& in, TemplateNamer& namer, TfrPage& page) {
+  TfrView& v = *page.AddObject(ReadViewFields(in, false));
   if (v.Name.empty()) v.Name = namer.Next(v.BaseName);
   else namer.Note(v.Name);
   in.Finish();
@@ -446,9 +461,9 @@ void ReadList(In& in, const char* key, TfrVariables& list) {
   }
 }
 
-// Deepest nesting of brackets outside strings, so that a hostile document
-// is refused before the parser recurses into it.
-int NestingDepth(std::string_view text) {
+}  // namespace
+
+int JsonNestingDepth(std::string_view text) {
   int depth = 0, deepest = 0;
   bool inString = false;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -467,7 +482,14 @@ int NestingDepth(std::string_view text) {
   return deepest;
 }
 
-}  // namespace
+void ViewToText(JsonOut& out, const TfrView& view, bool prepared) { WriteView(out, view, prepared); }
+
+std::unique_ptr<TfrView> ViewFromText(const QJsonValue& value, const std::string& where, bool prepared) {
+  In in(value, where);
+  std::unique_ptr<TfrView> view = ReadViewFields(in, prepared);
+  in.Finish();
+  return view;
+}
 
 std::string TemplateToText(const TfrReport& r) {
   JsonOut j;
@@ -505,7 +527,7 @@ std::string TemplateToText(const TfrReport& r) {
 void TemplateFromText(TfrReport& report, std::string_view utf8) {
   if (utf8.size() > kMaxTemplateTextBytes)
     Fail("document", "longer than " + std::to_string(kMaxTemplateTextBytes) + " bytes");
-  if (NestingDepth(utf8) > kMaxTemplateTextDepth)
+  if (JsonNestingDepth(utf8) > kMaxTemplateTextDepth)
     Fail("document", "nested deeper than " + std::to_string(kMaxTemplateTextDepth) + " levels");
   QJsonParseError error;
   QJsonDocument doc = QJsonDocument::fromJson(

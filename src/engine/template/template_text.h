@@ -3,14 +3,19 @@
 // and compared without a designer.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/exception.h"
 
+class QJsonValue;
+
 namespace lf {
 
+class JsonOut;
 class TfrReport;
+class TfrView;
 
 // A text form that is not valid JSON or does not describe a template.
 class ETemplateTextError : public Exception {
@@ -32,5 +37,17 @@ std::string TemplateToText(const TfrReport& report);
 // keys, values of the wrong type or out of range are errors. Texts are
 // converted to the host code page. Raises ETemplateTextError.
 void TemplateFromText(TfrReport& report, std::string_view utf8);
+
+// One object in the text form. prepared: only the fields of a prepared-page
+// record, the finished text under "Memo".
+void ViewToText(JsonOut& out, const TfrView& view, bool prepared);
+// The object a text-form object (a QJsonValue) describes; raises
+// ETemplateTextError naming where.
+std::unique_ptr<TfrView> ViewFromText(const QJsonValue& value, const std::string& where,
+                                      bool prepared);
+
+// Deepest nesting of brackets outside strings, so that a hostile document
+// is refused before a parser recurses into it.
+int JsonNestingDepth(std::string_view text);
 
 }  // namespace lf

@@ -1,7 +1,12 @@
 // Field references and dictionary names: component paths with dots, quoted
 // field names, bare names by band kind, field values and null defaults,
 // aliases, variables and the lookup cache, large-object fields.
+#include "engine/data/band_dataset.h"
+#include "engine/data/component_path.h"
+#include "engine/data/dictionary_names.h"
 #include "engine/data/field_reference.h"
+#include "engine/data/field_value.h"
+#include "engine/data/large_object.h"
 
 #include <gtest/gtest.h>
 
@@ -217,8 +222,7 @@ TEST_F(DefaultTables, ABandTakesTheDatasetItsDataSourceNames) {
   EXPECT_TRUE(band.OwnsDataSet);
   EXPECT_EQ(band.DataSet->RangeEndCount, 3);
   // A script that changes DataSource has the band resolve it again.
-  view.FormatStr = "frdataset1";
-  BandDatasetHooks().Reresolve(band);
+  view.SetProperty("DataSource", Variant("frdataset1"));
   EXPECT_EQ(band.DataSet, frdataset1);
   EXPECT_FALSE(band.OwnsDataSet);
   view.FormatStr = "";

@@ -9,7 +9,9 @@
 
 #include "engine/model/band.h"
 #include "engine/data/dataset_errors.h"
-#include "engine/data/field_reference.h"
+#include "engine/data/band_dataset.h"
+#include "engine/data/field_value.h"
+#include "engine/model/band_view.h"
 #include "engine/model/properties.h"
 
 namespace lf {
@@ -241,17 +243,19 @@ TEST_F(Datasets, ADatasetGoneBeforeItsTableLeavesTheTableIntact) {
   EXPECT_EQ(table->RecordCount(), 5);
 }
 
-TEST_F(Datasets, BandViewsAndBandsReachTheDatasets) {
-  const TfrBandDatasetHooks& hooks = BandDatasetHooks();
-  ASSERT_TRUE(hooks.Eof && hooks.Move);
-  ASSERT_TRUE(TfrBand::DatasetReleaser());
+TEST_F(Datasets, BandViewMethodsWalkTheBandsDataset) {
+  TfrBandView view;
+  view.SetBandType(btMasterData);
+  TfrBand band(btMasterData, nullptr, &view);
+  band.DataSet = dataset;
   dataset->Init();
-  hooks.Move(*dataset, 0);
-  hooks.Move(*dataset, 1);
+  Variant result;
+  view.CallMethod("FIRST", Variant(), Variant(), Variant(), result);
+  view.CallMethod("NEXT", Variant(), Variant(), Variant(), result);
   EXPECT_EQ(table->FieldNamed("name").AsString(), "b");
-  hooks.Move(*dataset, -1);
+  view.CallMethod("PRIOR", Variant(), Variant(), Variant(), result);
   EXPECT_EQ(table->FieldNamed("name").AsString(), "a");
-  EXPECT_FALSE(hooks.Eof(*dataset));
+  EXPECT_FALSE(view.GetProperty("EOF").AsBoolean());
 }
 
 }  // namespace

@@ -138,16 +138,8 @@ TEST_F(FunctionTest, IncAndDecAssignThroughTheInterpreter) {
   EXPECT_EQ(Globals().ScriptVariables->Lookup("Counter").AsInteger(), 6);
 }
 
-TEST_F(FunctionTest, FieldIsNullAsksTheResolver) {
-  EXPECT_TRUE(Eval("FIELDISNULL('cds0.x')").AsBoolean());  // no dataset found
-  TDatabaseFunctionLibrary::FieldNullResolver() = [](const std::string& ref) -> std::optional<bool> {
-    if (ref == "t.empty") return true;
-    if (ref == "t.full") return false;
-    return std::nullopt;
-  };
-  EXPECT_TRUE(Eval("FIELDISNULL('t.empty')").AsBoolean());
-  EXPECT_FALSE(Eval("FIELDISNULL('t.' + 'full')").AsBoolean());
-  TDatabaseFunctionLibrary::FieldNullResolver() = nullptr;
+TEST_F(FunctionTest, FieldIsNullWithoutADatasetIsTrue) {
+  EXPECT_TRUE(Eval("FIELDISNULL('cds0.x')").AsBoolean());
 }
 
 // A library used to check the list's rules.

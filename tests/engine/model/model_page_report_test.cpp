@@ -9,6 +9,7 @@
 #include "engine/data/dataset.h"
 #include "engine/model/memo_view.h"
 #include "engine/model/report.h"
+#include "engine/output/emf_pages.h"
 #include "printer/printer.h"
 
 namespace lf {
@@ -153,7 +154,8 @@ TEST(ModelReport, NewReportDefaults) {
   EXPECT_EQ(report.GeneratorVersion, 88);
   EXPECT_EQ(report.Pages->Count(), 0);
   EXPECT_NE(report.Dictionary, nullptr);
-  EXPECT_EQ(report.PreparedPages, nullptr);
+  ASSERT_NE(report.PreparedPages, nullptr);
+  EXPECT_EQ(report.PreparedPages->Count(), 0);
   EXPECT_FALSE(report.OnGetValue);
   EXPECT_GT(report.ReportCreateDate, 45000.0);  // a date after 2023
   EXPECT_DOUBLE_EQ(report.ReportCreateDate, report.ReportLastChange);

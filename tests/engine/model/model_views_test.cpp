@@ -342,24 +342,28 @@ TEST(ModelBand, LongChainIsDestroyedWithoutDeepRecursion) {
   first.reset();
 }
 
+// Logs the end of its run and its destruction.
+class LoggedDataset : public TfrUserDataset {
+ public:
+  LoggedDataset(std::vector<std::string>& log, std::string name) : log_(log), name_(std::move(name)) {}
+  ~LoggedDataset() override { log_.push_back(name_ + " gone"); }
+  void Exit() override { log_.push_back(name_ + " exit"); }
+
+ private:
+  std::vector<std::string>& log_;
+  std::string name_;
+};
+
 TEST(ModelBand, DatasetsAreReleasedWithTheirOwnership) {
-  std::vector<std::pair<TfrDataset*, bool>> released;
-  auto& releaser = TfrBand::DatasetReleaser();
-  const auto installed = releaser;  // the datasets layer's, put back after
-  releaser = [&](TfrDataset* d, bool owned) { released.emplace_back(d, owned); };
-  TfrUserDataset sharedSet, ownSet;
-  TfrDataset* shared = &sharedSet;
-  TfrDataset* own = &ownSet;
+  std::vector<std::string> log;
+  LoggedDataset shared(log, "shared");
   {
     TfrBand band(btCrossData, nullptr);
-    band.DataSet = shared;
-    band.CrossDataSet = own;
+    band.DataSet = &shared;
+    band.CrossDataSet = new LoggedDataset(log, "own");  // the band owns it
     band.OwnsCrossDataSet = true;
   }
-  releaser = installed;
-  ASSERT_EQ(released.size(), 2u);
-  EXPECT_EQ(released[0], std::make_pair(shared, false));
-  EXPECT_EQ(released[1], std::make_pair(own, true));
+  EXPECT_EQ(log, (std::vector<std::string>{"shared exit", "own exit", "own gone"}));
 }
 
 }  // namespace

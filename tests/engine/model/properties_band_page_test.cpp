@@ -114,13 +114,6 @@ TEST(PropertiesBand, RunTimeBandFollowsItsViewWhilePrepared) {
   EXPECT_EQ(band.Child, page.Bands[btChild].get());
   data->SetProperty("ChildBand", Variant("Nothing"));
   EXPECT_EQ(band.Child, nullptr);
-
-  int reresolved = 0;
-  const TfrBandDatasetHooks installed = BandDatasetHooks();  // put back after
-  BandDatasetHooks().Reresolve = [&](TfrBand& b) { reresolved += &b == &band; };
-  data->SetProperty("DataSource", Variant("3"));
-  BandDatasetHooks() = installed;
-  EXPECT_EQ(reresolved, 1);
 }
 
 TEST(PropertiesBand, DatasetMethodsAndEofWalkTheBandsDataset) {

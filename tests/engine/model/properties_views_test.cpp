@@ -161,18 +161,17 @@ TEST(PropertiesViews, MemoTextJoinsAndSplitsLines) {
   EXPECT_EQ(line.Memo.size(), 3u);
 }
 
-// Method arguments read as their own text.
-Variant Verbatim(const std::string& text) { return Variant(text); }
+// An argument text that evaluates to text.
+Variant Quoted(const std::string& text) { return Variant("'" + text + "'"); }
 
 TEST(PropertiesViews, MemoListMethods) {
-  ScopedArgumentEvaluator verbatim(Verbatim);
   TfrMemoView memo;
-  Call(memo, "memo.add", Variant("alpha"));
-  Call(memo, "MEMO.ADD", Variant("beta"));
-  Call(memo, "Lines.Add", Variant("gamma"));
+  Call(memo, "memo.add", Quoted("alpha"));
+  Call(memo, "MEMO.ADD", Quoted("beta"));
+  Call(memo, "Lines.Add", Quoted("gamma"));
   EXPECT_EQ(memo.Memo, (TfrLines{"alpha", "beta", "gamma"}));
-  EXPECT_EQ(Call(memo, "MEMO.INDEXOF", Variant("beta")).AsInteger(), 1);
-  EXPECT_EQ(Call(memo, "LINES.INDEXOF", Variant("BETA")).AsInteger(), -1);
+  EXPECT_EQ(Call(memo, "MEMO.INDEXOF", Quoted("beta")).AsInteger(), 1);
+  EXPECT_EQ(Call(memo, "LINES.INDEXOF", Quoted("BETA")).AsInteger(), -1);
   EXPECT_EQ(memo.GetProperty("Lines.Count").AsInteger(), 3);
   Call(memo, "SETINDEXPROPERTY", Variant("Memo"), Variant(2), Variant(42));
   EXPECT_EQ(Call(memo, "GETINDEXPROPERTY", Variant("LINES"), Variant(2)).AsText(), "42");
@@ -192,15 +191,11 @@ TEST(PropertiesViews, MemoListMethods) {
   EXPECT_TRUE(memo.Memo.empty());
 }
 
-TEST(PropertiesViews, MethodArgumentsGoThroughTheInstalledEvaluator) {
+TEST(PropertiesViews, MethodArgumentsAreEvaluated) {
   TfrLineView line;
-  {
-    ScopedArgumentEvaluator marked([](const std::string& text) { return Variant("<" + text + ">"); });
-    Call(line, "MEMO.ADD", Variant("1 + 2"));
-    ScopedArgumentEvaluator none(nullptr);
-    Call(line, "MEMO.ADD", Variant("1 + 2"));
-  }
-  EXPECT_EQ(line.Memo, (TfrLines{"<1 + 2>", "1 + 2"}));
+  Call(line, "MEMO.ADD", Variant("1 + 2"));
+  Call(line, "MEMO.ADD", Variant("'1 + 2'"));
+  EXPECT_EQ(line.Memo, (TfrLines{"3", "1 + 2"}));
 }
 
 TEST(PropertiesViews, HideShowAndCalcHeight) {
@@ -291,24 +286,20 @@ class PropertiesPictureFile : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
   std::filesystem::path dir_;
-  // The globals install the shared parser as evaluator when they come to
-  // life, so they must exist before the verbatim one is put in place.
-  bool globalsReady_ = (Globals(), true);
-  ScopedArgumentEvaluator verbatim_{Verbatim};
 };
 
 TEST_F(PropertiesPictureFile, LoadFromFileReadsByContentAndClearsForMissingFiles) {
   TfrPictureView picture;
-  Call(picture, "LOADFROMFILE", Variant(Write("logo.jpg", "\xFF\xD8\xFF\xE0 jpeg")));
+  Call(picture, "LOADFROMFILE", Quoted(Write("logo.jpg", "\xFF\xD8\xFF\xE0 jpeg")));
   EXPECT_EQ(picture.Picture.Kind, TfrGraphicKind::JPEG);
-  Call(picture, "LOADFROMFILE", Variant(Write("logo.bmp", "BM bitmap")));
+  Call(picture, "LOADFROMFILE", Quoted(Write("logo.bmp", "BM bitmap")));
   EXPECT_EQ(picture.Picture.Kind, TfrGraphicKind::Bitmap);
   EXPECT_EQ(picture.Picture.Data, "BM bitmap");
-  Call(picture, "LOADFROMFILE", Variant((dir_ / "missing.bmp").string()));
+  Call(picture, "LOADFROMFILE", Quoted((dir_ / "missing.bmp").string()));
   EXPECT_TRUE(picture.Picture.Empty());
   const std::string text = Write("notes.bmp", "just text");
   try {
-    Call(picture, "LOADFROMFILE", Variant(text));
+    Call(picture, "LOADFROMFILE", Quoted(text));
     FAIL() << "no error";
   } catch (const EInvalidGraphic& e) {
     EXPECT_EQ(e.Message(), "Unknown picture format");

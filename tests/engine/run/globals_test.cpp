@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include "engine/data/field_reference.h"
 #include "engine/functions/function_library.h"
 #include "engine/run/globals.h"
 #include "engine/script/interpreter.h"
@@ -192,9 +193,9 @@ TEST(Globals, DestroyedAndCreatedAgainFresh) {
 TEST(Globals, TextUtilities) {
   EXPECT_EQ(SplitSemicolonList("a;b;;c"), (TfrLines{"a", "b", "", "c"}));
   EXPECT_EQ(SplitSemicolonList(""), TfrLines{});
-  EXPECT_EQ(StripDoubleQuotes("\"first name\""), "first name");
-  EXPECT_EQ(StripDoubleQuotes("\"\""), "\"\"");
-  EXPECT_EQ(StripDoubleQuotes("\"a"), "\"a");
+  EXPECT_EQ(UnquoteReferencePart("\"first name\""), "first name");
+  EXPECT_EQ(UnquoteReferencePart("\"\""), "\"\"");
+  EXPECT_EQ(UnquoteReferencePart("\"a"), "\"a");
 }
 
 TEST(Variables, AssignReplacesAndOutOfRangeIsHarmless) {
