@@ -165,7 +165,12 @@ void TfrPBox::LeftDown(int x, int y) {
     ClickedPage = index + 1;
     std::string link;
     int cursor = kCursorDefault;
-    if (form_.Pages()->HitTest(index, ux, uy, link, cursor, true)) {
+    bool consumed = false;
+    {
+      EngineStateScope state;  // a preparation may be waiting for events
+      consumed = form_.Pages()->HitTest(index, ux, uy, link, cursor, true);
+    }
+    if (consumed) {
       // The click went to the object. A page link moves the view.
       std::optional<int32_t> target = PageLinkTarget(link);
       if (target && *target <= form_.Pages()->Count()) {
@@ -209,7 +214,11 @@ void TfrPBox::Hover(int x, int y) {
   if (!PagePoint(x, y, index, ux, uy)) return;
   std::string link;
   int cursor = kCursorDefault;
-  bool over = form_.Pages()->HitTest(index, ux, uy, link, cursor, false);
+  bool over = false;
+  {
+    EngineStateScope state;
+    over = form_.Pages()->HitTest(index, ux, uy, link, cursor, false);
+  }
   setCursor(over && cursor == kCursorHandPoint ? Qt::PointingHandCursor : Qt::ArrowCursor);
   if (std::optional<int32_t> n = PageLinkNumber(link))
     form_.SetStatusText(LoadLocalizedString(55004) + " " + std::to_string(*n));
