@@ -94,7 +94,9 @@ TEST_F(FindText, EmptyTextNeverMatchesAndF3WithoutTextDoesNothing) {
   EXPECT_EQ(form.CurrentPage, 1);
   // Searched pages keep no objects.
   for (int i = 0; i < form.Pages()->Count(); ++i) {
-    if (!form.Pages()->PageAt(i).Shown) EXPECT_EQ(form.Pages()->PageAt(i).Page, nullptr) << i;
+    if (!form.Pages()->PageAt(i).Shown) {
+      EXPECT_EQ(form.Pages()->PageAt(i).Page, nullptr) << i;
+    }
   }
 }
 
