@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/font_style.h"
+
 class QImage;
 
 namespace lf {
@@ -28,11 +30,6 @@ struct CanvasPoint {
 // colour nn (ColorToRgb resolves both to 0xRRGGBB).
 uint32_t ColorToRgb(uint32_t color);
 
-// Font style bits, as stored in templates.
-inline constexpr int fsBold = 1;
-inline constexpr int fsItalic = 2;
-inline constexpr int fsUnderline = 4;
-inline constexpr int fsStrikeOut = 8;
 
 struct CanvasFont {
   std::string Name = "Arial";  // the template's family name (host code page)

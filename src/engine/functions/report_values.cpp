@@ -5,6 +5,7 @@
 
 #include "engine/data/dictionary_names.h"
 #include "engine/model/band.h"
+#include "engine/model/memo_view.h"
 #include "engine/expr/date_time.h"
 #include "engine/functions/function_library.h"
 #include "engine/run/globals.h"
@@ -51,9 +52,8 @@ bool SystemValue(TfrReport& report, const std::string& name, Variant& value) {
   if (Exact(name, "REPORTDATE")) { value = Variant::DateTime(report.ReportCreateDate); return true; }
   if (Exact(name, "REPORTLASTCHANGE")) { value = Variant::DateTime(report.ReportLastChange); return true; }
   if (Exact(name, "CALCWIDTH")) {
-    Variant w(0);
-    if (st.CurView && st.CurView->HasProperty("CALCWIDTH")) w = st.CurView->GetProperty("CALCWIDTH");
-    value = w.IsNull() ? Variant(0) : w;
+    auto* memo = dynamic_cast<TfrMemoView*>(st.CurView);
+    value = Variant(static_cast<int64_t>(memo ? memo->CalcWidth(memo->Memo) : 0));
     return true;
   }
   return false;

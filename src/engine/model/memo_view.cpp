@@ -1,7 +1,25 @@
-// TfrMemoView: defaults of a new text object and its properties by name.
+// TfrMemoView: defaults, properties by name, expansion, layout heights,
+// highlight and printing into the page being prepared.
 #include "engine/model/memo_view.h"
 
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+#include "data/client_dataset.h"
+#include "engine/model/band.h"
+#include "engine/model/band_kind.h"
+#include "engine/model/bracket_expansion.h"
+#include "engine/model/memo_layout.h"
 #include "engine/model/properties.h"
+#include "engine/model/report.h"
+#include "engine/model/view_factory.h"
+#include "engine/run/globals.h"
+#include "engine/script/interpreter.h"
+#include "engine/template/template_stream.h"
+#include "engine/template/template_view_record.h"
+#include "platform/canvas.h"
+#include "platform/stream.h"
 
 namespace lf {
 
@@ -11,13 +29,280 @@ TfrMemoView::TfrMemoView() {
   Flags = flStretched | flWordWrap;
 }
 
-void TfrMemoView::Draw(Canvas&) {}
+namespace {
 
-int32_t TfrMemoView::CalcHeight() { return Height; }
+int32_t Round(double v) { return static_cast<int32_t>(RoundHalfEven(v)); }
 
-int32_t TfrMemoView::MinHeight() { return Height; }
+bool HoldsMarker(const TfrLines& lines) {
+  for (const std::string& l : lines)
+    if (l.find(kParagraphMarker) != std::string::npos) return true;
+  return false;
+}
 
-int32_t TfrMemoView::RemainHeight() { return 0; }
+}  // namespace
+
+int32_t TfrMemoView::FontPixelHeight() const {
+  const int32_t size = std::clamp<int32_t>(Font.Size, 0, kMaxFontSize);
+  return std::max<int32_t>(1, Round(size * 96.0 / 72.0));
+}
+
+CanvasFont TfrMemoView::MeasureFont() const {
+  CanvasFont f;
+  f.Name = Font.Name;
+  f.PixelHeight = FontPixelHeight();
+  f.Style = Font.Style;
+  f.Color = Font.Color;
+  f.Charset = static_cast<uint8_t>(Font.Charset);
+  f.Orientation = (Alignment & frtaVertical) ? 900 : 0;
+  return f;
+}
+
+TfrMemoBox TfrMemoView::LayoutBox() const {
+  const int32_t half = Round(FrameWidth / 2.0);
+  return {Left, Top, Width, Height, GapX + half, GapY + half / 2};
+}
+
+void TfrMemoView::Expand() {
+  WorkLines.clear();
+  for (const std::string& line : Memo) {
+    const std::string text = HasFlag(flTextOnly) ? line : ExpandBrackets(line);
+    AppendText(WorkLines, text);
+  }
+}
+
+void TfrMemoView::Wrap(bool preparing) {
+  const TfrMemoBox box = LayoutBox();
+  const bool vertical = (Alignment & frtaVertical) != 0;
+  LineStep = std::max<int32_t>(1, LineSpacing + FontPixelHeight());
+  LayoutLines.clear();
+
+  TfrWrapOptions options;
+  options.AvailableWidth = vertical ? box.Height - 2 * box.GapY : box.Width - 2 * box.GapX;
+  options.CharSpacing = CharSpacing;
+  options.WordBreak = HasFlag(flWordBreak);
+  options.MaxLines = kMaxLayoutLines;
+  options.OwnerName = Name;
+  TfrAdvanceCache& advances = TfrAdvanceCache::For(MeasureFont());
+
+  const bool keepLongBracket = !preparing && !vertical && EngineState().DocMode == kDocModeDesign &&
+                               WorkLines.size() == 1 && !WorkLines[0].empty() &&
+                               WorkLines[0][0] == '[' &&
+                               advances.TextWidth(WorkLines[0], CharSpacing) > options.AvailableWidth;
+  auto add = [&](std::string line) {
+    if (LayoutLines.size() >= kMaxLayoutLines)
+      throw EMemoLayoutError("Object " + Name + ": the text needs more than " +
+                             std::to_string(kMaxLayoutLines) + " lines");
+    LayoutLines.push_back(std::move(line));
+  };
+  for (const std::string& line : WorkLines) {
+    if (PreWrapped || keepLongBracket) add(line);
+    else if (HasFlag(flWordWrap)) WrapLine(line, options, advances, LayoutLines);
+    else add(vertical ? line : line + kParagraphMarker);
+  }
+  DrawnLines = static_cast<int32_t>(LayoutLines.size());
+  const int64_t extent = static_cast<int64_t>(LayoutLines.size()) * LineStep +
+                         2 * static_cast<int64_t>(vertical ? box.GapX : box.GapY);
+  TextHeight = static_cast<int32_t>(std::min<int64_t>(extent, INT32_MAX));
+}
+
+int32_t TfrMemoView::MinHeight() {
+  LineStep = std::max<int32_t>(1, LineSpacing + FontPixelHeight());
+  return Round(FrameWidth) * 2 + LineSpacing + GapY * 2 + FontPixelHeight();
+}
+
+int32_t TfrMemoView::RemainHeight() {
+  LineStep = std::max<int32_t>(1, LineSpacing + FontPixelHeight());
+  const int32_t frame = Round(FrameWidth);
+  const int32_t inner = Height - 2 * frame - 2 * GapY;
+  int32_t rest = inner % LineStep;
+  if (rest < 0) rest += LineStep;
+  return 2 * GapY + 2 * frame + rest;
+}
+
+void TfrMemoView::RunScript() {
+  if (Script.empty()) return;
+  TfrGlobals& g = Globals();
+  if (g.Interpreter) g.Interpreter->DoScript(Script);
+}
+
+void TfrMemoView::LoadBlob(TField& field) {
+  WorkLines = field.IsNull() ? TfrLines{} : SplitLines(field.AsString());
+}
+
+bool TfrMemoView::LoadAndNotify() {
+  WorkLines = Memo;
+  if (BoundDataSet && !DataField.empty()) {
+    if (TField* field = BoundDataSet->LookupField(DataField)) LoadBlob(*field);
+  }
+  TfrReport* report = EngineState().CurReport;
+  if (report && report->OnBeforePrint) report->OnBeforePrint(WorkLines, this);
+  return WorkLines != Memo;
+}
+
+void TfrMemoView::PrepareHighlight() {
+  if (HighlightPostfix || Highlight.Condition.empty()) return;
+  try {
+    Highlight.Condition = SharedParser().ToPostfix(Highlight.Condition);
+    HighlightPostfix = true;
+  } catch (const std::exception&) {
+    // A condition that does not convert never holds.
+    Highlight.Condition.clear();
+  }
+}
+
+bool TfrMemoView::ApplyHighlight(TSavedLook& saved) {
+  saved = {Font.Style, Font.Color, FillColor};
+  if (Highlight.Condition.empty()) return false;
+  try {
+    TfrParser& parser = SharedParser();
+    const Variant v = HighlightPostfix ? parser.EvaluatePostfix(Highlight.Condition)
+                                       : parser.Evaluate(Highlight.Condition);
+    if (v.Equals(Variant(0))) return false;
+  } catch (const std::exception&) {
+    return false;
+  }
+  Font.Style = Highlight.FontStyle;
+  Font.Color = Highlight.FontColor;
+  FillColor = Highlight.FillColor;
+  return true;
+}
+
+void TfrMemoView::RestoreLook(const TSavedLook& saved) {
+  Font.Style = saved.Style;
+  Font.Color = saved.FontColor;
+  FillColor = saved.FillColor;
+}
+
+int32_t TfrMemoView::CalcHeight() {
+  EngineState().CurView = this;
+  RunScript();
+  if (!Visible) return 0;
+  if (!LoadAndNotify()) Expand();
+  TSavedLook look;
+  ApplyHighlight(look);
+  struct Restore {
+    TfrMemoView& v;
+    const TSavedLook& l;
+    ~Restore() { v.RestoreLook(l); }
+  } restore{*this, look};
+
+  PreWrapped = HoldsMarker(WorkLines);
+  Wrap(true);
+  WorkLines = LayoutLines;
+  PreWrapped = true;
+  int32_t height = TextHeight;
+  if (HasFlag(flSuppressRepeated)) {
+    const std::string text = JoinLines(WorkLines);
+    if (text == LastPrintedText) height = 0;
+    if (EngineState().FirstPass) LastPrintedText = text;
+  }
+  return height;
+}
+
+int32_t TfrMemoView::FittingLines(const TfrLines& lines, int32_t height) const {
+  const TfrMemoBox box = LayoutBox();
+  const int32_t step = std::max<int32_t>(1, LineSpacing + FontPixelHeight());
+  const int64_t bottom = static_cast<int64_t>(box.Top) + height + 1;  // as the drawing rectangle
+  int64_t y = static_cast<int64_t>(box.Top) + box.GapY;
+  int32_t count = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (y + step > bottom) break;
+    y += step;
+    ++count;
+  }
+  return count;
+}
+
+void TfrMemoView::Print(TStream& stream) {
+  DrawCanvas = nullptr;
+  EngineState().CurView = this;
+  const uint8_t mode = DrawMode;
+  struct ModeReset {
+    TfrMemoView& v;
+    ~ModeReset() { v.DrawMode = drAll; }
+  } modeReset{*this};
+
+  bool changed = false;
+  if (mode == drAll) {
+    RunScript();
+    TfrReport* report = EngineState().CurReport;
+    if (report && report->OnBeforePrint) changed = LoadAndNotify();
+  }
+  if (mode == drAll && !changed) Expand();
+  if (!Visible) return;
+
+  TSavedLook look;
+  ApplyHighlight(look);
+  const std::string savedTag = Tag;
+  const int32_t savedTop = Top, savedWidth = Width;
+  const uint8_t savedAlign = BandAlign;
+  struct Restore {
+    TfrMemoView& v;
+    const TSavedLook& l;
+    const std::string& tag;
+    int32_t top, width;
+    uint8_t align;
+    ~Restore() {
+      v.RestoreLook(l);
+      v.Tag = tag;
+      v.Top = top;
+      v.Width = width;
+      v.BandAlign = align;
+    }
+  } restore{*this, look, savedTag, savedTop, savedWidth, savedAlign};
+
+  TfrLines kept;
+  if (mode == drAfterCalcHeight) {
+    PreWrapped = HoldsMarker(WorkLines);
+    Wrap(true);
+    kept = LayoutLines;
+    DrawnLines = FittingLines(kept, Height);
+    WorkLines.assign(kept.begin(), kept.begin() + DrawnLines);
+    if (!HoldsMarker(WorkLines)) WorkLines.push_back(std::string(1, kParagraphMarker));
+  }
+
+  {
+    const int32_t savedFormat = Format;
+    Format = MakeFormatCode(0, 0, 0, 0);
+    struct FormatBack {
+      TfrMemoView& v;
+      int32_t f;
+      ~FormatBack() { v.Format = f; }
+    } formatBack{*this, savedFormat};
+    Tag = ExpandBrackets(Tag);
+  }
+
+  if (BandAlign == baBottom) BandAlign = baNone;
+  if (Parent) {
+    if (BandAlign == baTop) Top = Parent->Top;
+    if (BandAlign == baWidth &&
+        (Parent->Kind == btCrossHeader || Parent->Kind == btCrossData || Parent->Kind == btCrossFooter)) {
+      Width = Parent->Width;
+      BandAlign = baNone;
+    }
+  }
+
+  const std::string text = JoinLines(WorkLines);
+  if (!(HasFlag(flSuppressRepeated) && text == LastPrintedText)) {
+    WriteU8(stream, TypeCode);
+    if (TypeCode == gtAddIn) WriteFrString(stream, ClassName());
+    const bool savedStreamMode = StreamMode;
+    StreamMode = true;
+    try {
+      WriteViewRecord(stream, *this);
+    } catch (...) {
+      StreamMode = savedStreamMode;
+      throw;
+    }
+    StreamMode = savedStreamMode;
+    if (HasFlag(flSuppressRepeated)) LastPrintedText = text;
+  }
+
+  if (mode == drAfterCalcHeight) {
+    WorkLines.assign(kept.begin() + DrawnLines, kept.end());
+    PreWrapped = true;
+  }
+}
 
 void TfrMemoView::DeclareProperties() {
   TfrView::DeclareProperties();

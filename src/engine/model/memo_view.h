@@ -6,14 +6,12 @@
 #include <string>
 
 #include "engine/model/view.h"
+#include "platform/exception.h"
+#include "platform/font_style.h"
 
 namespace lf {
 
-// Font style bits in the report's own order.
-inline constexpr uint16_t fsItalic = 1;
-inline constexpr uint16_t fsBold = 2;
-inline constexpr uint16_t fsUnderline = 4;
-inline constexpr uint16_t fsStrikeOut = 8;
+struct CanvasFont;
 
 // Character set given to new fonts.
 inline constexpr uint16_t kDefaultCharset = 1;
@@ -44,17 +42,62 @@ struct TfrHighlightAttr {
   std::string Condition;            // expression; postfix form while preparing
 };
 
+// Character that ends the last layout line of a paragraph; a text holding
+// it anywhere is already laid out.
+inline constexpr char kParagraphMarker = '\x01';
+// Layout lines one text may produce; more stops the layout with
+// EMemoLayoutError naming the object. Underlines stop at the same count.
+inline constexpr size_t kMaxLayoutLines = 100000;
+
+class EMemoLayoutError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Geometry a text is laid out in, at scale 1 (page units).
+struct TfrMemoBox {
+  int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+  int32_t GapX = 0, GapY = 0;  // inner margins with half the frame width
+};
+
 class TfrMemoView : public TfrStretcheable {
  public:
   TfrMemoView();
   const char* ClassName() const override { return "TfrMemoView"; }
 
-  // Text layout and drawing are filled with the text object's drawing;
-  // until then the heights are the object's own.
+  // Draws the stored text (prepared pages) or, on no canvas while a band
+  // splits, measures how many lines fit (DrawnLines).
   void Draw(Canvas& canvas) override;
+  // Runs the script, expands and lays out the text; the height it needs
+  // (0 when invisible or suppressed).
   int32_t CalcHeight() override;
+  // Height of one line with frame and gaps; sets LineStep.
   int32_t MinHeight() override;
+  // Part of the height that holds no whole line.
   int32_t RemainHeight() override;
+  // Writes the object with its finished text into the page being prepared,
+  // in the current draw mode, then resets the draw mode.
+  void Print(TStream& stream) override;
+
+  // WorkLines := the text of a memo or binary field (none when null).
+  void LoadBlob(TField& field) override;
+  // Width the lines need with frame and gaps, page units (CALCWIDTH).
+  int32_t CalcWidth(const TfrLines& lines);
+  // WorkLines := Memo with every bracket expanded (unless TextOnly).
+  void Expand();
+  // Lays WorkLines out into LayoutLines at scale 1 in the unscaled
+  // rectangle; sets LineStep, TextHeight and DrawnLines. While preparing the
+  // design-mode rule for one long line beginning with [ never applies.
+  void Wrap(bool preparing);
+  // Converts the highlight condition to postfix form (once per preparation).
+  void PrepareHighlight();
+
+  // The layout font at scale 1: pixel height size * 96 / 72, rounded, at least 1.
+  CanvasFont MeasureFont() const;
+  // Pixel height of the font at scale 1.
+  int32_t FontPixelHeight() const;
+  // The unscaled rectangle with the gaps BeginDraw would give at scale 1.
+  TfrMemoBox LayoutBox() const;
 
   void SetProperty(const std::string& name, const Variant& value) override;
   Variant GetProperty(const std::string& name) override;
@@ -73,6 +116,30 @@ class TfrMemoView : public TfrStretcheable {
   int32_t TextHeight = 0;           // height the laid-out text needs
   int32_t LineStep = 0;             // LineSpacing plus the font's pixel height
   std::string LastPrintedText;      // for Suppress; kept across preparations
+  TfrLines LayoutLines;             // run time: lines of the last Wrap
+  bool HighlightPostfix = false;    // Highlight.Condition holds postfix form
+
+ private:
+  struct TSavedLook {
+    uint16_t Style;
+    uint32_t FontColor, FillColor;
+  };
+  // Evaluates the highlight condition; on success puts the highlight's look
+  // in place and returns true (errors leave the normal look).
+  bool ApplyHighlight(TSavedLook& saved);
+  void RestoreLook(const TSavedLook& saved);
+  // Loads a bound memo or binary field into WorkLines and lets OnBeforePrint
+  // see them; true when WorkLines differ from Memo afterwards.
+  bool LoadAndNotify();
+  void RunScript();
+  // Number of layout lines whose bottom stays inside a rectangle of height
+  // (scale 1).
+  int32_t FittingLines(const TfrLines& lines, int32_t height) const;
+  void DrawLines(Canvas& canvas, const TfrLines& lines);
+  void DrawUnderlines(Canvas& canvas);
 };
+
+// Horizontal alignment bits of Alignment.
+inline int32_t HorizontalAlign(int32_t alignment) { return alignment & 3; }
 
 }  // namespace lf

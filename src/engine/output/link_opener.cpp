@@ -8,17 +8,11 @@
 #include "platform/code_page.h"
 
 namespace lf {
-namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-
-}  // namespace
 
 std::string OpenableLink(std::string_view address) {
-  while (!address.empty() && IsBlank(address.front())) address.remove_prefix(1);
-  while (!address.empty() && IsBlank(address.back())) address.remove_suffix(1);
+  std::string trimmed = Trim(address);
   for (std::string_view scheme : {"http:", "https:", "mailto:"})
-    if (StartsWithNoCase(address, scheme)) return std::string(address);
+    if (StartsWithNoCase(trimmed, scheme)) return trimmed;
   return {};
 }
 

@@ -1,0 +1,251 @@
+// TfrMemoView drawing: automatic width, text lines in every alignment,
+// vertical text, justification, underlines and split measuring.
+#include <algorithm>
+#include <cmath>
+
+#include "engine/model/memo_layout.h"
+#include "engine/model/memo_view.h"
+#include "engine/model/properties.h"
+#include "engine/run/globals.h"
+#include "platform/canvas.h"
+#include "platform/code_page.h"
+
+namespace lf {
+namespace {
+
+int32_t Round(double v) { return static_cast<int32_t>(RoundHalfEven(v)); }
+
+bool HoldsText(const TfrLines& lines) {
+  for (const std::string& l : lines)
+    if (!l.empty()) return true;
+  return false;
+}
+
+bool HoldsMarker(const TfrLines& lines) {
+  for (const std::string& l : lines)
+    if (l.find(kParagraphMarker) != std::string::npos) return true;
+  return false;
+}
+
+// The no-break space of the host code page (empty when it has none).
+const std::string& NoBreakSpace() {
+  static int codePage = -1;
+  static std::string nbsp;
+  if (HostCodePage().number != codePage) {
+    codePage = HostCodePage().number;
+    nbsp = Utf16ToHost(u"\u00A0");
+    if (nbsp == "?") nbsp.clear();
+  }
+  return nbsp;
+}
+
+// Length of the space character (32 or the no-break space) at pos, or 0.
+size_t SpaceAt(std::string_view text, size_t pos) {
+  if (text[pos] == ' ') return 1;
+  const std::string& nbsp = NoBreakSpace();
+  if (!nbsp.empty() && text.compare(pos, nbsp.size(), nbsp) == 0 && CharLength(text, pos) == nbsp.size())
+    return nbsp.size();
+  return 0;
+}
+
+// Splits a line after each of its spaces: the pieces a justified line is
+// drawn in. Returns the number of spaces.
+int SplitAtSpaces(std::string_view text, std::vector<std::string_view>& pieces) {
+  pieces.clear();
+  int spaces = 0;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size();) {
+    const size_t sp = SpaceAt(text, i);
+    if (sp) {
+      ++spaces;
+      pieces.push_back(text.substr(start, i + sp - start));
+      start = i + sp;
+      i = start;
+    } else {
+      i += CharLength(text, i);
+    }
+  }
+  pieces.push_back(text.substr(start));
+  return spaces;
+}
+
+}  // namespace
+
+int32_t TfrMemoView::CalcWidth(const TfrLines& lines) {
+  std::string text = JoinLines(lines);
+  text.erase(std::remove(text.begin(), text.end(), kParagraphMarker), text.end());
+  CanvasFont font = MeasureFont();
+  font.Orientation = 0;
+  TfrAdvanceCache& advances = TfrAdvanceCache::For(font);
+  int32_t widest = 0;
+  for (const std::string& line : SplitLines(text))
+    widest = std::max(widest, advances.TextWidth(line, CharSpacing));
+  return Round(widest + FrameWidth + 2.0 * GapX + 1);
+}
+
+void TfrMemoView::Draw(Canvas& canvas) {
+  const bool vertical = (Alignment & frtaVertical) != 0;
+  const bool hasText = HoldsText(WorkLines);
+  const bool autoWidth = HasFlag(flAutoSize);
+  if (autoWidth && hasText && EngineState().DocMode == kDocModePrinting) {
+    const int32_t w = CalcWidth(WorkLines);
+    if (vertical) {
+      Height = w;
+    } else {
+      const int32_t h = HorizontalAlign(Alignment);
+      if (h == frtaRight || h == frtaJustify) Left += Width - w;
+      Width = w;
+    }
+  }
+
+  // Layout happens at scale 1 before the geometry is scaled.
+  TfrLines lines;
+  if (hasText) {
+    TfrLines source = WorkLines;
+    PreWrapped = HoldsMarker(source);
+    if (PreWrapped && source.size() > 1 && source.back() == std::string(1, kParagraphMarker)) source.pop_back();
+    std::swap(WorkLines, source);
+    const int32_t savedWidth = Width;
+    if (autoWidth) Width += 100;
+    try {
+      Wrap(false);
+    } catch (...) {
+      Width = savedWidth;
+      std::swap(WorkLines, source);
+      throw;
+    }
+    Width = savedWidth;
+    std::swap(WorkLines, source);
+    lines = LayoutLines;
+  }
+
+  DrawCanvas = &canvas;
+  BeginDraw();
+  struct End {
+    TfrMemoView& v;
+    ~End() { v.EndDraw(); }
+  } end{*this};
+  DrawBackground();
+  DrawFrame();
+  DrawUnderlines(canvas);
+  DrawLines(canvas, lines);
+}
+
+namespace {
+
+// Pixel height of the drawing font: size * 96 / 72 * vertical scale, rounded
+// at scale 1 and truncated otherwise; on a printer from the point size.
+int32_t DrawPixelHeight(int32_t size, double scaleY, const Canvas& canvas) {
+  double h;
+  if (canvas.IsPrinter()) h = std::round(size * canvas.DotsPerInch() / 72.0);
+  else if (scaleY == 1.0) h = RoundHalfEven(size * 96.0 / 72.0);
+  else h = std::trunc(size * 96.0 / 72.0 * scaleY);
+  return static_cast<int32_t>(std::clamp(h, 1.0, 1e6));
+}
+
+}  // namespace
+
+void TfrMemoView::DrawUnderlines(Canvas& canvas) {
+  if (!HasFlag(flUnderlines)) return;
+  const int32_t ph = DrawPixelHeight(std::clamp<int32_t>(Font.Size, 0, kMaxFontSize), ScaleY, canvas);
+  const int32_t step = std::max<int32_t>(1, Round(LineSpacing * ScaleY) + ph);
+  const CanvasPen pen{Round(FrameWidth), FrameColor, PenStyle::Solid};
+  const int32_t count = std::min<int32_t>(Height / step, static_cast<int32_t>(kMaxLayoutLines));
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t y = Top + GapY + step * i + Round(2 * ScaleY) + ph;
+    canvas.Line(Left, y, Left + Width, y, pen);
+  }
+}
+
+void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
+  const bool vertical = (Alignment & frtaVertical) != 0;
+  const int32_t align = HorizontalAlign(Alignment);
+  const bool splitting = DrawMode == drAfterCalcHeight;
+
+  CanvasFont font = MeasureFont();
+  font.PixelHeight = DrawPixelHeight(std::clamp<int32_t>(Font.Size, 0, kMaxFontSize), ScaleY, canvas);
+  canvas.SetFont(font);
+  const int32_t ph = font.PixelHeight;
+  const int32_t step = std::max<int32_t>(1, Round(LineSpacing * ScaleY) + ph);
+
+  TextOutOptions options;
+  options.Clipped = true;
+  options.ClipRect = {DrawRect.Left + 1, DrawRect.Top, DrawRect.Right - 2, DrawRect.Bottom - 1};
+  options.CharSpacing = Round(CharSpacing * ScaleX);
+  options.RightToLeft = HasFlag(flRTLReading);
+
+  const int32_t rw = DrawRect.Right - DrawRect.Left;
+  const int32_t rh = DrawRect.Bottom - DrawRect.Top;
+  const int64_t count = static_cast<int64_t>(lines.size());
+  std::vector<std::string_view> pieces;
+  int32_t drawn = 0;
+
+  // Draws a justified line piece by piece, each space taking its share of
+  // free: along x, or upwards along y for vertical text.
+  auto drawSpread = [&](int32_t x, int32_t y, std::string_view text, int32_t free) {
+    const int spaces = SplitAtSpaces(text, pieces);
+    int32_t pos = 0;
+    for (size_t k = 0; k < pieces.size(); ++k) {
+      if (vertical) canvas.TextOut(x, y - pos, pieces[k], options);
+      else canvas.TextOut(x + pos, y, pieces[k], options);
+      int32_t extra = 0;
+      if (static_cast<int>(k) < spaces) {
+        extra = free / spaces + (static_cast<int>(k) < free % spaces ? 1 : 0);
+      }
+      pos += canvas.TextWidth(pieces[k], options.CharSpacing) + extra;
+    }
+  };
+
+  if (!vertical) {
+    int64_t y = Top + GapY;
+    const int64_t textHeight = count * step + 2 * static_cast<int64_t>(GapY);
+    if (!splitting) {
+      if (Alignment & frtaMiddle) y += (rh - textHeight) / 2;
+      else if (Alignment & frtaDown) y = DrawRect.Bottom - textHeight - 1 + GapY;
+    }
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (splitting && y + step > DrawRect.Bottom) break;
+      std::string_view s = lines[i];
+      const bool paragraphEnd = (!s.empty() && s.back() == kParagraphMarker) || i + 1 == lines.size();
+      if (!s.empty() && s.back() == kParagraphMarker) s.remove_suffix(1);
+      const int32_t tw = canvas.TextWidth(s, options.CharSpacing);
+      int32_t x = Left + GapX;
+      if (align == frtaRight) x = Left + rw - GapX - tw - 1;
+      else if (align == frtaCenter) x = Left + GapX + (rw - 2 * GapX - tw) / 2;
+      const int32_t free = rw - 2 * GapX - tw;
+      if (align == frtaJustify && !paragraphEnd && free > 0 && SplitAtSpaces(s, pieces) > 0)
+        drawSpread(x, static_cast<int32_t>(y), s, free);
+      else
+        canvas.TextOut(x, static_cast<int32_t>(y), s, options);
+      y += step;
+      ++drawn;
+    }
+  } else {
+    int64_t x = Left + GapX;
+    const int64_t blockWidth = count * step + 2 * static_cast<int64_t>(GapX);
+    if (!splitting) {
+      if (Alignment & frtaMiddle) x += (rw - blockWidth) / 2;
+      else if (Alignment & frtaDown) x = DrawRect.Right - blockWidth - 1 + GapX;
+    }
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (splitting && x + step > DrawRect.Right) break;
+      std::string_view s = lines[i];
+      const bool paragraphEnd = (!s.empty() && s.back() == kParagraphMarker) || i + 1 == lines.size();
+      if (!s.empty() && s.back() == kParagraphMarker) s.remove_suffix(1);
+      const int32_t tw = canvas.TextWidth(s, options.CharSpacing);
+      int32_t y = DrawRect.Bottom - GapY;
+      if (align == frtaRight) y = tw + Top + GapY;
+      else if (align == frtaCenter) y = Top + GapY + (rh - 2 * GapY - tw) / 2 + tw;
+      const int32_t free = rh - 2 * GapY - tw;
+      if (align == frtaJustify && !paragraphEnd && free > 0 && SplitAtSpaces(s, pieces) > 0)
+        drawSpread(static_cast<int32_t>(x), y, s, free);
+      else
+        canvas.TextOut(static_cast<int32_t>(x), y, s, options);
+      x += step;
+      ++drawn;
+    }
+  }
+  DrawnLines = drawn;
+}
+
+}  // namespace lf
