@@ -1,6 +1,9 @@
 // Test entry point: a headless GUI application so fonts, sockets and event
 // loops work in every test program.
 #include <QGuiApplication>
+#ifdef LF_TEST_WIDGETS
+#include <QApplication>
+#endif
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <cerrno>
@@ -15,7 +18,11 @@ int main(int argc, char** argv) {
     std::string dir = "/tmp/runtime-" + std::to_string(getuid());
     if (mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) setenv("XDG_RUNTIME_DIR", dir.c_str(), 0);
   }
+#ifdef LF_TEST_WIDGETS
+  QApplication app(argc, argv);
+#else
   QGuiApplication app(argc, argv);
+#endif
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

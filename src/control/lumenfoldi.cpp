@@ -147,8 +147,11 @@ void Tlumenfoldi::PrepareAndShow() {
   frReport1_->ModalPreview = false;
   // A calculation error is shown by the preparation itself and leaves no
   // pages; any other error fails the call. Headless, the prepared pages
-  // stay with the report; the preview panel shows them where it exists.
-  PrepareReport(*frReport1_);
+  // stay with the report; the windowed control runs the preparation under
+  // its progress window and shows the pages in its preview panel.
+  if (RunPreparation) RunPreparation(*frReport1_);
+  else PrepareReport(*frReport1_);
+  if (ShowPreparedPages) ShowPreparedPages(*frReport1_);
 }
 
 }  // namespace lf

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,12 @@ class Tlumenfoldi : public TTopLevelContainer {
   TfrReport& frReport1() const { return *frReport1_; }
   // How the last downloaded template loaded (Loaded until one was loaded).
   const TemplateLoadResult& TemplateLoad() const { return templateLoad_; }
+
+  // Seams the windowed form fills: prepare the report (under its progress
+  // window) and show the prepared pages in its preview panel. Headless the
+  // report prepares directly and keeps its pages.
+  std::function<bool(TfrReport&)> RunPreparation;
+  std::function<void(TfrReport&)> ShowPreparedPages;
 
  private:
   void SetParamText(std::u16string_view param1);

@@ -1,0 +1,44 @@
+// TfrPBox: the page box, the surface the preview paints its sheets on and
+// that takes the mouse: dragging, hyperlinks, the zoom menu, the wheel.
+#pragma once
+
+#include <QWidget>
+
+namespace lf {
+
+class TfrPreviewForm;
+
+// Gray of the box around the sheets.
+inline constexpr int kPageBoxGray = 128;
+// Help context of the page box.
+inline constexpr int kPageBoxTag = 207;
+
+class TfrPBox : public QWidget {
+ public:
+  // form owns the view state; it outlives the box.
+  TfrPBox(TfrPreviewForm& form, QWidget* parent);
+
+  bool Dragging = false;
+  int DragX = 0, DragY = 0;  // last mouse position while dragging, pixels
+  int ClickedPage = 0;       // page under the last left click, from 1; 0 none
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Paint(QPaintEvent* event);
+  void LeftDown(int x, int y);
+  void Hover(int x, int y);
+  // The page (0-based) under the box point and the point in its page units.
+  bool PagePoint(int x, int y, int& index, int32_t& ux, int32_t& uy) const;
+
+  TfrPreviewForm& form_;
+};
+
+}  // namespace lf

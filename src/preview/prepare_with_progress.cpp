@@ -1,0 +1,42 @@
+// Preparing a report inside the progress window.
+#include <QApplication>
+
+#include "engine/model/report.h"
+#include "engine/prepare/preparation.h"
+#include "preview/progress_form.h"
+
+namespace lf {
+namespace {
+
+// The caption of the preparation's window.
+std::string PreparingCaption(const TfrReport& report) {
+  std::string caption = "Preparing report";
+  if (!report.Title.empty()) caption += " - " + report.Title;
+  return caption;
+}
+
+}  // namespace
+
+bool PrepareWithProgress(TfrReport& report, QWidget* parent) {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || !report.ShowProgress || report.OnProgress)
+    return PrepareReport(report);
+  TfrProgressForm window(parent);
+  window.SetCaption(PreparingCaption(report));
+  window.SetLine1(std::string(kProgressPage) + " 1");
+  auto& handler = ProgressTextHandler();
+  auto previous = handler;
+  handler = [&window](const std::string& text) {
+    window.SetLine1(text);
+    QCoreApplication::processEvents();
+  };
+  bool prepared = false;
+  int result = window.ShowModalFor(report, [&](TfrProgressForm& w) {
+    prepared = PrepareReport(report);
+    w.EndJob(prepared && !report.StopRequested);
+  });
+  handler = previous;
+  if (window.JobError()) std::rethrow_exception(window.JobError());
+  return result == QDialog::Accepted && prepared;
+}
+
+}  // namespace lf
