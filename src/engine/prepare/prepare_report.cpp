@@ -8,6 +8,7 @@
 #include "engine/model/memo_view.h"
 #include "engine/prepare/preparation.h"
 #include "engine/run/globals.h"
+#include "engine/template/template_format.h"
 #include "engine/script/interpreter.h"
 #include "platform/message_box.h"
 

@@ -5,6 +5,8 @@
 
 #include "engine/model/memo_layout.h"
 #include "engine/model/memo_view.h"
+#include "engine/model/page.h"
+#include "engine/model/report.h"
 #include "engine/run/engine_state_scope.h"
 #include "engine/run/globals.h"
 #include "platform/code_page.h"
@@ -19,6 +21,8 @@ class MemoDraw : public ::testing::Test {
  protected:
   void SetUp() override {
     EngineState().DocMode = kDocModePrinting;
+    EngineState().CurReport = &report;
+    EngineState().CurPage = report.Pages->Add();
     memo.Font.Name = "Liberation Mono";
     advance = TfrAdvanceCache::For(memo.MeasureFont()).CharWidth("M");
     memo.SetBounds(100, 50, 10 * advance + 2 * memo.GapX, 60);
@@ -33,6 +37,7 @@ class MemoDraw : public ::testing::Test {
 
   EngineStateScope scope;
   ScopedHostCodePage utf8{"UTF-8"};
+  TfrReport report;
   TfrMemoView memo;
   RecordingCanvas canvas;
   int32_t advance = 0;
