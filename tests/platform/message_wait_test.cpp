@@ -39,15 +39,17 @@ TEST(MessageWait, WaitsAtMostTheGivenTimeAndNeverPastOneSecond) {
 TEST(MessageWait, ReturnsOnceAnEventHasBeenProcessed) {
   static bool fired = false;
   fired = false;
+  ProcessMessages();  // events the start left pending would end a wait early
   QTimer::singleShot(50, [] { fired = true; });
-  // The timer is due long before the wait's own time-out: one wait sees it.
+  // The timer is due long before the wait's own time-out: a wait sees it
+  // (a second one only when some other event ended the first).
   int waits = 0;
   while (!fired && waits < 5) {
     WaitForMessages(1000);
     ++waits;
   }
   EXPECT_TRUE(fired);
-  EXPECT_EQ(waits, 1);
+  EXPECT_LE(waits, 2);
 }
 
 TEST(MessageWait, QuitRequestMarksTheApplicationTerminating) {

@@ -4,6 +4,8 @@
 // name.
 #include "engine/model/view.h"
 
+#include "engine/model/bracket_expansion.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -11,6 +13,7 @@
 #include "engine/data/large_object.h"
 #include "engine/model/band.h"
 #include "engine/model/band_view.h"
+#include "engine/model/bracket_expansion.h"
 #include "engine/model/page.h"
 #include "engine/model/properties.h"
 #include "engine/model/report.h"
@@ -265,39 +268,6 @@ void TfrView::DrawFrame() {
   }
 }
 
-namespace {
-
-// Expands every outermost [expression] of text with its value's text.
-// text = { char | "[" expression "]" }, brackets nesting inside expressions.
-std::string ExpandTagBrackets(const std::string& text) {
-  std::string out;
-  size_t i = 0;
-  while (i < text.size()) {
-    const size_t len = CharLength(text, i);
-    if (len != 1 || text[i] != '[') {
-      out.append(text, i, len);
-      i += len;
-      continue;
-    }
-    int depth = 0;
-    size_t j = i;
-    for (; j < text.size(); j += CharLength(text, j)) {
-      if (CharLength(text, j) != 1) continue;
-      if (text[j] == '[') ++depth;
-      else if (text[j] == ']' && --depth == 0) break;
-    }
-    if (j >= text.size()) {  // unclosed: kept as it stands
-      out.append(text, i, std::string::npos);
-      break;
-    }
-    out += SharedParser().Evaluate(std::string_view(text).substr(i + 1, j - i - 1)).AsText();
-    i = j + 1;
-  }
-  return out;
-}
-
-}  // namespace
-
 void TfrView::Print(TStream& stream) {
   TfrEngineState& state = EngineState();
   BeginDraw();
@@ -310,7 +280,7 @@ void TfrView::Print(TStream& stream) {
   if (!Script.empty()) Globals().Interpreter->DoScript(Script);
   if (Visible) {
     const std::string savedTag = Tag;
-    if (Tag.find('[') != std::string::npos) Tag = ExpandTagBrackets(Tag);
+    if (Tag.find('[') != std::string::npos) Tag = ExpandBrackets(Tag);
     if (const TfrBand* band = state.CurBand) {
       const int32_t bandHeight = band->MeasuredHeight >= 0 ? band->MeasuredHeight : band->Height;
       if (BandAlign == baBottom) Top = band->Top + bandHeight - Height;
