@@ -35,7 +35,8 @@ std::string TempPath(const std::string& suffix) {
 
 EvalRun RunEval(const std::vector<std::string>& args) {
   const std::string errPath = TempPath(".err");
-  std::string cmd = "QT_QPA_PLATFORM=offscreen '" LF_CLI_PATH "' eval";
+  // Date texts follow the system locale; the cases are written for the C one.
+  std::string cmd = "LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen '" LF_CLI_PATH "' eval";
   for (const std::string& a : args) cmd += " " + Quote(a);
   cmd += " 2>" + Quote(errPath);
   EvalRun r;

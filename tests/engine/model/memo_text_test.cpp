@@ -153,6 +153,7 @@ TEST_F(MemoText, ValueIsTheLastBracketsResult) {
   memo.Highlight.FontColor = 0xFF;
   memo.PrepareHighlight();
   memo.Memo = {"[amount]"};
+  ScopedFormatSettings fs(InvariantFormatSettings());  // a number's text uses the locale's mark
   EXPECT_EQ(Printed(drAll), (TfrLines{"1234.5"}));
   EXPECT_EQ(lastPrinted.Style, fsBold);
   EXPECT_EQ(lastPrinted.Color, 0xFFu);
