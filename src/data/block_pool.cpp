@@ -26,7 +26,7 @@ struct FreeBlock {
 };
 
 // Slabs are handed out under a lock and never freed.
-char* NewSlab() {
+[[maybe_unused]] char* NewSlab() {
   static std::mutex lock;
   static std::vector<std::unique_ptr<char[]>> slabs;
   std::lock_guard<std::mutex> guard(lock);
@@ -40,9 +40,9 @@ struct ThreadPool {
   char* end = nullptr;
 };
 
-thread_local ThreadPool pool;
+[[maybe_unused]] thread_local ThreadPool pool;
 
-size_t ClassOf(size_t size) { return (size + kClassBytes - 1) / kClassBytes - 1; }
+[[maybe_unused]] size_t ClassOf(size_t size) { return (size + kClassBytes - 1) / kClassBytes - 1; }
 
 }  // namespace
 
