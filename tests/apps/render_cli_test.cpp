@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 
 #include "engine/output/emf_pages.h"
 #include "engine/run/globals.h"
@@ -95,6 +96,7 @@ struct ExampleCase {
   // Texts that must stand on each page, in page order.
   std::vector<std::vector<std::string>> pages;
 };
+void PrintTo(const ExampleCase& c, std::ostream* os) { *os << c.name; }
 
 class RenderExamples : public RenderCli, public testing::WithParamInterface<ExampleCase> {};
 
