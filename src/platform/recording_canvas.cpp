@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/saturate.h"
 #include "platform/text_measurer.h"
 
 namespace lf {
@@ -110,9 +111,9 @@ void RecordingCanvas::TextOut(int32_t x, int32_t y, std::string_view text,
   int32_t width = TextWidth(text, options.CharSpacing);
   int32_t height = FontMetrics().Height;
   if (font_.Orientation == 900)
-    op.Bounds = {x, y - width, x + height, y};
+    op.Bounds = {x, SaturateToInt32(int64_t{y} - width), SaturateToInt32(int64_t{x} + height), y};
   else
-    op.Bounds = {x, y, x + width, y + height};
+    op.Bounds = {x, y, SaturateToInt32(int64_t{x} + width), SaturateToInt32(int64_t{y} + height)};
   op.Text = std::string(text);
   op.Font = font_;
   op.Options = options;

@@ -10,6 +10,7 @@
 #include "engine/output/emf_pages.h"
 #include "engine/run/engine_state_scope.h"
 #include "platform/painter_canvas.h"
+#include "platform/saturate.h"
 #include "preview/preview_form.h"
 #include "preview/preview_panel.h"
 #include "preview/qt_text.h"
@@ -20,7 +21,8 @@ namespace {
 QRect ToQRect(const CanvasRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 
 CanvasRect Shifted(const CanvasRect& r, int32_t dx, int32_t dy) {
-  return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+  return {SaturateToInt32(int64_t{r.Left} + dx), SaturateToInt32(int64_t{r.Top} + dy), SaturateToInt32(int64_t{r.Right} + dx),
+          SaturateToInt32(int64_t{r.Bottom} + dy)};
 }
 
 }  // namespace
@@ -100,10 +102,12 @@ void TfrPBox::Paint(QPaintEvent* event) {
     if (!page.SheetCoordinates) {
       const TPrinterMetrics& m = page.Metrics;
       const double s = form_.Scale;
-      int32_t left = r.Left + RoundToNearestEven((m.OffsetX + page.Margins.Left) * s);
-      int32_t top = r.Top + RoundToNearestEven((m.OffsetY + page.Margins.Top) * s);
-      r = {left, top, left + RoundToNearestEven((m.PrintWidth - page.Margins.Left - page.Margins.Right) * s),
-           top + RoundToNearestEven((m.PrintHeight - page.Margins.Top - page.Margins.Bottom) * s)};
+      const int64_t left = int64_t{r.Left} + RoundToNearestEven((static_cast<double>(m.OffsetX) + page.Margins.Left) * s);
+      const int64_t top = int64_t{r.Top} + RoundToNearestEven((static_cast<double>(m.OffsetY) + page.Margins.Top) * s);
+      const double width = static_cast<double>(m.PrintWidth) - page.Margins.Left - page.Margins.Right;
+      const double height = static_cast<double>(m.PrintHeight) - page.Margins.Top - page.Margins.Bottom;
+      r = {SaturateToInt32(left), SaturateToInt32(top), SaturateToInt32(left + RoundToNearestEven(width * s)),
+           SaturateToInt32(top + RoundToNearestEven(height * s))};
     }
     painter.save();
     canvas.Save();

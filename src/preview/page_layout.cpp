@@ -7,15 +7,11 @@
 
 #include "engine/data/dataset_errors.h"
 #include "platform/code_page.h"
+#include "platform/saturate.h"
 #include "printer/printer_metrics.h"
 
 namespace lf {
 namespace {
-
-int32_t Saturate(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
 
 // A sheet's extent on screen: never negative.
 int32_t Scaled(int32_t units, double scale) { return std::max(0, RoundToNearestEven(units * scale)); }
@@ -78,7 +74,7 @@ PreviewLayout LayoutPages(const std::vector<SheetSize>& sheets, double scale, Tf
       int32_t pw = Scaled(sheets[j].Width, scale), ph = Scaled(sheets[j].Height, scale);
       int64_t left = (layout.Columns == 1 && pw < boxWidth) ? (int64_t(boxWidth) - pw) / 2 : x;
       CanvasRect& r = layout.Bounds[j];
-      r = {Saturate(left), Saturate(y), Saturate(left + pw), Saturate(y + ph)};
+      r = {SaturateToInt32(left), SaturateToInt32(y), SaturateToInt32(left + pw), SaturateToInt32(y + ph)};
       maxRight = std::max<int64_t>(maxRight, r.Right);
       maxBottom = std::max<int64_t>(maxBottom, r.Bottom);
       rowHeight = std::max<int64_t>(rowHeight, ph);
@@ -88,7 +84,7 @@ PreviewLayout LayoutPages(const std::vector<SheetSize>& sheets, double scale, Tf
   }
   auto range = [](int64_t extent, int32_t box) {
     int64_t m = extent - box;
-    return m < 0 ? 0 : Saturate(m + kPageGap);
+    return m < 0 ? 0 : SaturateToInt32(m + kPageGap);
   };
   layout.HorzMax = range(maxRight, boxWidth);
   layout.VertMax = range(maxBottom, boxHeight);

@@ -9,6 +9,7 @@
 #include "engine/run/globals.h"
 #include "platform/canvas.h"
 #include "platform/code_page.h"
+#include "platform/saturate.h"
 
 namespace lf {
 namespace {
@@ -174,21 +175,21 @@ void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
   options.CharSpacing = Round(CharSpacing * ScaleX);
   options.RightToLeft = HasFlag(flRTLReading);
 
-  const int32_t rw = DrawRect.Right - DrawRect.Left;
-  const int32_t rh = DrawRect.Bottom - DrawRect.Top;
+  const int64_t rw = int64_t{DrawRect.Right} - DrawRect.Left;
+  const int64_t rh = int64_t{DrawRect.Bottom} - DrawRect.Top;
   const int64_t count = static_cast<int64_t>(lines.size());
   std::vector<std::string_view> pieces;
   int32_t drawn = 0;
 
   // Draws a justified line piece by piece, each space taking its share of
   // free: along x, or upwards along y for vertical text.
-  auto drawSpread = [&](int32_t x, int32_t y, std::string_view text, int32_t free) {
+  auto drawSpread = [&](int64_t x, int64_t y, std::string_view text, int64_t free) {
     const int spaces = SplitAtSpaces(text, pieces);
-    int32_t pos = 0;
+    int64_t pos = 0;
     for (size_t k = 0; k < pieces.size(); ++k) {
-      if (vertical) canvas.TextOut(x, y - pos, pieces[k], options);
-      else canvas.TextOut(x + pos, y, pieces[k], options);
-      int32_t extra = 0;
+      if (vertical) canvas.TextOut(SaturateToInt32(x), SaturateToInt32(y - pos), pieces[k], options);
+      else canvas.TextOut(SaturateToInt32(x + pos), SaturateToInt32(y), pieces[k], options);
+      int64_t extra = 0;
       if (static_cast<int>(k) < spaces) {
         extra = free / spaces + (static_cast<int>(k) < free % spaces ? 1 : 0);
       }
@@ -197,7 +198,7 @@ void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
   };
 
   if (!vertical) {
-    int64_t y = Top + GapY;
+    int64_t y = int64_t{Top} + GapY;
     const int64_t textHeight = count * step + 2 * static_cast<int64_t>(GapY);
     if (!splitting) {
       if (Alignment & frtaMiddle) y += (rh - textHeight) / 2;
@@ -208,20 +209,20 @@ void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
       std::string_view s = lines[i];
       const bool paragraphEnd = (!s.empty() && s.back() == kParagraphMarker) || i + 1 == lines.size();
       if (!s.empty() && s.back() == kParagraphMarker) s.remove_suffix(1);
-      const int32_t tw = canvas.TextWidth(s, options.CharSpacing);
-      int32_t x = Left + GapX;
-      if (align == frtaRight) x = Left + rw - GapX - tw - 1;
-      else if (align == frtaCenter) x = Left + GapX + (rw - 2 * GapX - tw) / 2;
-      const int32_t free = rw - 2 * GapX - tw;
+      const int64_t tw = canvas.TextWidth(s, options.CharSpacing);
+      int64_t x = int64_t{Left} + GapX;
+      if (align == frtaRight) x = int64_t{Left} + rw - GapX - tw - 1;
+      else if (align == frtaCenter) x = int64_t{Left} + GapX + (rw - 2 * int64_t{GapX} - tw) / 2;
+      const int64_t free = rw - 2 * int64_t{GapX} - tw;
       if (align == frtaJustify && !paragraphEnd && free > 0 && SplitAtSpaces(s, pieces) > 0)
-        drawSpread(x, static_cast<int32_t>(y), s, free);
+        drawSpread(x, y, s, free);
       else
-        canvas.TextOut(x, static_cast<int32_t>(y), s, options);
+        canvas.TextOut(SaturateToInt32(x), SaturateToInt32(y), s, options);
       y += step;
       ++drawn;
     }
   } else {
-    int64_t x = Left + GapX;
+    int64_t x = int64_t{Left} + GapX;
     const int64_t blockWidth = count * step + 2 * static_cast<int64_t>(GapX);
     if (!splitting) {
       if (Alignment & frtaMiddle) x += (rw - blockWidth) / 2;
@@ -232,15 +233,15 @@ void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
       std::string_view s = lines[i];
       const bool paragraphEnd = (!s.empty() && s.back() == kParagraphMarker) || i + 1 == lines.size();
       if (!s.empty() && s.back() == kParagraphMarker) s.remove_suffix(1);
-      const int32_t tw = canvas.TextWidth(s, options.CharSpacing);
-      int32_t y = DrawRect.Bottom - GapY;
+      const int64_t tw = canvas.TextWidth(s, options.CharSpacing);
+      int64_t y = int64_t{DrawRect.Bottom} - GapY;
       if (align == frtaRight) y = tw + Top + GapY;
-      else if (align == frtaCenter) y = Top + GapY + (rh - 2 * GapY - tw) / 2 + tw;
-      const int32_t free = rh - 2 * GapY - tw;
+      else if (align == frtaCenter) y = int64_t{Top} + GapY + (rh - 2 * int64_t{GapY} - tw) / 2 + tw;
+      const int64_t free = rh - 2 * int64_t{GapY} - tw;
       if (align == frtaJustify && !paragraphEnd && free > 0 && SplitAtSpaces(s, pieces) > 0)
-        drawSpread(static_cast<int32_t>(x), y, s, free);
+        drawSpread(x, y, s, free);
       else
-        canvas.TextOut(static_cast<int32_t>(x), y, s, options);
+        canvas.TextOut(SaturateToInt32(x), SaturateToInt32(y), s, options);
       x += step;
       ++drawn;
     }

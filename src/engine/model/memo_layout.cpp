@@ -7,6 +7,7 @@
 
 #include "engine/model/memo_view.h"
 #include "platform/code_page.h"
+#include "platform/saturate.h"
 #include "platform/text_measurer.h"
 
 namespace lf {
@@ -74,13 +75,13 @@ int32_t TfrAdvanceCache::MeasureChar(std::string_view ch) {
 
 int32_t TfrAdvanceCache::TextWidth(std::string_view text, int32_t charSpacing) {
   const CharStepper step;
-  int32_t w = 0;
+  int64_t w = 0;
   for (size_t i = 0; i < text.size();) {
     const size_t len = step(text, i);
-    w += CharWidth(text.substr(i, len)) + charSpacing;
+    w += int64_t{CharWidth(text.substr(i, len))} + charSpacing;
     i += len;
   }
-  return w;
+  return SaturateToInt32(w);
 }
 
 namespace {

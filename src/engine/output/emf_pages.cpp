@@ -216,8 +216,8 @@ bool TfrEMFPages::HitTest(int index, int32_t x, int32_t y, std::string& link, in
   if (!p.SheetCoordinates) {
     const TPrinterMetrics& m = p.Metrics;
     if (m.SheetWidth <= 0 || m.SheetHeight <= 0) return false;
-    kx = static_cast<double>(m.PrintWidth - p.Margins.Left - p.Margins.Right) / m.SheetWidth;
-    ky = static_cast<double>(m.PrintHeight - p.Margins.Top - p.Margins.Bottom) / m.SheetHeight;
+    kx = (static_cast<double>(m.PrintWidth) - p.Margins.Left - p.Margins.Right) / m.SheetWidth;
+    ky = (static_cast<double>(m.PrintHeight) - p.Margins.Top - p.Margins.Bottom) / m.SheetHeight;
     ox = static_cast<double>(m.OffsetX) + p.Margins.Left;
     oy = static_cast<double>(m.OffsetY) + p.Margins.Top;
   }

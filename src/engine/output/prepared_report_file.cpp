@@ -11,6 +11,7 @@
 #include "engine/model/view_factory.h"
 #include "engine/output/compressor.h"
 #include "engine/output/emf_pages.h"
+#include "engine/template/template_format.h"
 #include "engine/template/template_stream.h"
 #include "printer/paper_table.h"
 #include "printer/printer.h"
@@ -195,10 +196,10 @@ TPreparedReportHeader ReadPreparedReport(TStream& stream, TfrEMFPages& list) {
     p.PaperSource = current ? r.I32() : kAnySource;
     p.SheetCoordinates = r.U8();
     if (current) {
-      p.Margins.Left = r.I32();
-      p.Margins.Top = r.I32();
-      p.Margins.Right = r.I32();
-      p.Margins.Bottom = r.I32();
+      p.Margins.Left = SaturatedCoordinate(r.I32());
+      p.Margins.Top = SaturatedCoordinate(r.I32());
+      p.Margins.Right = SaturatedCoordinate(r.I32());
+      p.Margins.Bottom = SaturatedCoordinate(r.I32());
     }
     std::string data = r.Bytes(next - r.Position());
     if (c != 0) {

@@ -17,6 +17,7 @@
 #include "engine/output/emf_pages.h"
 #include "engine/run/engine_state_scope.h"
 #include "engine/template/json_out.h"
+#include "engine/template/template_format.h"
 #include "engine/template/template_stream.h"
 #include "engine/template/template_text.h"
 #include "platform/code_page.h"
@@ -131,8 +132,9 @@ void ReadPage(Fields& in, TPreparedPage& p) {
     int32_t* fields[] = {&p.Margins.Left, &p.Margins.Top, &p.Margins.Right, &p.Margins.Bottom};
     for (int i = 0; i < 4; ++i) {
       const double d = m[i].toDouble();
-      if (!m[i].isDouble() || d != std::trunc(d) || d < INT32_MIN || d > INT32_MAX)
-        Fail(in.Where(), "'Margins' must hold integers");
+      if (!m[i].isDouble() || d != std::trunc(d) || d < -kMaxPageCoordinate || d > kMaxPageCoordinate)
+        Fail(in.Where(), "'Margins' must hold integers from -" + std::to_string(kMaxPageCoordinate) + " to " +
+                             std::to_string(kMaxPageCoordinate));
       *fields[i] = static_cast<int32_t>(d);
     }
   }

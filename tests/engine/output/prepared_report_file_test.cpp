@@ -2,9 +2,11 @@
 // layouts, damaged and unsupported files, and the report's file operations.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <ostream>
 
@@ -16,7 +18,9 @@
 #include "engine/output/emf_pages.h"
 #include "engine/output/prepared_report_file.h"
 #include "engine/run/globals.h"
+#include "engine/template/template_format.h"
 #include "engine/template/template_stream.h"
+#include "platform/recording_canvas.h"
 #include "prepared_pages_sample.h"
 
 namespace lf {
@@ -362,6 +366,42 @@ TEST(PreparedReportFile, FilesBeyondThirtyTwoBitOffsetsAreRefusedBeforeWriting) 
                            "a prepared-report file can address");
   }
   EXPECT_EQ(over.Size(), kMaxPreparedReportBytes - size + 1);
+}
+
+// Files the fuzz target found: margins near the 32-bit limits and a text
+// object whose character spacing is, overflowed the sums of drawing and
+// hit testing. Margins read are saturated as a template's are.
+TEST(PreparedReportFile, FuzzFoundFilesDrawAndHitTestWithinRange) {
+  for (const char* name : {"margins-beyond-the-print-width", "margins-beyond-the-print-height",
+                           "char-spacing-beyond-32-bits"}) {
+    std::ifstream in(std::string(LF_TEST_DATA_DIR) + "/fuzz/prepared_pages/" + name + ".frp", std::ios::binary);
+    ASSERT_TRUE(in) << name;
+    TMemoryStream s(std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+    TfrReport report;
+    TfrEMFPages& pages = *report.PreparedPages;
+    try {
+      ReadPreparedReport(s, pages);
+    } catch (const Exception&) {
+      // A damaged rest keeps the pages read before it.
+    }
+    ASSERT_GT(pages.Count(), 0) << name;
+    for (int i = 0; i < pages.Count(); ++i) {
+      const TfrPageMargins& m = pages.PageAt(i).Margins;
+      for (int32_t v : {m.Left, m.Top, m.Right, m.Bottom}) EXPECT_LE(std::abs(v), kMaxPageCoordinate) << name;
+      // Objects of unknown classes raise the engine's errors; the rest draws.
+      RecordingCanvas canvas;
+      try {
+        pages.Draw(i, canvas, {0, 0, 794, 1123});
+      } catch (const Exception&) {
+      }
+      std::string link;
+      int cursor = kCursorDefault;
+      try {
+        pages.HitTest(i, 10, 10, link, cursor, false);
+      } catch (const Exception&) {
+      }
+    }
+  }
 }
 
 TEST(PreparedReportFile, NoPagesAndEmptyPagesAreReadButNeverWritten) {
