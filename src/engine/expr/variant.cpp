@@ -408,7 +408,11 @@ std::string DoubleToText(double v) {
 }
 
 int64_t RoundHalfEven(double v) {
-  double r = std::nearbyint(v);  // default rounding mode: to nearest, ties to even
+  const double r = std::nearbyint(v);  // default rounding mode: to nearest, ties to even
+  // Converting NaN or a value beyond int64_t is undefined: saturate instead.
+  if (std::isnan(r)) return 0;
+  if (r >= 9223372036854775807.0) return std::numeric_limits<int64_t>::max();  // 2^63
+  if (r < -9223372036854775807.0) return std::numeric_limits<int64_t>::min();
   return static_cast<int64_t>(r);
 }
 

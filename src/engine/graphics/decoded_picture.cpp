@@ -3,12 +3,14 @@
 
 #include <cmath>
 
+#include "engine/expr/variant.h"
 #include "engine/graphics/dib_decoder.h"
 #include "engine/graphics/graphic_error.h"
 #include "engine/graphics/icon_decoder.h"
 #include "engine/graphics/jpeg_decoder.h"
 #include "engine/graphics/metafile_player.h"
 #include "platform/canvas.h"
+#include "platform/saturate.h"
 
 namespace lf {
 
@@ -64,7 +66,7 @@ void DecodedPicture::Draw(Canvas& canvas, const CanvasRect& target) const {
 
 namespace {
 // To nearest, halves to the even neighbour, as the engine rounds geometry.
-int32_t Round(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
+int32_t Round(double v) { return SaturateToInt32(RoundHalfEven(v)); }
 }  // namespace
 
 CanvasRect PictureTarget(const CanvasRect& drawRect, int32_t width, int32_t height, int32_t pictureWidth,

@@ -14,7 +14,7 @@
 namespace lf {
 namespace {
 
-int32_t Round(double v) { return static_cast<int32_t>(RoundHalfEven(v)); }
+int32_t Round(double v) { return SaturateToInt32(RoundHalfEven(v)); }
 
 bool HoldsText(const TfrLines& lines) {
   for (const std::string& l : lines)
@@ -94,7 +94,7 @@ void TfrMemoView::Draw(Canvas& canvas) {
       Height = w;
     } else {
       const int32_t h = HorizontalAlign(Alignment);
-      if (h == frtaRight || h == frtaJustify) Left += Width - w;
+      if (h == frtaRight || h == frtaJustify) Left = SaturateToInt32(int64_t{Left} + Width - w);
       Width = w;
     }
   }
@@ -107,7 +107,7 @@ void TfrMemoView::Draw(Canvas& canvas) {
     if (PreWrapped && source.size() > 1 && source.back() == std::string(1, kParagraphMarker)) source.pop_back();
     std::swap(WorkLines, source);
     const int32_t savedWidth = Width;
-    if (autoWidth) Width += 100;
+    if (autoWidth) Width = SaturateToInt32(int64_t{Width} + 100);
     try {
       Wrap(false);
     } catch (...) {

@@ -19,6 +19,7 @@
 #include "engine/template/template_stream.h"
 #include "engine/template/template_view_record.h"
 #include "platform/canvas.h"
+#include "platform/saturate.h"
 #include "platform/stream.h"
 
 namespace lf {
@@ -31,7 +32,7 @@ TfrMemoView::TfrMemoView() {
 
 namespace {
 
-int32_t Round(double v) { return static_cast<int32_t>(RoundHalfEven(v)); }
+int32_t Round(double v) { return SaturateToInt32(RoundHalfEven(v)); }
 
 bool HoldsMarker(const TfrLines& lines) {
   for (const std::string& l : lines)
@@ -59,7 +60,7 @@ CanvasFont TfrMemoView::MeasureFont() const {
 
 TfrMemoBox TfrMemoView::LayoutBox() const {
   const int32_t half = Round(FrameWidth / 2.0);
-  return {Left, Top, Width, Height, GapX + half, GapY + half / 2};
+  return {Left, Top, Width, Height, SaturateToInt32(int64_t{GapX} + half), SaturateToInt32(int64_t{GapY} + half / 2)};
 }
 
 void TfrMemoView::Expand() {
@@ -76,11 +77,12 @@ void TfrMemoView::Expand() {
 void TfrMemoView::Wrap(bool preparing) {
   const TfrMemoBox box = LayoutBox();
   const bool vertical = (Alignment & frtaVertical) != 0;
-  LineStep = std::max<int32_t>(1, LineSpacing + FontPixelHeight());
+  LineStep = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
   LayoutLines.clear();
 
   TfrWrapOptions options;
-  options.AvailableWidth = vertical ? box.Height - 2 * box.GapY : box.Width - 2 * box.GapX;
+  options.AvailableWidth = SaturateToInt32(vertical ? int64_t{box.Height} - 2 * int64_t{box.GapY}
+                                                    : int64_t{box.Width} - 2 * int64_t{box.GapX});
   options.CharSpacing = CharSpacing;
   options.WordBreak = HasFlag(flWordBreak);
   options.MaxLines = kMaxLayoutLines;
@@ -109,17 +111,17 @@ void TfrMemoView::Wrap(bool preparing) {
 }
 
 int32_t TfrMemoView::MinHeight() {
-  LineStep = std::max<int32_t>(1, LineSpacing + FontPixelHeight());
-  return Round(FrameWidth) * 2 + LineSpacing + GapY * 2 + FontPixelHeight();
+  LineStep = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
+  return SaturateToInt32(int64_t{Round(FrameWidth)} * 2 + LineSpacing + int64_t{GapY} * 2 + FontPixelHeight());
 }
 
 int32_t TfrMemoView::RemainHeight() {
-  LineStep = std::max<int32_t>(1, LineSpacing + FontPixelHeight());
-  const int32_t frame = Round(FrameWidth);
-  const int32_t inner = Height - 2 * frame - 2 * GapY;
-  int32_t rest = inner % LineStep;
+  LineStep = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
+  const int64_t frame = Round(FrameWidth);
+  const int64_t inner = Height - 2 * frame - 2 * int64_t{GapY};
+  int64_t rest = inner % LineStep;
   if (rest < 0) rest += LineStep;
-  return 2 * GapY + 2 * frame + rest;
+  return SaturateToInt32(2 * int64_t{GapY} + 2 * frame + rest);
 }
 
 void TfrMemoView::RunScript() {
@@ -204,7 +206,7 @@ int32_t TfrMemoView::CalcHeight() {
 
 int32_t TfrMemoView::FittingLines(const TfrLines& lines, int32_t height) const {
   const TfrMemoBox box = LayoutBox();
-  const int32_t step = std::max<int32_t>(1, LineSpacing + FontPixelHeight());
+  const int32_t step = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
   const int64_t bottom = static_cast<int64_t>(box.Top) + height + 1;  // as the drawing rectangle
   int64_t y = static_cast<int64_t>(box.Top) + box.GapY;
   int32_t count = 0;

@@ -24,6 +24,7 @@
 #include "platform/canvas.h"
 #include "platform/code_page.h"
 #include "platform/format_settings.h"
+#include "platform/saturate.h"
 
 namespace lf {
 
@@ -41,7 +42,7 @@ void TfrView::SaveToStream(TStream& stream) { WriteViewRecord(stream, *this); }
 
 namespace {
 
-int32_t Round(double v) { return static_cast<int32_t>(RoundHalfEven(v)); }
+int32_t Round(double v) { return SaturateToInt32(RoundHalfEven(v)); }
 
 bool IsBandView(const TfrView& view) { return dynamic_cast<const TfrBandView*>(&view) != nullptr; }
 
@@ -151,22 +152,23 @@ void TfrView::BeginDraw() {
   const int32_t b = Round(w * ScaleX / 2);
   const int32_t c = Round((w * ScaleY - 1) / 2);
   const int32_t d = Round(w * ScaleY / 2);
-  Left = Round(SaveX * ScaleX) + DrawOffsetX;
-  Top = Round(SaveY * ScaleY) + DrawOffsetY;
+  Left = SaturateToInt32(int64_t{Round(SaveX * ScaleX)} + DrawOffsetX);
+  Top = SaturateToInt32(int64_t{Round(SaveY * ScaleY)} + DrawOffsetY);
   Width = Round(SaveDX * ScaleX);
   Height = Round(SaveDY * ScaleY);
   FrameWidth = static_cast<float>(w * ScaleX);
-  GapX = Round(SaveGX * ScaleX) + b;
-  GapY = Round(SaveGY * ScaleY) + d / 2;
+  GapX = SaturateToInt32(int64_t{Round(SaveGX * ScaleX)} + b);
+  GapY = SaturateToInt32(int64_t{Round(SaveGY * ScaleY)} + d / 2);
 
-  int32_t right = ScaledRight();
-  int32_t bottom = ScaledBottom();
-  int32_t left = Left, top = Top;
+  int64_t right = ScaledRight();
+  int64_t bottom = ScaledBottom();
+  int64_t left = Left, top = Top;
   if (FrameTyp & frftRight) right -= b;
   if (FrameTyp & frftBottom) bottom -= d;
   if (FrameTyp & frftLeft) left += a;
   if (FrameTyp & frftTop) top += c;
-  DrawRect = TfrRect{left, top, right + 1, bottom + 1};
+  DrawRect = TfrRect{SaturateToInt32(left), SaturateToInt32(top), SaturateToInt32(right + 1),
+                     SaturateToInt32(bottom + 1)};
   drawing_ = true;
 }
 
@@ -184,10 +186,12 @@ void TfrView::EndDraw() {
 
 // Outside BeginDraw/EndDraw (no current page) the rectangle is unscaled.
 int32_t TfrView::ScaledRight() const {
-  return drawing_ ? Round((SaveX + SaveDX) * ScaleX + DrawOffsetX) : Left + Width;
+  return drawing_ ? Round((static_cast<double>(SaveX) + SaveDX) * ScaleX + DrawOffsetX)
+                  : SaturateToInt32(int64_t{Left} + Width);
 }
 int32_t TfrView::ScaledBottom() const {
-  return drawing_ ? Round((SaveY + SaveDY) * ScaleY + DrawOffsetY) : Top + Height;
+  return drawing_ ? Round((static_cast<double>(SaveY) + SaveDY) * ScaleY + DrawOffsetY)
+                  : SaturateToInt32(int64_t{Top} + Height);
 }
 
 void TfrView::DrawBackground() {

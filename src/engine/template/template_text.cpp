@@ -388,8 +388,8 @@ std::unique_ptr<TfrView> ReadViewFields(In& in, bool prepared) {
       h.Str("Condition", m->Highlight.Condition);
       h.Finish();
     }
-    in.Int("LineSpacing", m->LineSpacing);
-    in.Int("CharSpacing", m->CharSpacing);
+    in.Coordinate("LineSpacing", m->LineSpacing);
+    in.Coordinate("CharSpacing", m->CharSpacing);
   } else if (auto* p = dynamic_cast<TfrPictureView*>(&v)) {
     in.Int("BlobType", p->BlobType);
     if (in.Has("Picture")) {

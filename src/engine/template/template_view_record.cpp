@@ -115,8 +115,8 @@ void ReadMemoPart(TStream& s, TfrMemoView& memo) {
     memo.Highlight.Condition = ReadFrString(s, v);
   }
   if (v > 23) {
-    memo.LineSpacing = ReadI32(s);
-    memo.CharSpacing = ReadI32(s);
+    memo.LineSpacing = SaturatedCoordinate(ReadI32(s));
+    memo.CharSpacing = SaturatedCoordinate(ReadI32(s));
   }
   if (v == 21) memo.Flags |= flWordWrap;
 }

@@ -1,6 +1,9 @@
 // Variant conversions, texts of values, arithmetic and comparison rules.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "engine/expr/date_time.h"
 #include "engine/expr/variant.h"
 #include "platform/format_settings.h"
@@ -51,6 +54,10 @@ TEST_F(VariantTest, IntegersRoundHalfToEven) {
   EXPECT_EQ(Variant().AsInteger(), 0);
   EXPECT_THROW(Variant::Null().AsInteger(), EVariantError);
   EXPECT_THROW(Variant(1e30).AsInteger(), EVariantError);
+  // Geometry rounds through the same helper: beyond 64 bits it saturates.
+  EXPECT_EQ(RoundHalfEven(1e300), std::numeric_limits<int64_t>::max());
+  EXPECT_EQ(RoundHalfEven(-1e300), std::numeric_limits<int64_t>::min());
+  EXPECT_EQ(RoundHalfEven(std::nan("")), 0);
 }
 
 TEST_F(VariantTest, NullMessageNamesTheKinds) {

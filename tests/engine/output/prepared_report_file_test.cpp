@@ -368,12 +368,12 @@ TEST(PreparedReportFile, FilesBeyondThirtyTwoBitOffsetsAreRefusedBeforeWriting) 
   EXPECT_EQ(over.Size(), kMaxPreparedReportBytes - size + 1);
 }
 
-// Files the fuzz target found: margins near the 32-bit limits and a text
-// object whose character spacing is, overflowed the sums of drawing and
-// hit testing. Margins read are saturated as a template's are.
+// Files the fuzz target found: margins near the 32-bit limits, text objects
+// with a character spacing or a width of as much, overflowed the sums of
+// drawing and hit testing. Margins read are saturated as a template's are.
 TEST(PreparedReportFile, FuzzFoundFilesDrawAndHitTestWithinRange) {
   for (const char* name : {"margins-beyond-the-print-width", "margins-beyond-the-print-height",
-                           "char-spacing-beyond-32-bits"}) {
+                           "char-spacing-beyond-32-bits", "memo-width-beyond-its-gaps"}) {
     std::ifstream in(std::string(LF_TEST_DATA_DIR) + "/fuzz/prepared_pages/" + name + ".frp", std::ios::binary);
     ASSERT_TRUE(in) << name;
     TMemoryStream s(std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
