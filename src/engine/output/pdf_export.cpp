@@ -1,0 +1,55 @@
+// Prepared pages to a PDF document through QPdfWriter and the painter canvas.
+#include "engine/output/pdf_export.h"
+
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include "engine/output/emf_pages.h"
+#include "platform/exception.h"
+#include "platform/painter_canvas.h"
+
+namespace lf {
+namespace {
+
+constexpr double kPageUnitsPerInch = 93.0 / 1.015;
+
+double PageWidthInches(const TPreparedPage& p) { return p.Metrics.SheetWidth / kPageUnitsPerInch; }
+double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight / kPageUnitsPerInch; }
+
+}  // namespace
+
+void DrawPageOnce(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRect& rect) {
+  pages.PageAt(index).Shown = true;
+  pages.Draw(index, canvas, rect);
+  pages.PageAt(index).Shown = false;
+  pages.Draw(index, canvas, CanvasRect{});
+}
+
+void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path) {
+  QPdfWriter writer(QString::fromStdString(path));
+  writer.setResolution(kPdfDpi);
+  writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+  writer.setCreator("lumenfoldi");
+  QPainter painter;
+  bool first = true;
+  for (int index : list) {
+    const TPreparedPage& p = pages.PageAt(index);
+    QPageSize size(QSizeF(PageWidthInches(p) * 25.4, PageHeightInches(p) * 25.4),
+                   QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    writer.setPageSize(size);
+    if (first) {
+      if (!painter.begin(&writer)) throw Exception("cannot write '" + path + "'");
+      first = false;
+    } else {
+      writer.newPage();
+    }
+    PainterCanvas canvas(painter, kPdfDpi, true);
+    CanvasRect rect{0, 0, static_cast<int32_t>(PageWidthInches(p) * kPdfDpi),
+                    static_cast<int32_t>(PageHeightInches(p) * kPdfDpi)};
+    DrawPageOnce(pages, index, canvas, rect);
+  }
+  if (!first) painter.end();
+}
+
+}  // namespace lf
