@@ -120,6 +120,9 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// --keep leaves the template and data files in /tmp for running the command by hand.
+bool keepFiles = false;
+
 void Run(int rows) {
   std::string data = DataText(rows);
   const std::string base = "/tmp/bench_render_" + std::to_string(rows);
@@ -175,6 +178,7 @@ void Run(int rows) {
   std::fflush(stdout);
   std::remove((base + ".pdf").c_str());
 #endif
+  if (keepFiles) return;
   std::remove((base + ".json").c_str());
   std::remove((base + ".frf").c_str());
 }
@@ -185,7 +189,10 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QGuiApplication app(argc, argv);
   std::vector<int> counts;
-  for (int i = 1; i < argc; ++i) counts.push_back(std::atoi(argv[i]));
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--keep") keepFiles = true;
+    else counts.push_back(std::atoi(argv[i]));
+  }
   if (counts.empty()) counts = {10000, 100000, 1000000};
   for (int rows : counts) Run(rows);
   return 0;

@@ -38,6 +38,11 @@ class PainterCanvas : public Canvas {
   int DotsPerInch() const override { return dpi_; }
 
  private:
+  // Whether the ink of text drawn at (x, y) stays inside options.ClipRect.
+  bool InkInside(int32_t x, int32_t y, std::string_view text, const TextOutOptions& options);
+  // Puts the canvas font, with the character spacing, on the painter.
+  void SelectFont(int32_t charSpacing);
+
   QPainter& painter_;
   CanvasFont font_;
   QFont qfont_;  // font_ as Qt draws it
