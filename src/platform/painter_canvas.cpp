@@ -121,18 +121,19 @@ void PainterCanvas::SetFont(const CanvasFont& font) {
 
 void PainterCanvas::TextOut(int32_t x, int32_t y, std::string_view text,
                             const TextOutOptions& options) {
+  const std::u16string utf16 = HostToUtf16(text);
+  const QString s = QString::fromUtf16(utf16.data(), static_cast<qsizetype>(utf16.size()));
   // Upright left-to-right text whose ink lies inside its clip rectangle is
   // drawn straight on: a clip that cuts nothing only costs a saved painter
   // state and a clip path around every text of a PDF page.
   const bool upright = font_.Orientation != 900 && !options.RightToLeft;
-  if (upright && (!options.Clipped || InkInside(x, y, text, options))) {
+  if (upright && (!options.Clipped || InkInside(x, y, utf16, options))) {
     if (painter_.layoutDirection() != Qt::LeftToRight) painter_.setLayoutDirection(Qt::LeftToRight);
     if (options.Opaque && !options.ClipRect.IsEmpty())
       painter_.fillRect(ToQRect(options.ClipRect), ToQColor(options.BackColor));
     SelectFont(options.CharSpacing);
     painter_.setPen(ToQColor(font_.Color));
-    painter_.drawText(QPointF(x, y + FontMetrics().Ascent),
-                      QString::fromStdU16String(HostToUtf16(text)));
+    painter_.drawText(QPointF(x, y + FontMetrics().Ascent), s);
     return;
   }
   painter_.save();
@@ -143,7 +144,6 @@ void PainterCanvas::TextOut(int32_t x, int32_t y, std::string_view text,
   painter_.setPen(ToQColor(font_.Color));
   painter_.setLayoutDirection(options.RightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
   int32_t ascent = FontMetrics().Ascent;
-  QString s = QString::fromStdU16String(HostToUtf16(text));
   if (font_.Orientation == 900) {
     // Turned a quarter anticlockwise: the cell's top-left corner in the
     // text's own frame is the device point (x, y), its bottom-left there.
@@ -156,7 +156,7 @@ void PainterCanvas::TextOut(int32_t x, int32_t y, std::string_view text,
   painter_.restore();
 }
 
-bool PainterCanvas::InkInside(int32_t x, int32_t y, std::string_view text,
+bool PainterCanvas::InkInside(int32_t x, int32_t y, std::u16string_view text,
                               const TextOutOptions& options) {
   const CanvasRect ink = TextMeasurer::Shared().InkBounds(font_, text, options.CharSpacing);
   if (ink.IsEmpty()) return true;

@@ -39,7 +39,7 @@ class PainterCanvas : public Canvas {
 
  private:
   // Whether the ink of text drawn at (x, y) stays inside options.ClipRect.
-  bool InkInside(int32_t x, int32_t y, std::string_view text, const TextOutOptions& options);
+  bool InkInside(int32_t x, int32_t y, std::u16string_view text, const TextOutOptions& options);
   // Puts the canvas font, with the character spacing, on the painter.
   void SelectFont(int32_t charSpacing);
 

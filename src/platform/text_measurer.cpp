@@ -85,8 +85,9 @@ struct TextMeasurer::Impl {
     QFontMetricsF Metrics;
     CanvasFontMetrics Rounded;
     std::unordered_map<char32_t, Glyph> Glyphs;
+    qreal Ascent;  // pixels
     Entry(const QFont& font, const QImage& device)
-        : Font(font), Metrics(font, &device) {
+        : Font(font), Metrics(font, &device), Ascent(Metrics.ascent()) {
       Rounded.Ascent = CeilPixels(Metrics.ascent());
       Rounded.Descent = CeilPixels(Metrics.descent());
       Rounded.Height = Rounded.Ascent + Rounded.Descent;
@@ -120,13 +121,25 @@ struct TextMeasurer::Impl {
     Device.setDotsPerMeterY(kDotsPerMeter96);
   }
 
+  // The font asked for last: texts come mostly in runs of one font.
+  const FontKey* LastKey = nullptr;
+  Entry* LastEntry = nullptr;
+
   Entry& Find(const CanvasFont& font) {
-    FontKey key{font.Name, ClampedPixelHeight(font.PixelHeight), font.Style, font.Charset};
+    const int32_t pixelHeight = ClampedPixelHeight(font.PixelHeight);
+    if (LastKey && LastKey->PixelHeight == pixelHeight && LastKey->Style == font.Style &&
+        LastKey->Charset == font.Charset && LastKey->Name == font.Name)
+      return *LastEntry;
+    FontKey key{font.Name, pixelHeight, font.Style, font.Charset};
     auto it = Fonts.find(key);
-    if (it != Fonts.end()) return *it->second;
-    if (Fonts.size() >= kMaxCachedFonts) Fonts.clear();
-    auto entry = std::make_unique<Entry>(MakeQFont(font), Device);
-    return *Fonts.emplace(std::move(key), std::move(entry)).first->second;
+    if (it == Fonts.end()) {
+      if (Fonts.size() >= kMaxCachedFonts) Fonts.clear();
+      auto entry = std::make_unique<Entry>(MakeQFont(font), Device);
+      it = Fonts.emplace(std::move(key), std::move(entry)).first;
+    }
+    LastKey = &it->first;
+    LastEntry = it->second.get();
+    return *LastEntry;
   }
 };
 
@@ -157,7 +170,7 @@ namespace {
 
 // Calls each(c) for the characters of UTF-16 text, surrogate pairs joined.
 template <typename Each>
-void ForEachChar(const std::u16string& utf16, Each each) {
+void ForEachChar(std::u16string_view utf16, Each each) {
   for (size_t i = 0; i < utf16.size(); ++i) {
     char32_t c = utf16[i];
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
@@ -190,10 +203,15 @@ int32_t TextMeasurer::Width(const CanvasFont& font, std::string_view text, int32
 CanvasRect TextMeasurer::InkBounds(const CanvasFont& font, std::string_view text,
                                    int32_t charSpacing) {
   if (text.empty()) return CanvasRect{};
-  std::u16string utf16 = HostToUtf16(text);
+  return InkBounds(font, std::u16string_view(HostToUtf16(text)), charSpacing);
+}
+
+CanvasRect TextMeasurer::InkBounds(const CanvasFont& font, std::u16string_view utf16,
+                                   int32_t charSpacing) {
+  if (utf16.empty()) return CanvasRect{};
   std::lock_guard lock(impl_->Mutex);
   Impl::Entry& entry = impl_->Find(font);
-  const qreal ascent = entry.Metrics.ascent();
+  const qreal ascent = entry.Ascent;
   QRectF ink;
   qreal pen = 0;
   ForEachChar(utf16, [&](char32_t c) {

@@ -43,6 +43,8 @@ class TextMeasurer {
   // to whole pixels; underline and strike-out included. Empty when nothing
   // is inked (no text, only spaces). Orientation is ignored.
   CanvasRect InkBounds(const CanvasFont& font, std::string_view text, int32_t charSpacing = 0);
+  // The same for text already in UTF-16.
+  CanvasRect InkBounds(const CanvasFont& font, std::u16string_view utf16, int32_t charSpacing = 0);
 
  private:
   struct Impl;

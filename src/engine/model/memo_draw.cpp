@@ -208,7 +208,9 @@ void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
       std::string_view s = lines[i];
       const bool paragraphEnd = (!s.empty() && s.back() == kParagraphMarker) || i + 1 == lines.size();
       if (!s.empty() && s.back() == kParagraphMarker) s.remove_suffix(1);
-      const int32_t tw = canvas.TextWidth(s, options.CharSpacing);
+      // A left-aligned line that is not spread needs no width.
+      const bool measured = align != frtaLeft;
+      const int32_t tw = measured ? canvas.TextWidth(s, options.CharSpacing) : 0;
       int32_t x = Left + GapX;
       if (align == frtaRight) x = Left + rw - GapX - tw - 1;
       else if (align == frtaCenter) x = Left + GapX + (rw - 2 * GapX - tw) / 2;

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <malloc.h>
+
 #include "engine/output/emf_pages.h"
 #include "platform/exception.h"
 #include "platform/painter_canvas.h"
@@ -17,6 +19,21 @@ constexpr double kPageUnitsPerInch = 93.0 / 1.015;
 double PageWidthInches(const TPreparedPage& p) { return p.Metrics.SheetWidth / kPageUnitsPerInch; }
 double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight / kPageUnitsPerInch; }
 
+// QPdfWriter compresses every page through two fresh 10 MB buffers. Under
+// glibc's sliding thresholds each is a new mapping, or heap given back and
+// taken again, whose pages fault in anew for every page; fixed thresholds
+// keep such buffers in the heap and the heap's top in the process.
+void KeepPageBuffersInHeap() {
+#ifdef M_MMAP_THRESHOLD
+  static const bool done = [] {
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+    return true;
+  }();
+  (void)done;
+#endif
+}
+
 }  // namespace
 
 void DrawPageOnce(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRect& rect) {
@@ -27,6 +44,7 @@ void DrawPageOnce(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRec
 }
 
 void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path) {
+  KeepPageBuffersInHeap();
   QPdfWriter writer(QString::fromStdString(path));
   writer.setResolution(kPdfDpi);
   writer.setPageMargins(QMarginsF(0, 0, 0, 0));
