@@ -226,6 +226,8 @@ int RunRender(const Args& raw) {
     return 1;
   }
   control.LoadDataText(data);
+  // The tables hold copies of the values: the text goes before the pages come.
+  std::string().swap(data);
   if (IsHttpAddress(templateAddress)) {
     if (!FetchBytes(control, templateAddress, templateBytes)) {
       ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
