@@ -1,0 +1,172 @@
+// Report cases for the band kinds and record numbers that the other report
+// tests leave out: chained data bands, nested groups, child bands, column
+// heads and feet, overlays, three data levels, SHOWBAND, and a cross table
+// printed by a sub-report.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "engine/prepare/report_run.h"
+
+namespace lf::test {
+namespace {
+
+struct BandCase {
+  const char* name;
+  std::string data;
+  std::function<void(ReportRun&)> build;
+  std::vector<std::string> pages;
+};
+
+void PrintTo(const BandCase& c, std::ostream* os) { *os << c.name; }
+
+class BandKinds : public ::testing::TestWithParam<BandCase> {};
+
+TEST_P(BandKinds, GiveTheirPages) {
+  const BandCase& c = GetParam();
+  ReportRun run(c.data);
+  c.build(run);
+  ASSERT_TRUE(run.Prepare());
+  EXPECT_EQ(run.Pages(), c.pages);
+}
+
+// Two groups (g outer, h inner) over n with their footers; every band shows
+// "LINE#/LINETHROUGH#".
+const char* kNested =
+    R"([{"g":"a","h":"x","n":"1"},{"g":"a","h":"y","n":"2"},{"g":"b","h":"y","n":"3"}])";
+
+void NestedGroups(ReportRun& run) {
+  TfrPage& page = run.AddPage(320);
+  run.Band(page, btGroupHeader, 40, 20, "[cds0.g]");
+  run.Text(page, 20, 40, "G[cds0.g] [LINE#]/[LINETHROUGH#]");
+  run.Band(page, btGroupHeader, 70, 20, "[cds0.h]");
+  run.Text(page, 20, 70, "H[cds0.h] [LINE#]/[LINETHROUGH#]");
+  run.Band(page, btMasterData, 100, 20, "frdataset0");
+  run.Text(page, 20, 100, "d[cds0.n] [LINE#]/[LINETHROUGH#]");
+  run.Band(page, btGroupFooter, 130, 20);
+  run.Text(page, 20, 130, "h[cds0.h] [LINE#]");
+  run.Band(page, btGroupFooter, 160, 20);
+  run.Text(page, 20, 160, "g[cds0.g] [LINE#]");
+}
+
+void ChainedDataBands(ReportRun& run) {
+  TfrPage& page = run.AddPage();
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "a[cds0.n] [LINE#]");
+  run.Band(page, btMasterData, 70, 20);
+  run.Text(page, 20, 70, "b[LINE#] [LINETHROUGH#]");
+}
+
+void ChildBands(ReportRun& run) {
+  TfrPage& page = run.AddPage();
+  TfrBandView& data = run.Band(page, btMasterData, 40, 20, "frdataset0", flBandPrintChildIfInvisible);
+  data.Script = {"if [cds0.n] = 2 then Visible := False else Visible := True"};
+  run.Text(page, 20, 40, "[cds0.n]");
+  TfrBandView& child = run.Band(page, btChild, 70, 20);
+  data.ChildBand = child.Name;
+  run.Text(page, 20, 70, "c[cds0.n]");
+}
+
+void ColumnHeadsAndFeet(ReportRun& run) {
+  TfrPage& page = run.AddPage(140);
+  page.Columns = 2;
+  page.ColumnGap = 20;
+  run.Band(page, btColumnHeader, 0, 20);
+  run.Text(page, 20, 0, "CH");
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "[cds0.n]");
+  run.Band(page, btColumnFooter, 100, 20);
+  run.Text(page, 20, 100, "CF");
+}
+
+void OverlayOnEveryPage(ReportRun& run) {
+  TfrPage& page = run.AddPage(100);
+  run.Band(page, btOverlay, 0, 20);
+  run.Text(page, 300, 0, "DRAFT");
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "[cds0.n]");
+}
+
+void MasterHeadRepeated(ReportRun& run) {
+  TfrPage& page = run.AddPage(100);
+  run.Band(page, btMasterHeader, 0, 20, "", flBandRepeatHeader);
+  run.Text(page, 20, 0, "MH");
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "[cds0.n]");
+  run.Band(page, btMasterFooter, 70, 20);
+  run.Text(page, 20, 70, "MF [COUNT()]");
+}
+
+void ThreeLevels(ReportRun& run) {
+  TfrPage& page = run.AddPage(320);
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "M[cds0.n]");
+  run.Band(page, btDetailData, 70, 20, "2");
+  run.Text(page, 20, 70, "D[LINE#]");
+  run.Band(page, btSubDetailData, 100, 20, "2");
+  run.Text(page, 20, 100, "S[LINE#] [LINETHROUGH#]");
+  run.Band(page, btDetailFooter, 130, 20);
+  run.Text(page, 20, 130, "DF");
+}
+
+void ShowBandFromScript(ReportRun& run) {
+  TfrPage& page = run.AddPage();
+  TfrBandView& data = run.Band(page, btMasterData, 40, 20, "frdataset0");
+  data.Script = {"if [cds0.n] = 2 then SHOWBAND(Extra)"};
+  run.Text(page, 20, 40, "[cds0.n]");
+  TfrBandView& extra = run.Band(page, btChild, 100, 20);
+  extra.Name = "Extra";
+  run.Text(page, 20, 100, "extra");
+}
+
+// The main page prints a frame in its title; the frame's page is a cross
+// table over frdataset0 with three counted columns.
+void CrossTableInSubReport(ReportRun& run) {
+  TfrPage& main = run.AddPage();
+  run.Band(main, btReportTitle, 0, 20);
+  run.Text(main, 20, 0, "Title");
+  run.Band(main, btReportSummary, 30, 20);
+  run.SubReport(main, 0, 30, 1);
+  TfrPage& sub = run.AddPage();
+  run.Band(sub, btMasterData, 0, 20, "frdataset0");
+  run.Text(sub, 20, 0, "r[cds0.n]", 60);
+  run.Band(sub, btCrossData, 0, 300, "3").SetBounds(100, 0, 60, 300);
+  run.Text(sub, 100, 0, "[cds0.n].[COLUMN#]", 60);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Preparation, BandKinds,
+    ::testing::Values(
+        // A band without a dataset that follows a data band in its chain
+        // prints with each record and counts with the data band.
+        BandCase{"ChainedDataBandsShareTheRecordNumber", Numbers(2), ChainedDataBands,
+                 {"20:a1 1 | 40:b1 1 | 60:a2 2 | 80:b2 2"}},
+        // Bands without a dataset read the numbers of the first band of their
+        // kind: both group headers show the outer header's count, both
+        // footers the first footer's, which outer changes reset.
+        BandCase{"NestedGroupsNumberFromTheFirstBandOfTheirKind", kNested, NestedGroups,
+                 {"20:Ga 1/1 | 40:Hx 1/1 | 60:d1 1/1 | 80:hx 1 | 100:Hy 1/1 | 120:d2 1/2 | "
+                  "140:hy 0 | 160:ga 0 | 180:Gb 2/2 | 200:Hy 2/2 | 220:d3 1/3 | 240:hy 0 | 260:gb 0"}},
+        BandCase{"ChildFollowsItsBandAlsoWhenTheBandIsHidden", Numbers(3), ChildBands,
+                 {"20:1 | 40:c1 | 60:c2 | 80:3 | 100:c3"}},
+        // A 120-unit column holds its head, four rows and the foot kept free
+        // below them; the last column's foot follows its last row.
+        BandCase{"ColumnHeadsAndFeetFrameEveryColumn", Numbers(7), ColumnHeadsAndFeet,
+                 {"20:CH | 40:1 | 60:2 | 80:3 | 100:4 | 120:CF | 20:CH@280 | 40:5@280 | 60:6@280 | "
+                  "80:7@280 | 100:CF@280"}},
+        // The overlay keeps its own place, above the top margin here.
+        BandCase{"OverlayPrintsFirstOnEveryPage", Numbers(5), OverlayOnEveryPage,
+                 {"0:DRAFT@300 | 20:1 | 40:2 | 60:3 | 80:4", "0:DRAFT@300 | 20:5"}},
+        BandCase{"MasterHeaderRepeatsOnNewPages", Numbers(5), MasterHeadRepeated,
+                 {"20:MH | 40:1 | 60:2 | 80:3", "20:MH | 40:4 | 60:5 | 80:MF 5"}},
+        BandCase{"SubDetailsRestartUnderEachDetail", Numbers(1), ThreeLevels,
+                 {"20:M1 | 40:D1 | 60:S1 1 | 80:S2 2 | 100:D2 | 120:S1 1 | 140:S2 2 | 160:DF"}},
+        BandCase{"ShowBandPrintsANamedBandAtOnce", Numbers(3), ShowBandFromScript,
+                 {"20:1 | 40:extra | 60:2 | 80:3"}},
+        BandCase{"CrossTablePrintedByASubReport", Numbers(2), CrossTableInSubReport,
+                 {"20:Title | 40:r1 | 40:1.1@100 | 40:1.2@160 | 40:1.3@220 | "
+                  "60:r2 | 60:2.1@100 | 60:2.2@160 | 60:2.3@220"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace lf::test
