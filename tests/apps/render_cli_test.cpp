@@ -10,10 +10,15 @@
 #include <fstream>
 #include <iterator>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+
 #include "engine/output/emf_pages.h"
 #include "engine/run/globals.h"
 #include "platform/code_page.h"
 #include "platform/stream.h"
+#include "net/tls_server.h"
 
 namespace lf {
 namespace {
@@ -181,6 +186,38 @@ TEST_F(RenderCli, FailuresExitOneAndWriteNothing) {
     EXPECT_FALSE(Exists("out.pdf")) << c.args;
     EXPECT_FALSE(Exists("out.pdf.tmp")) << c.args;
   }
+}
+
+// The program fetches both addresses over TLS, trusting the test server's
+// certificate through SSL_CERT_FILE; the server serves from this thread, so
+// the program runs beside the event loop.
+TEST_F(RenderCli, FetchesTemplateAndDataOverHttps) {
+  auto reply = [](const std::string& body) {
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+  };
+  std::string dir = LF_SOURCE_DIR "/examples/sub-report/";
+  test::TlsServer server({reply(Slurp(dir + "data.json")), reply(Slurp(dir + "template.frf"))});
+  ASSERT_TRUE(server.Ready());
+  QProcess cli;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("SSL_CERT_FILE", test::TlsTestFile("server.crt"));
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  cli.setProcessEnvironment(env);
+  cli.start(LF_CLI_PATH, {"render", "-o", QString::fromStdString(Path("tasks.frp")),
+                          QString::fromStdString(server.Base() + "/tasks.frf," + server.Base() + "/tasks.json")});
+  QDeadlineTimer deadline(60000);
+  while (cli.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    cli.waitForFinished(10);
+  }
+  ASSERT_EQ(cli.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+  ASSERT_EQ(server.Requests().size(), 2u);
+  EXPECT_EQ(server.Requests()[0].substr(0, 20), "GET /tasks.json HTTP");
+  EXPECT_EQ(server.Requests()[1].substr(0, 19), "GET /tasks.frf HTTP");
+  std::vector<std::string> pages = PageTexts(Path("tasks.frp"));
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_NE(pages[0].find("Замена кровли|"), std::string::npos);
 }
 
 }  // namespace
