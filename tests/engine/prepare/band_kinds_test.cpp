@@ -134,6 +134,50 @@ void CrossTableInSubReport(ReportRun& run) {
   run.Text(sub, 100, 0, "[cds0.n].[COLUMN#]", 60);
 }
 
+// A cross table nine columns wide with a page footer: the footer closes the
+// page the rows continue on too.
+void WideCrossWithFooter(ReportRun& run) {
+  TfrPage& page = run.AddPage();
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "[cds0.n]", 60);
+  run.Band(page, btCrossHeader, 0, 300, "", flBandRepeatHeader).SetBounds(20, 0, 60, 300);
+  run.Band(page, btCrossData, 0, 300, "9").SetBounds(100, 0, 60, 300);
+  run.Text(page, 100, 40, "c[COLUMN#]", 60);
+  run.Band(page, btPageFooter, 100, 20, "", flBandOnFirstPage | flBandOnLastPage);
+  run.Text(page, 200, 100, "P[PAGE#]", 60);
+}
+
+// A group running over a page break, its header repeated: the group's total
+// still counts every record of the group.
+void GroupTotalAcrossPages(ReportRun& run) {
+  TfrPage& page = run.AddPage(120);
+  run.Band(page, btGroupHeader, 0, 20, "[cds0.g]", flBandRepeatHeader);
+  run.Text(page, 20, 0, "G[cds0.g]");
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "[cds0.n]");
+  run.Band(page, btGroupFooter, 70, 20);
+  run.Text(page, 20, 70, "sum [SUM([cds0.n])]");
+}
+
+// A stretched band whose text grows pushes the next band down.
+void StretchedBand(ReportRun& run) {
+  TfrPage& page = run.AddPage();
+  run.Band(page, btMasterData, 40, 20, "frdataset0", flStretched);
+  TfrMemoView& text = run.Text(page, 20, 40, "[cds0.t]");
+  text.Flags |= flStretched;
+  run.Band(page, btReportSummary, 70, 20);
+  run.Text(page, 20, 70, "end");
+}
+
+// The summary that no longer fits goes to a page of its own.
+void SummaryOnANewPage(ReportRun& run) {
+  TfrPage& page = run.AddPage(100);
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "[cds0.n]");
+  run.Band(page, btReportSummary, 70, 40);
+  run.Text(page, 20, 70, "total [SUM([cds0.n])]");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Preparation, BandKinds,
     ::testing::Values(
@@ -165,7 +209,19 @@ INSTANTIATE_TEST_SUITE_P(
                  {"20:1 | 40:extra | 60:2 | 80:3"}},
         BandCase{"CrossTablePrintedByASubReport", Numbers(2), CrossTableInSubReport,
                  {"20:Title | 40:r1 | 40:1.1@100 | 40:1.2@160 | 40:1.3@220 | "
-                  "60:r2 | 60:2.1@100 | 60:2.2@160 | 60:2.3@220"}}),
+                  "60:r2 | 60:2.1@100 | 60:2.2@160 | 60:2.3@220"}},
+        BandCase{"WideCrossTableGetsAPageFooterOnEveryPage", Numbers(1), WideCrossWithFooter,
+                 {"20:1 | 20:c1@80 | 20:c2@140 | 20:c3@200 | 20:c4@260 | 20:c5@320 | 20:c6@380 | "
+                  "20:c7@440 | 200:P1@200",
+                  "20:1 | 20:c8@80 | 20:c9@140 | 200:P2@200"}},
+        BandCase{"RepeatedGroupHeaderKeepsTheGroupTotal",
+                 R"([{"g":"a","n":"1"},{"g":"a","n":"2"},{"g":"a","n":"3"},{"g":"a","n":"4"},{"g":"a","n":"5"}])",
+                 GroupTotalAcrossPages,
+                 {"20:Ga | 40:1 | 60:2 | 80:3 | 100:4", "20:Ga | 40:5 | 60:sum 15"}},
+        BandCase{"StretchedBandPushesTheNextBandDown", R"([{"t":"one\ntwo\nthree"},{"t":"four"}])",
+                 StretchedBand, {"20:one/two/three | 67:four | 87:end"}},
+        BandCase{"SummaryThatDoesNotFitOpensAPage", Numbers(3), SummaryOnANewPage,
+                 {"20:1 | 40:2 | 60:3", "20:total 6"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
