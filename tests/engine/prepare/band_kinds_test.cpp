@@ -178,6 +178,28 @@ void SummaryOnANewPage(ReportRun& run) {
   run.Text(page, 20, 70, "total [SUM([cds0.n])]");
 }
 
+// Two frames side by side in one band, their pages of 2 and 4 rows, and a
+// nested frame on the second one's page.
+void SideBySideSubReports(ReportRun& run) {
+  TfrPage& main = run.AddPage();
+  run.Band(main, btReportTitle, 0, 20);
+  run.SubReport(main, 0, 0, 1);
+  run.SubReport(main, 250, 0, 2);
+  run.Band(main, btReportSummary, 30, 20);
+  run.Text(main, 20, 30, "end");
+  TfrPage& left = run.AddPage();
+  run.Band(left, btMasterData, 0, 20, "2");
+  run.Text(left, 20, 0, "L[LINE#]");
+  TfrPage& right = run.AddPage();
+  run.Band(right, btMasterData, 0, 20, "2");
+  run.Text(right, 20, 0, "R[LINE#]");
+  run.Band(right, btMasterFooter, 30, 20);
+  run.SubReport(right, 20, 30, 3);
+  TfrPage& inner = run.AddPage();
+  run.Band(inner, btMasterData, 0, 20, "2");
+  run.Text(inner, 20, 0, "I[LINE#]");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Preparation, BandKinds,
     ::testing::Values(
@@ -220,6 +242,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {"20:Ga | 40:1 | 60:2 | 80:3 | 100:4", "20:Ga | 40:5 | 60:sum 15"}},
         BandCase{"StretchedBandPushesTheNextBandDown", R"([{"t":"one\ntwo\nthree"},{"t":"four"}])",
                  StretchedBand, {"20:one/two/three | 67:four | 87:end"}},
+        // The band ends below the longer frame; the nested frame shifts by
+        // both frames' lefts.
+        BandCase{"SubReportsSideBySideEndBelowTheLonger", "", SideBySideSubReports,
+                 {"20:L1 | 40:L2 | 20:R1@270 | 40:R2@270 | 60:I1@290 | 80:I2@290 | 100:end"}},
         BandCase{"SummaryThatDoesNotFitOpensAPage", Numbers(3), SummaryOnANewPage,
                  {"20:1 | 40:2 | 60:3", "20:total 6"}}),
     [](const auto& info) { return std::string(info.param.name); });
