@@ -22,11 +22,16 @@ namespace {
 
 bool Exact(const std::string& a, const char* b) { return a == b; }
 
-// The band whose counters "LINE#" and "LINETHROUGH#" show: a band without a
-// dataset (a band chained to a data band, a group header or footer) counts
-// with the first band of its kind.
+// The band whose counters "LINE#" and "LINETHROUGH#" show: a data band and
+// a group header their own; a group footer those of its group's data band;
+// any other band without a dataset (one chained to a data band) those of the
+// first band of its kind.
 const TfrBand* NumberingBand(const TfrBand* band) {
-  if (!band || band->DataSet) return band;
+  if (!band || band->DataSet || band->Kind == btGroupHeader) return band;
+  if (band->Kind == btGroupFooter && band->Page) {
+    for (const TfrBand* g = band->Page->Bands[btGroupHeader].get(); g; g = g->Next.get())
+      if (g->Footer == band) return g->DataBand ? NumberingBand(g->DataBand) : g;
+  }
   while (band->Prev) band = band->Prev;
   return band;
 }

@@ -207,12 +207,12 @@ INSTANTIATE_TEST_SUITE_P(
         // prints with each record and counts with the data band.
         BandCase{"ChainedDataBandsShareTheRecordNumber", Numbers(2), ChainedDataBands,
                  {"20:a1 1 | 40:b1 1 | 60:a2 2 | 80:b2 2"}},
-        // Bands without a dataset read the numbers of the first band of their
-        // kind: both group headers show the outer header's count, both
-        // footers the first footer's, which outer changes reset.
-        BandCase{"NestedGroupsNumberFromTheFirstBandOfTheirKind", kNested, NestedGroups,
-                 {"20:Ga 1/1 | 40:Hx 1/1 | 60:d1 1/1 | 80:hx 1 | 100:Hy 1/1 | 120:d2 1/2 | "
-                  "140:hy 0 | 160:ga 0 | 180:Gb 2/2 | 200:Hy 2/2 | 220:d3 1/3 | 240:hy 0 | 260:gb 0"}},
+        // Each group header counts its own groups (the inner one restarting
+        // under each outer group for LINE# only); footers show the data
+        // band's number within the innermost group.
+        BandCase{"NestedGroupsNumberTheirOwnGroups", kNested, NestedGroups,
+                 {"20:Ga 1/1 | 40:Hx 1/1 | 60:d1 1/1 | 80:hx 1 | 100:Hy 2/2 | 120:d2 1/2 | "
+                  "140:hy 1 | 160:ga 1 | 180:Gb 2/2 | 200:Hy 1/3 | 220:d3 1/3 | 240:hy 1 | 260:gb 1"}},
         BandCase{"ChildFollowsItsBandAlsoWhenTheBandIsHidden", Numbers(3), ChildBands,
                  {"20:1 | 40:c1 | 60:c2 | 80:3 | 100:c3"}},
         // A 120-unit column holds its head, four rows and the foot kept free
