@@ -91,7 +91,9 @@ void BuildPage(TfrPage& page) {
       empty = master->DataSet->Eof();
     }
     if (empty) {
-      if (rs.Continuing) SetOutputPageIndex(OutputPageIndex() + 1);
+      // A sub-report page forms inside another page's output page, which it
+      // must leave alone.
+      if (rs.Continuing && page.RecordMode == 0) SetOutputPageIndex(OutputPageIndex() + 1);
       return;
     }
   }

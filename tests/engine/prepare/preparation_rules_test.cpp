@@ -76,6 +76,25 @@ void HeaderLeftPending(ReportRun& run) {
   run.Text(page, 20, 100, "MF");
 }
 
+// A second page printed on the first one's output page, its rows framing a
+// sub-report whose page has no records.
+void EmptySubReportOnAContinuedPage(ReportRun& run) {
+  run.Report().PrintIfEmpty = false;
+  TComponent::Create<TfrUserDataset>(run.Report().Owner(), "frempty")->RangeEnd = reCount;
+  TfrPage& first = run.AddPage();
+  run.Band(first, btMasterData, 40, 20, "frdataset0");
+  run.Text(first, 20, 40, "[cds0.n]");
+  TfrPage& second = run.AddPage();
+  second.PrintToPrevPage = true;
+  run.Band(second, btMasterData, 0, 20, "frdataset0");
+  run.SubReport(second, 20, 0, 2);
+  run.Band(second, btReportSummary, 40, 20);
+  run.Text(second, 20, 40, "end");
+  TfrPage& sub = run.AddPage();
+  run.Band(sub, btMasterData, 0, 20, "frempty");
+  run.Text(sub, 20, 0, "s");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Preparation, PreparationRules,
     ::testing::Values(
@@ -92,7 +111,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "60:3 1.5"}},
         // The master header waits for a printed master: with none, it is
         // dropped and the master footer does not print either.
-        RuleCase{"HeaderStillPendingDropsTheFooter", Numbers(2), HeaderLeftPending, {""}}),
+        RuleCase{"HeaderStillPendingDropsTheFooter", Numbers(2), HeaderLeftPending, {""}},
+        // An empty sub-report page forms nothing and leaves the output page
+        // of the page around it alone.
+        RuleCase{"EmptySubReportKeepsTheContinuedPage", Numbers(2), EmptySubReportOnAContinuedPage,
+                 {"20:1 | 40:2 | 100:end"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
