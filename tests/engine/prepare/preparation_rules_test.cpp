@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 #include "engine/prepare/report_run.h"
 
@@ -95,6 +96,67 @@ void EmptySubReportOnAContinuedPage(ReportRun& run) {
   run.Text(sub, 20, 0, "s");
 }
 
+// A detail dataset of one record, empty under the first master record
+// (counted by its starts).
+TfrUserDataset& DetailEmptyAtFirst(ReportRun& run) {
+  auto* detail = TComponent::Create<TfrUserDataset>(run.Report().Owner(), "frdetail");
+  detail->RangeEnd = reCount;
+  detail->RangeEndCount = 1;
+  auto starts = std::make_shared<int>(0);
+  detail->OnFirst = [starts](TfrDataset*) { ++*starts; };
+  detail->OnCheckEOF = [starts](TfrDataset*, bool& eof) { eof = eof || *starts == 1; };
+  return *detail;
+}
+
+// Groups over masters whose first one has no details.
+void GroupStartingWithAnEmptySubset(ReportRun& run) {
+  DetailEmptyAtFirst(run);
+  TfrPage& page = run.AddPage(320);
+  run.Band(page, btGroupHeader, 0, 20, "[cds0.g]");
+  run.Text(page, 20, 0, "G[cds0.g] [LINE#]");
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "M[cds0.n]");
+  run.Band(page, btDetailData, 70, 20, "frdetail");
+  run.Text(page, 20, 70, "d");
+  run.Band(page, btGroupFooter, 100, 20);
+  run.Text(page, 20, 100, "F[cds0.g]");
+}
+
+// A group on the detail level, under masters whose first one has no
+// subdetails.
+void DetailGroupOverAnEmptySubset(ReportRun& run) {
+  DetailEmptyAtFirst(run);
+  TfrPage& page = run.AddPage(320);
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "M[cds0.n]");
+  run.Band(page, btDetailHeader, 60, 10);
+  run.Text(page, 20, 60, "DH");
+  TfrBandView& group = run.Band(page, btGroupHeader, 70, 10, "[cds0.n]");
+  run.Text(page, 20, 70, "g");
+  TfrBandView& detail = run.Band(page, btDetailData, 90, 20, "1");
+  group.Master = detail.Name;
+  run.Text(page, 20, 90, "d");
+  run.Band(page, btSubDetailData, 120, 20, "frdetail");
+  run.Text(page, 20, 120, "s");
+}
+
+// Eight rows, then a summary that may split: "A" at its top, "B" 60 below.
+void SplitSummary(ReportRun& run, uint16_t flags) {
+  TfrPage& page = run.AddPage();
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "[cds0.n]");
+  run.Band(page, btReportSummary, 100, 100, "", flags);
+  run.Text(page, 20, 100, "A");
+  run.Text(page, 20, 160, "B");
+}
+
+std::string Rows(int last) {
+  std::string out;
+  for (int i = 1; i <= last; ++i)
+    out += (i > 1 ? " | " : "") + std::to_string(i * 20) + ":" + std::to_string(i);
+  return out;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Preparation, PreparationRules,
     ::testing::Values(
@@ -115,7 +177,25 @@ INSTANTIATE_TEST_SUITE_P(
         // An empty sub-report page forms nothing and leaves the output page
         // of the page around it alone.
         RuleCase{"EmptySubReportKeepsTheContinuedPage", Numbers(2), EmptySubReportOnAContinuedPage,
-                 {"20:1 | 40:2 | 100:end"}}),
+                 {"20:1 | 40:2 | 100:end"}},
+        // The first master drops out: its group header waits for the next
+        // printed master instead of opening and closing an empty group.
+        RuleCase{"GroupHeaderWaitsForItsFirstPrintedRecord",
+                 R"([{"g":"a","n":"1"},{"g":"a","n":"2"},{"g":"b","n":"3"}])",
+                 GroupStartingWithAnEmptySubset,
+                 {"20:Ga 1 | 40:M2 | 60:d | 80:Fa | 100:Gb 2 | 120:M3 | 140:d | 160:Fb"}},
+        // The first master's only detail drops out, and the master with it,
+        // though a detail group was waiting.
+        RuleCase{"MasterWithoutPrintedDetailsStaysOutUnderADetailGroup", Numbers(2),
+                 DetailGroupOverAnEmptySubset,
+                 {"20:M2 | 40:DH | 50:g | 60:d | 80:s"}},
+        // The room left (38 units) takes A; B goes on 60 - 38 below the next
+        // page's top. Without the flag the whole band moves on.
+        RuleCase{"BreakedBandSplitsWhereItStands", Numbers(8),
+                 [](ReportRun& run) { SplitSummary(run, flBandBreaked); },
+                 {Rows(8) + " | 180:A", "42:B"}},
+        RuleCase{"UnbreakedBandMovesWhole", Numbers(8), [](ReportRun& run) { SplitSummary(run, 0); },
+                 {Rows(8), "20:A | 80:B"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
