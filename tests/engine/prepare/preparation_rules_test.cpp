@@ -157,6 +157,81 @@ std::string Rows(int last) {
   return out;
 }
 
+// Rows and a master footer with cells of a cross data band whose data
+// source lists a dataset per band: three columns for the rows, an empty
+// dataset for the footer.
+void CrossSourcesPerBand(ReportRun& run) {
+  TComponent::Create<TfrUserDataset>(run.Report().Owner(), "frempty")->RangeEnd = reCount;
+  TfrPage& page = run.AddPage();
+  run.Band(page, btMasterData, 40, 20, "frdataset0").Name = "Rows";
+  run.Text(page, 20, 40, "[cds0.n]", 60);
+  run.Text(page, 100, 40, "[COLUMN#]", 60);
+  run.Band(page, btMasterFooter, 70, 20).Name = "Foot";
+  run.Text(page, 20, 70, "f", 60);
+  run.Text(page, 100, 70, "F[COLUMN#]", 60);
+  run.Band(page, btCrossData, 0, 300, "Rows=3;Foot=frempty;").SetBounds(100, 0, 60, 300);
+}
+
+// Two rows of nine cross columns, 60 wide from x 100.
+void TwoWideRows(ReportRun& run) {
+  TfrPage& page = run.AddPage();
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "[cds0.n]", 60);
+  run.Text(page, 100, 40, "[cds0.n].[COLUMN#]", 60);
+  run.Band(page, btCrossData, 0, 300, "9").SetBounds(100, 0, 60, 300);
+}
+
+// Ten rows fill the first page to its bottom; the second page continues it.
+void FullPageThenContinued(ReportRun& run) {
+  TfrPage& first = run.AddPage();
+  run.Band(first, btMasterData, 40, 20, "frdataset0");
+  run.Text(first, 20, 40, "[cds0.n]");
+  TfrPage& second = run.AddPage();
+  second.PrintToPrevPage = true;
+  run.Band(second, btReportTitle, 0, 20);
+  run.Text(second, 20, 0, "Second");
+}
+
+// Two page columns; the second record asks for a new page.
+void NewPageInTheFirstColumn(ReportRun& run) {
+  TfrPage& page = run.AddPage();
+  page.Columns = 2;
+  page.ColumnGap = 20;
+  TfrBandView& data = run.Band(page, btMasterData, 40, 20, "frdataset0");
+  data.Script = {"if [cds0.n] = 2 then NEWPAGE"};
+  run.Text(page, 20, 40, "[cds0.n]");
+}
+
+// Two passes over five rows on two pages with page and report totals.
+void TwoPassTotals(ReportRun& run) {
+  run.Report().TwoPass = true;
+  TfrPage& page = run.AddPage(120);
+  run.Band(page, btMasterData, 40, 20, "frdataset0");
+  run.Text(page, 20, 40, "[cds0.n]");
+  run.Band(page, btReportSummary, 70, 20);
+  run.Text(page, 20, 70, "S[SUM([cds0.n])] [COUNT()]");
+  run.Band(page, btPageFooter, 100, 20, "", flBandOnFirstPage | flBandOnLastPage);
+  run.Text(page, 20, 100, "P[SUM([cds0.n])]/[TOTALPAGES]", 200);
+}
+
+// A frame in the title prints a page whose footer frames a second page of
+// seven rows: the inner rows run over onto the next output page.
+void NestedSubReportOverAPageBreak(ReportRun& run) {
+  TfrPage& main = run.AddPage(120);
+  run.Band(main, btReportTitle, 0, 20);
+  run.SubReport(main, 0, 0, 1);
+  run.Band(main, btReportSummary, 30, 20);
+  run.Text(main, 20, 30, "end");
+  TfrPage& outer = run.AddPage();
+  run.Band(outer, btMasterData, 0, 20, "2");
+  run.Text(outer, 20, 0, "o[LINE#]");
+  run.Band(outer, btMasterFooter, 30, 20);
+  run.SubReport(outer, 0, 30, 2);
+  TfrPage& inner = run.AddPage();
+  run.Band(inner, btMasterData, 0, 20, "5");
+  run.Text(inner, 20, 0, "i[LINE#]");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Preparation, PreparationRules,
     ::testing::Values(
@@ -195,7 +270,29 @@ INSTANTIATE_TEST_SUITE_P(
                  [](ReportRun& run) { SplitSummary(run, flBandBreaked); },
                  {Rows(8) + " | 180:A", "42:B"}},
         RuleCase{"UnbreakedBandMovesWhole", Numbers(8), [](ReportRun& run) { SplitSummary(run, 0); },
-                 {Rows(8), "20:A | 80:B"}}),
+                 {Rows(8), "20:A | 80:B"}},
+        // The footer's dataset is empty: it takes as many columns as the
+        // widest row had.
+        RuleCase{"CrossSourcesPerBandAndTheWidestRowForAnEmptyFooter", Numbers(1),
+                 CrossSourcesPerBand,
+                 {"20:1 | 20:1@100 | 20:2@160 | 20:3@220 | 40:f | 40:F1@100 | 40:F2@160 | "
+                  "40:F3@220"}},
+        // Each row goes on to the right on the same following page.
+        RuleCase{"WideCrossRowsShareTheirContinuationPage", Numbers(2), TwoWideRows,
+                 {"20:1 | 20:1.1@100 | 20:1.2@160 | 20:1.3@220 | 20:1.4@280 | 20:1.5@340 | "
+                  "20:1.6@400 | 20:1.7@460 | 40:2 | 40:2.1@100 | 40:2.2@160 | 40:2.3@220 | "
+                  "40:2.4@280 | 40:2.5@340 | 40:2.6@400 | 40:2.7@460",
+                  "20:1.8 | 20:1.9@80 | 40:2.8 | 40:2.9@80"}},
+        RuleCase{"PageEndingFullIsNotContinued", Numbers(10), FullPageThenContinued,
+                 {Rows(10), "20:Second"}},
+        // NEWPAGE skips the second column.
+        RuleCase{"NewPageLeavesTheOtherColumnsEmpty", Numbers(3), NewPageInTheFirstColumn,
+                 {"20:1", "20:2 | 40:3"}},
+        // The final pass starts from cleared totals.
+        RuleCase{"TwoPassesTotalOnce", Numbers(5), TwoPassTotals,
+                 {Rows(4) + " | 100:P10/2", "20:5 | 40:S15 5 | 100:P5/2"}},
+        RuleCase{"NestedSubReportRunsOverAPageBreak", "", NestedSubReportOverAPageBreak,
+                 {"20:o1 | 40:o2 | 60:i1 | 80:i2 | 100:i3", "20:i4 | 40:i5 | 60:end"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
