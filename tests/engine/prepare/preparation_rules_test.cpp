@@ -140,12 +140,12 @@ void DetailGroupOverAnEmptySubset(ReportRun& run) {
   run.Text(page, 20, 120, "s");
 }
 
-// Eight rows, then a summary that may split: "A" at its top, "B" 60 below.
-void SplitSummary(ReportRun& run, uint16_t flags) {
+// Rows, then a summary that may split: "A" at its top, "B" 60 below.
+void BreakedSummary(ReportRun& run) {
   TfrPage& page = run.AddPage();
   run.Band(page, btMasterData, 40, 20, "frdataset0");
   run.Text(page, 20, 40, "[cds0.n]");
-  run.Band(page, btReportSummary, 100, 100, "", flags);
+  run.Band(page, btReportSummary, 100, 100, "", flBandBreaked);
   run.Text(page, 20, 100, "A");
   run.Text(page, 20, 160, "B");
 }
@@ -265,12 +265,9 @@ INSTANTIATE_TEST_SUITE_P(
                  DetailGroupOverAnEmptySubset,
                  {"20:M2 | 40:DH | 50:g | 60:d | 80:s"}},
         // The room left (38 units) takes A; B goes on 60 - 38 below the next
-        // page's top. Without the flag the whole band moves on.
-        RuleCase{"BreakedBandSplitsWhereItStands", Numbers(8),
-                 [](ReportRun& run) { SplitSummary(run, flBandBreaked); },
+        // page's top, where a band without the flag would have gone whole.
+        RuleCase{"BreakedBandSplitsWhereItStands", Numbers(8), BreakedSummary,
                  {Rows(8) + " | 180:A", "42:B"}},
-        RuleCase{"UnbreakedBandMovesWhole", Numbers(8), [](ReportRun& run) { SplitSummary(run, 0); },
-                 {Rows(8), "20:A | 80:B"}},
         // The footer's dataset is empty: it takes as many columns as the
         // widest row had.
         RuleCase{"CrossSourcesPerBandAndTheWidestRowForAnEmptyFooter", Numbers(1),
