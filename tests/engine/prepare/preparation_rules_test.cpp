@@ -1,6 +1,7 @@
 // Report cases for the finer rules of page forming and band printing: record
-// numbers in group footers, chained data bands that stretch, totals of bands
-// that carry cross cells, splits, pending headers, and following pages.
+// numbers of groups, chained data bands that stretch, totals beside cross
+// cells, headers waiting for a printed record, splits, cross data sources,
+// continued pages, page breaks in columns, two passes and nested sub-reports.
 #include <gtest/gtest.h>
 
 #include <functional>
