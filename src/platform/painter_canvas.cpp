@@ -12,6 +12,7 @@
 
 #include "platform/code_page.h"
 #include "platform/text_measurer.h"
+#include "platform/text_run_cache.h"
 
 namespace lf {
 
@@ -58,8 +59,8 @@ QRect OutlineRect(const CanvasRect& r, const CanvasPen& pen) {
 
 }  // namespace
 
-PainterCanvas::PainterCanvas(QPainter& painter, int dotsPerInch, bool printer)
-    : painter_(painter), qfont_(MakeQFont(font_)), dpi_(dotsPerInch), printer_(printer) {}
+PainterCanvas::PainterCanvas(QPainter& painter, int dotsPerInch, bool printer, TextRunCache* runs)
+    : painter_(painter), qfont_(MakeQFont(font_)), dpi_(dotsPerInch), printer_(printer), runs_(runs) {}
 
 PainterCanvas::~PainterCanvas() = default;
 
@@ -133,7 +134,15 @@ void PainterCanvas::TextOut(int32_t x, int32_t y, std::string_view text,
       painter_.fillRect(ToQRect(options.ClipRect), ToQColor(options.BackColor));
     SelectFont(options.CharSpacing);
     painter_.setPen(ToQColor(font_.Color));
-    painter_.drawText(QPointF(x, y + FontMetrics().Ascent), s);
+    const qreal baseline = y + FontMetrics().Ascent;
+    if (runs_ && options.CharSpacing == 0) {
+      if (const TextRunCache::Runs* shaped = runs_->Find(font_, painter_.font(), painter_.device(), utf16)) {
+        for (const QGlyphRun& run : shaped->glyphs)
+          painter_.drawGlyphRun(QPointF(x, baseline - shaped->ascent), run);
+        return;
+      }
+    }
+    painter_.drawText(QPointF(x, baseline), s);
     return;
   }
   painter_.save();

@@ -10,11 +10,16 @@ class QPainter;
 
 namespace lf {
 
+class TextRunCache;
+
 class PainterCanvas : public Canvas {
  public:
   // painter must outlive the canvas; dotsPerInch is the device's resolution
-  // (96 for screens and images at 100 %).
-  PainterCanvas(QPainter& painter, int dotsPerInch = 96, bool printer = false);
+  // (96 for screens and images at 100 %). runs, when given, keeps the shaped
+  // texts for the canvases of one device (the pages of one document); it
+  // must outlive the canvas.
+  PainterCanvas(QPainter& painter, int dotsPerInch = 96, bool printer = false,
+                TextRunCache* runs = nullptr);
   ~PainterCanvas() override;
 
   void FillRect(const CanvasRect& r, uint32_t color) override;
@@ -48,6 +53,7 @@ class PainterCanvas : public Canvas {
   QFont qfont_;  // font_ as Qt draws it
   int dpi_;
   bool printer_;
+  TextRunCache* runs_;  // not owned; may be null
 };
 
 }  // namespace lf

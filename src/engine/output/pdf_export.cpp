@@ -10,6 +10,7 @@
 #include "engine/output/emf_pages.h"
 #include "platform/exception.h"
 #include "platform/painter_canvas.h"
+#include "platform/text_run_cache.h"
 
 namespace lf {
 namespace {
@@ -50,6 +51,7 @@ void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::strin
   writer.setPageMargins(QMarginsF(0, 0, 0, 0));
   writer.setCreator("lumenfoldi");
   QPainter painter;
+  TextRunCache runs;
   bool first = true;
   for (int index : list) {
     const TPreparedPage& p = pages.PageAt(index);
@@ -62,7 +64,7 @@ void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::strin
     } else {
       writer.newPage();
     }
-    PainterCanvas canvas(painter, kPdfDpi, true);
+    PainterCanvas canvas(painter, kPdfDpi, true, &runs);
     CanvasRect rect{0, 0, static_cast<int32_t>(PageWidthInches(p) * kPdfDpi),
                     static_cast<int32_t>(PageHeightInches(p) * kPdfDpi)};
     DrawPageOnce(pages, index, canvas, rect);

@@ -112,6 +112,37 @@ TEST_F(PdfExport, WritesTheListedPagesAtTheirPaperWithTextsAsText) {
   EXPECT_EQ(clips, 1);
 }
 
+// A text met again is drawn from the glyphs kept from its shaping: the
+// same glyphs and advances as the first time, only elsewhere.
+TEST_F(PdfExport, ARepeatedTextKeepsItsGlyphs) {
+  TfrPage a4(9, 2100, 2970, -1, false);
+  list.Add(a4);
+  for (int i = 0; i < 3; ++i) AddText(list.PageAt(0), 20, 20 + 30 * i, 200, "Repeated 12.50 Ж 中");
+  WritePdf(list, {0}, Path("repeat.pdf"));
+  QFile file(QString::fromStdString(Path("repeat.pdf")));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  std::vector<QByteArray> texts;  // each text object without its first placement
+  for (const QByteArray& s : Streams(file.readAll())) {
+    for (qsizetype at = 0; (at = s.indexOf("BT\n", at)) >= 0;) {
+      qsizetype end = s.indexOf("ET\n", at);
+      QList<QByteArray> lines = s.mid(at, end - at).split('\n');
+      for (QByteArray& line : lines)
+        if (line.endsWith("Tj")) {  // "x y Td <g> Tj": where the first glyph goes
+          line = line.mid(line.indexOf("Td"));
+          break;
+        }
+      texts.push_back(lines.join('\n'));
+      at = end;
+    }
+  }
+  // Text objects per run of one font (the Chinese character comes from
+  // another family), the same for each of the three.
+  ASSERT_EQ(texts.size() % 3, 0u);
+  const size_t perLine = texts.size() / 3;
+  EXPECT_GE(perLine, 2u);
+  for (size_t i = perLine; i < texts.size(); ++i) EXPECT_EQ(texts[i], texts[i - perLine]) << i;
+}
+
 TEST_F(PdfExport, AFileThatCannotBeWrittenIsAnError) {
   TfrPage a4(9, 2100, 2970, -1, false);
   list.Add(a4);
