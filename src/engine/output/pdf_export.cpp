@@ -24,11 +24,14 @@ double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight /
 // glibc's sliding thresholds each is a new mapping, or heap given back and
 // taken again, whose pages fault in anew for every page; fixed thresholds
 // keep such buffers in the heap and the heap's top in the process.
+constexpr int kHeapMmapThreshold = 64 << 20;  // bytes; larger blocks are mapped
+constexpr int kHeapTrimThreshold = 128 << 20;  // bytes of free heap top kept
+
 void KeepPageBuffersInHeap() {
 #ifdef M_MMAP_THRESHOLD
   static const bool done = [] {
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+    mallopt(M_MMAP_THRESHOLD, kHeapMmapThreshold);
+    mallopt(M_TRIM_THRESHOLD, kHeapTrimThreshold);
     return true;
   }();
   (void)done;
