@@ -107,7 +107,7 @@ bool FetchBytes(Tlumenfoldi& control, const std::string& address, std::string& b
     return false;
   }
   http.SetReceiveStream(nullptr);
-  bytes = stream.DataString();
+  bytes = std::move(stream.Bytes());
   return true;
 }
 
