@@ -59,8 +59,10 @@ QRect OutlineRect(const CanvasRect& r, const CanvasPen& pen) {
 
 }  // namespace
 
-PainterCanvas::PainterCanvas(QPainter& painter, int dotsPerInch, bool printer, TextRunCache* runs)
-    : painter_(painter), qfont_(MakeQFont(font_)), dpi_(dotsPerInch), printer_(printer), runs_(runs) {}
+PainterCanvas::PainterCanvas(QPainter& painter, int dotsPerInch, bool printer,
+                             TextRunCache* runs)
+    : painter_(painter), qfont_(MakeQFont(font_)), dpi_(dotsPerInch), printer_(printer),
+      runs_(runs) {}
 
 PainterCanvas::~PainterCanvas() = default;
 
@@ -136,7 +138,9 @@ void PainterCanvas::TextOut(int32_t x, int32_t y, std::string_view text,
     painter_.setPen(ToQColor(font_.Color));
     const qreal baseline = y + FontMetrics().Ascent;
     if (runs_ && options.CharSpacing == 0) {
-      if (const TextRunCache::Runs* shaped = runs_->Find(font_, painter_.font(), painter_.device(), utf16)) {
+      const TextRunCache::Runs* shaped =
+          runs_->Find(font_, painter_.font(), painter_.device(), utf16);
+      if (shaped) {
         for (const QGlyphRun& run : shaped->glyphs)
           painter_.drawGlyphRun(QPointF(x, baseline - shaped->ascent), run);
         return;
