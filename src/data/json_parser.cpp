@@ -501,16 +501,26 @@ class Parser {
   TJsonParseInfo* info_;
 };
 
+// Clears what a parse reports and keeps what the caller asked for.
+void ResetResults(TJsonParseInfo* info) {
+  if (!info) return;
+  info->valueEnd = 0;
+  info->stop = 0;
+  info->error.clear();
+  info->errorOffset = 0;
+  info->elementStarts.clear();
+}
+
 }  // namespace
 
 IJsonValue ParseText(std::u16string_view text, TJsonParseInfo* info) {
-  if (info) *info = TJsonParseInfo{0, 0, {}, 0, info->recordElements, {}, std::move(info->takeElement)};
+  ResetResults(info);
   Parser<char16_t> p(text.data(), text.data() + text.size(), info);
   return p.Run();
 }
 
 IJsonValue ParseUtf8Text(std::string_view text, TJsonParseInfo* info) {
-  if (info) *info = TJsonParseInfo{0, 0, {}, 0, info->recordElements, {}, std::move(info->takeElement)};
+  ResetResults(info);
   const auto* b = reinterpret_cast<const unsigned char*>(text.data());
   Parser<unsigned char> p(b, b + text.size(), info);
   return p.Run();
