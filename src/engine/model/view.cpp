@@ -64,17 +64,20 @@ int32_t LeftNeighbourEdge(const TfrPage& page, const TfrView& view, int32_t area
   return edge;
 }
 
-// The last unit the object may cover on its right: 1 unit left of the
-// nearest right-aligned object on its right with the same top, or of the
-// usable area's right edge.
+// Where the object's right edge goes: 1 unit left of the nearest
+// right-aligned object on its right with the same top, or the usable
+// area's right edge.
 int32_t RightNeighbourEdge(const TfrPage& page, const TfrView& view, int32_t areaRight) {
   int32_t edge = areaRight;
+  bool found = false;
   for (const auto& o : page.Objects) {
     if (o.get() == &view || IsBandView(*o) || o->BandAlign != baRight || o->Top != view.Top) continue;
     if (o->Left <= view.Left) continue;
-    edge = std::min(edge, o->Left);
+    const int32_t left = o->Left - 1;
+    if (!found || left < edge) edge = left;
+    found = true;
   }
-  return edge - 1;
+  return edge;
 }
 
 // The cross band view a design-mode object lies in, or null.
@@ -180,6 +183,11 @@ void TfrView::EndDraw() {
   GapX = SaveGX;
   GapY = SaveGY;
   FrameWidth = SaveFW;
+}
+
+TfrView::TUnscaled TfrView::Unscaled() const {
+  if (drawing_) return {SaveX, SaveY, SaveDX, SaveDY, SaveGX, SaveGY, SaveFW};
+  return {Left, Top, Width, Height, GapX, GapY, FrameWidth};
 }
 
 // Outside BeginDraw/EndDraw (no current page) the rectangle is unscaled.
