@@ -288,12 +288,19 @@ void TfrView::Print(TStream& stream) {
   if (!Script.empty()) Globals().Interpreter->DoScript(Script);
   if (Visible) {
     const std::string savedTag = Tag;
+    const uint8_t savedAlign = BandAlign;
     if (Tag.find('[') != std::string::npos) Tag = ExpandBrackets(Tag);
     if (const TfrBand* band = state.CurBand) {
       const int32_t bandHeight = band->MeasuredHeight >= 0 ? band->MeasuredHeight : band->Height;
-      if (BandAlign == baBottom) Top = band->Top + bandHeight - Height;
-      else if (BandAlign == baTop) Top = band->Top;
-      else if (BandAlign == baWidth && IsCrossBandKind(band->Kind)) Width = band->Width;
+      if (BandAlign == baBottom) {
+        Top = band->Top + bandHeight - Height;
+      } else if (BandAlign == baTop) {
+        Top = band->Top;
+      } else if (BandAlign == baWidth && IsCrossBandKind(band->Kind)) {
+        // Placed in its column: the prepared page must not widen it again.
+        Width = band->Width;
+        BandAlign = baNone;
+      }
     }
     WriteU8(stream, TypeCode);
     if (TypeCode == 10) WriteFrString(stream, ClassName());
@@ -302,6 +309,7 @@ void TfrView::Print(TStream& stream) {
     SaveToStream(stream);
     StreamMode = savedMode;
     Tag = savedTag;
+    BandAlign = savedAlign;
   }
   EndDraw();
 }

@@ -369,6 +369,25 @@ TEST_F(ViewDrawing, PrintWritesTheRecordWithTagExpandedAndBottomAlignment) {
   EXPECT_EQ(box.Tag, "id [1+2] end");
 }
 
+TEST_F(ViewDrawing, WidthAlignedInACrossBandKeepsTheBandsWidthOnThePage) {
+  TfrPictureView& box = Box(10, 5, 100, 20);
+  box.BandAlign = baWidth;
+  box.StreamMode = true;
+  TfrBand band(btCrossData, page_);
+  band.Width = 70;
+  EngineState().CurBand = &band;
+  SetStreamVersion(25);
+  TMemoryStream stream;
+  box.Print(stream);
+  EXPECT_EQ(box.BandAlign, baWidth);
+  // Drawn where no band prints, as prepared pages are.
+  std::unique_ptr<TfrPictureView> printed = ReadPrinted(stream);
+  EngineState().CurBand = nullptr;
+  printed->BeginDraw();
+  printed->EndDraw();
+  EXPECT_EQ(printed->Width, 70);
+}
+
 TEST_F(ViewDrawing, PrintOfAHiddenObjectWritesNothingButRunsTheEvent) {
   TfrPictureView& box = Box(10, 5, 100, 20);
   box.Visible = false;
