@@ -197,6 +197,7 @@ void Run(int rows) {
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  lf::KeepPageBuffersInHeap();  // as the program does
   QGuiApplication app(argc, argv);
   std::vector<int> counts;
   for (int i = 1; i < argc; ++i) {

@@ -14,6 +14,7 @@
 #include <map>
 
 #include "command.h"
+#include "engine/output/pdf_export.h"
 #include "output_file.h"
 #include "platform/code_page.h"
 #include "platform/exception.h"
@@ -137,6 +138,7 @@ int main(int argc, char** argv) {
     std::string dir = "/tmp/runtime-" + std::to_string(getuid());
     if (mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) setenv("XDG_RUNTIME_DIR", dir.c_str(), 0);
   }
+  lf::KeepPageBuffersInHeap();
   QGuiApplication app(argc, argv);
   if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "help") {
     lf::cli::PrintUsage();

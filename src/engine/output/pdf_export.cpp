@@ -27,18 +27,14 @@ double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight /
 constexpr int kHeapMmapThreshold = 64 << 20;  // bytes; larger blocks are mapped
 constexpr int kHeapTrimThreshold = 128 << 20;  // bytes of free heap top kept
 
+}  // namespace
+
 void KeepPageBuffersInHeap() {
 #ifdef M_MMAP_THRESHOLD
-  static const bool done = [] {
-    mallopt(M_MMAP_THRESHOLD, kHeapMmapThreshold);
-    mallopt(M_TRIM_THRESHOLD, kHeapTrimThreshold);
-    return true;
-  }();
-  (void)done;
+  mallopt(M_MMAP_THRESHOLD, kHeapMmapThreshold);
+  mallopt(M_TRIM_THRESHOLD, kHeapTrimThreshold);
 #endif
 }
-
-}  // namespace
 
 void DrawPageOnce(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRect& rect) {
   pages.PageAt(index).Shown = true;
@@ -48,7 +44,6 @@ void DrawPageOnce(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRec
 }
 
 void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path) {
-  KeepPageBuffersInHeap();
   QPdfWriter writer(QString::fromStdString(path));
   writer.setResolution(kPdfDpi);
   writer.setPageMargins(QMarginsF(0, 0, 0, 0));

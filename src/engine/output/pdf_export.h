@@ -19,6 +19,12 @@ inline constexpr int kPdfDpi = 600;
 // at path (UTF-8). Raises lf::Exception when the file cannot be written.
 void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path);
 
+// Sets the process's allocator so the large buffers PDF writing takes for
+// every page stay in the heap instead of being mapped and faulted in anew
+// (glibc only; a no-op elsewhere). It changes the whole process, so the
+// program decides: the headless program calls it once at start.
+void KeepPageBuffersInHeap();
+
 // Draws one page into rect (device units) and releases its objects again.
 void DrawPageOnce(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRect& rect);
 
