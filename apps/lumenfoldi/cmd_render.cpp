@@ -200,7 +200,11 @@ int RunRender(const Args& raw) {
   if (opts.Has("password")) DefaultPasswordPrompt().answer = Utf8ToHost(opts.Value("password"));
   const std::string source = opts.Positional()[0];
   if (opts.Has("progress") || isatty(fileno(stderr))) {
-    ProgressTextHandler() = [](const std::string& text) {
+    // The engine reports some counts twice (a page begun, then finished);
+    // a line is written only when the text changes.
+    ProgressTextHandler() = [last = std::string()](const std::string& text) mutable {
+      if (text == last) return;
+      last = text;
       std::string line = HostToUtf8(text) + "\n";
       std::fwrite(line.data(), 1, line.size(), stderr);
     };

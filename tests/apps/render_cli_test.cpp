@@ -156,6 +156,15 @@ TEST_F(RenderCli, PngPagesAreNumberedAndFollowThePageList) {
   EXPECT_EQ(Slurp(Path("list-1.png")).substr(1, 3), "PNG");
 }
 
+TEST_F(RenderCli, ProgressNamesEachPassAndPageOnce) {
+  CliRun r = Cli("render --progress -o '" + Path("p.frp") + "' " + Example(FolderOf("page_n_of_m")));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err,
+            "Performing 1st pass: 1\nPerforming 1st pass: 2\nPerforming 1st pass: 3\n"
+            "Processing page: 1 from 3\nProcessing page: 2 from 3\nProcessing page: 3 from 3\n"
+            "3 pages written to " + Path("p.frp") + "\n");
+}
+
 TEST_F(RenderCli, PreparedReportRendersAgainAsPdf) {
   ASSERT_EQ(Cli("render -o '" + Path("inv.frp") + "' " + Example("invoice")).exitCode, 0);
   CliRun r = Cli("render -o '" + Path("inv.pdf") + "' '" + Path("inv.frp") + "'");
