@@ -8,6 +8,7 @@
 
 #include "engine/model/object.h"
 #include "engine/model/text_lines.h"
+#include "engine/model/unique_name.h"
 #include "platform/word_bool.h"
 
 namespace lf {
@@ -192,9 +193,6 @@ class TfrView : public TfrObject {
 // Parallel one-unit lines a dashed frame edge is drawn with at most; wider
 // frames spread this many lines over their width.
 inline constexpr int32_t kMaxDashedFrameLines = 64;
-
-// Names tried by UniqueName: base name + 1 .. kUniqueNameLimit.
-inline constexpr int kUniqueNameLimit = 10000;
 
 // Draw modes of stretchable views.
 enum TfrDrawMode : uint8_t { drAll = 0, drCalcHeight = 1, drAfterCalcHeight = 2 };

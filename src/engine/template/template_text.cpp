@@ -26,7 +26,7 @@
 #include "engine/model/report.h"
 #include "engine/model/subreport_view.h"
 #include "engine/template/template_format.h"
-#include "engine/template/template_naming.h"
+#include "engine/model/unique_name.h"
 #include "engine/model/view_factory.h"
 #include "platform/code_page.h"
 
@@ -420,20 +420,20 @@ std::unique_ptr<TfrView> ReadViewFields(In& in, bool prepared) {
   return created;
 }
 
-void ReadView(In& in, TemplateNamer& namer, TfrPage& page) {
+void ReadView(In& in, TUniqueNamer& namer, TfrPage& page) {
   TfrView& v = *page.AddObject(ReadViewFields(in, false));
-  if (v.Name.empty()) v.Name = namer.Next(v.BaseName);
+  if (v.Name.empty()) v.Name = namer.Take(v.BaseName);
   else namer.Note(v.Name);
   in.Finish();
 }
 
-void ReadPage(In& in, TfrReport& report, TemplateNamer& namer, TemplateNamer& pageNamer) {
+void ReadPage(In& in, TfrReport& report, TUniqueNamer& namer, TUniqueNamer& pageNamer) {
   TfrPage& p = *report.Pages->Add(NewTemplatePage());
   if (in.Has("Name")) {
     in.Str("Name", p.Name);
     pageNamer.Note(p.Name);
   } else {
-    p.Name = pageNamer.Next("Page");
+    p.Name = pageNamer.Take("Page");
   }
   in.Int("PageType", p.PageType);
   in.Int("PaperCode", p.PaperCode);
@@ -574,8 +574,8 @@ void TemplateFromText(TfrReport& report, std::string_view utf8) {
   top.Str("PrinterName", printer);
   if (!printer.empty()) report.SelectPrinterByName(printer);
   QJsonArray pages = ArrayOf(top, "Pages");
-  TemplateNamer namer(report);
-  TemplateNamer pageNamer;
+  TUniqueNamer namer(report);
+  TUniqueNamer pageNamer;
   for (qsizetype i = 0; i < pages.size(); ++i) {
     In page(pages[i], "Pages[" + std::to_string(i) + "]");
     ReadPage(page, report, namer, pageNamer);
