@@ -10,9 +10,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <unistd.h>
 
 #include "command.h"
+#include "control/fetch_address.h"
 #include "control/lumenfoldi.h"
 #include "engine/output/emf_pages.h"
 #include "engine/prepare/preparation.h"
@@ -54,10 +57,6 @@ bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
                     [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
-bool IsHttpAddress(const std::string& a) {
-  return a.rfind("http://", 0) == 0 || a.rfind("https://", 0) == 0;
-}
-
 int ParseInt(const std::string& text, const std::string& what) {
   int value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -87,31 +86,6 @@ std::vector<int> ParsePageList(const std::string& text, int count) {
   for (int i = 0; i < count; ++i)
     if (chosen[static_cast<size_t>(i)]) pages.push_back(i);
   return pages;
-}
-
-// Bytes of a local file or of an http address (fetched with the control's client).
-bool FetchBytes(Tlumenfoldi& control, const std::string& address, std::string& bytes) {
-  if (!IsHttpAddress(address)) {
-    try {
-      bytes = ReadInput(address);
-      return true;
-    } catch (const Exception&) {
-      return false;
-    }
-  }
-  TStringStream stream;
-  THttpCli& http = control.HttpCli1();
-  http.SetReceiveStream(&stream);
-  http.SetURL(address);
-  try {
-    http.Get();
-  } catch (const std::exception&) {
-    http.SetReceiveStream(nullptr);
-    return false;
-  }
-  http.SetReceiveStream(nullptr);
-  bytes = stream.DataString();
-  return true;
 }
 
 double PageWidthInches(const TPreparedPage& p) { return p.Metrics.SheetWidth / kPageUnitsPerInch; }
@@ -253,28 +227,28 @@ int RunRender(const Args& raw) {
   const std::string hostSource = Utf8ToHost(source);
   size_t comma = hostSource.find(',');
   if (comma == std::string::npos) throw Exception(std::string("usage: lumenfoldi ") + kUsage);
-  const std::string templateAddress = HostToUtf8(hostSource.substr(0, comma));
-  const std::string dataAddress = HostToUtf8(hostSource.substr(comma + 1));
+  const std::string templateAddress = hostSource.substr(0, comma);
+  const std::string dataAddress = hostSource.substr(comma + 1);
 
-  std::string data, templateBytes;
-  if (!FetchBytes(control, dataAddress, data)) {
+  std::optional<std::string> data = FetchAddress(control, dataAddress);
+  if (!data) {
     ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
     return 1;
   }
-  control.LoadDataText(data);
+  control.LoadDataText(*data);
   if (IsHttpAddress(templateAddress)) {
-    if (!FetchBytes(control, templateAddress, templateBytes)) {
+    std::optional<std::string> templateBytes = FetchAddress(control, templateAddress);
+    if (!templateBytes) {
       ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
       return 1;
     }
-    TMemoryStream stream;
-    stream.Write(templateBytes.data(), templateBytes.size());
-    stream.SetPosition(0);
+    TMemoryStream stream(std::move(*templateBytes));
     report.LoadFromStream(stream);
   } else {
+    // A file stream, so that a protected template asks for its password.
     std::unique_ptr<TFileStream> file;
     try {
-      file = std::make_unique<TFileStream>(templateAddress, FileMode::OpenRead);
+      file = std::make_unique<TFileStream>(HostToUtf8(templateAddress), FileMode::OpenRead);
     } catch (const std::exception&) {
       ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
       return 1;
