@@ -42,15 +42,6 @@ constexpr int kPdfDpi = 600;
 // Page units per inch.
 constexpr double kPageUnitsPerInch = 93.0 / 1.015;
 
-class CountingMessageService : public HeadlessMessageService {
- public:
-  int MessageBox(const MessageBoxRequest& request) override {
-    ++shown;
-    return HeadlessMessageService::MessageBox(request);
-  }
-  int shown = 0;
-};
-
 bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
   if (s.size() < suffix.size()) return false;
   return std::equal(suffix.begin(), suffix.end(), s.end() - static_cast<long>(suffix.size()),
@@ -216,7 +207,7 @@ int RunRender(const Args& raw) {
     };
   }
 
-  CountingMessageService boxes;
+  HeadlessMessageService boxes;
   ScopedMessageService scoped(&boxes);
   Tlumenfoldi control;
   TfrReport& report = control.frReport1();

@@ -18,7 +18,7 @@ std::optional<std::string> FetchAddress(Tlumenfoldi& control, const std::string&
   if (IsHttpAddress(address)) {
     TStringStream stream;
     if (!control.Download(address, stream)) return std::nullopt;
-    return stream.DataString();
+    return std::move(stream.Bytes());
   }
   std::ifstream in(HostToUtf8(address), std::ios::binary);
   if (!in) return std::nullopt;

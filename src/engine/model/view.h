@@ -183,6 +183,16 @@ class TfrView : public TfrObject {
   // (between BeginDraw and EndDraw), device units.
   int32_t ScaledRight() const;
   int32_t ScaledBottom() const;
+  // How far the frame's lines reach past the rectangle, page units: outside
+  // its left and top edges, and past its right and bottom ones (a double
+  // frame reaches further).
+  struct FrameReach {
+    int32_t outside = 0;
+    int32_t past = 0;
+  };
+  FrameReach ReachOfFrame() const;
+  // r, grown by 10 page units on every side when wide.
+  static TfrRect Widened(TfrRect r, bool wide);
 
  private:
   // Left, right, centre, width and rest alignment against page's usable area.
