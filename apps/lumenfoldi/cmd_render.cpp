@@ -3,9 +3,7 @@
 // a PDF or PNG images.
 #include <QFile>
 #include <QImage>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <algorithm>
 #include <charconv>
@@ -18,6 +16,7 @@
 #include "control/fetch_address.h"
 #include "control/lumenfoldi.h"
 #include "engine/output/emf_pages.h"
+#include "engine/output/pdf_export.h"
 #include "engine/prepare/preparation.h"
 #include "platform/code_page.h"
 #include "platform/message_box.h"
@@ -37,8 +36,6 @@ constexpr const char* kUsage =
 // about 140 MB of pixels).
 constexpr int kDefaultDpi = 96;
 constexpr int kMaxDpi = 600;
-// Resolution PDF pages are drawn at; the output stays vector.
-constexpr int kPdfDpi = 600;
 // Page units per inch.
 constexpr double kPageUnitsPerInch = 93.0 / 1.015;
 
@@ -82,39 +79,6 @@ std::vector<int> ParsePageList(const std::string& text, int count) {
 double PageWidthInches(const TPreparedPage& p) { return p.Metrics.SheetWidth / kPageUnitsPerInch; }
 double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight / kPageUnitsPerInch; }
 
-void DrawPage(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRect& rect) {
-  pages.PageAt(index).Shown = true;
-  pages.Draw(index, canvas, rect);
-  pages.PageAt(index).Shown = false;
-  pages.Draw(index, canvas, CanvasRect{});
-}
-
-void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path) {
-  QPdfWriter writer(QString::fromStdString(path));
-  writer.setResolution(kPdfDpi);
-  writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-  writer.setCreator("lumenfoldi");
-  QPainter painter;
-  bool first = true;
-  for (int index : list) {
-    const TPreparedPage& p = pages.PageAt(index);
-    QPageSize size(QSizeF(PageWidthInches(p) * 25.4, PageHeightInches(p) * 25.4),
-                   QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
-    writer.setPageSize(size);
-    if (first) {
-      if (!painter.begin(&writer)) throw Exception("cannot write '" + path + "'");
-      first = false;
-    } else {
-      writer.newPage();
-    }
-    PainterCanvas canvas(painter, kPdfDpi, true);
-    CanvasRect rect{0, 0, static_cast<int32_t>(PageWidthInches(p) * kPdfDpi),
-                    static_cast<int32_t>(PageHeightInches(p) * kPdfDpi)};
-    DrawPage(pages, index, canvas, rect);
-  }
-  if (!first) painter.end();
-}
-
 std::string NumberedPngName(const std::string& out, int n) {
   std::string base = out.substr(0, out.size() - 4);
   return base + "-" + std::to_string(n) + ".png";
@@ -130,7 +94,7 @@ void WritePng(TfrEMFPages& pages, int index, int dpi, const std::string& path) {
   {
     QPainter painter(&image);
     PainterCanvas canvas(painter, dpi);
-    DrawPage(pages, index, canvas, CanvasRect{0, 0, w, h});
+    DrawPageOnce(pages, index, canvas, CanvasRect{0, 0, w, h});
   }
   if (!image.save(QString::fromStdString(path), "PNG")) throw Exception("cannot write '" + path + "'");
 }
@@ -227,6 +191,8 @@ int RunRender(const Args& raw) {
     return 1;
   }
   control.LoadDataText(*data);
+  // The tables hold copies of the values: the text goes before the pages come.
+  data.reset();
   if (IsHttpAddress(templateAddress)) {
     std::optional<std::string> templateBytes = FetchAddress(control, templateAddress);
     if (!templateBytes) {

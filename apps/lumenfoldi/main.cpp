@@ -49,7 +49,22 @@ std::string ReadInput(const std::string& path) {
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Exception("cannot open '" + path + "'");
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // A regular file is read in one piece into a string of its size; growing
+  // the string as it reads would need twice the room at the end.
+  std::string bytes;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size > 0) {
+    bytes.resize(static_cast<size_t>(size));
+    in.seekg(0, std::ios::beg);
+    in.read(bytes.data(), size);
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    if (in.gcount() < size) return bytes;  // shrank while read
+  }
+  in.clear();
+  // Whatever follows (a file that grew, or a stream without a size).
+  bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return bytes;
 }
 
 void WriteOutput(const std::string& path, const std::string& bytes) {

@@ -122,7 +122,7 @@ bool Tlumenfoldi::FetchData(std::string& data) {
     if (alive.Alive()) ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
     return false;
   }
-  data = stream.DataString();
+  data = std::move(stream.Bytes());
   return true;
 }
 

@@ -128,6 +128,13 @@ class TfrView : public TfrObject {
   void DeclareBaseProperties();
 
   void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+  // Rectangle and gaps (page units) and frame width as they were before
+  // BeginDraw scaled them; outside BeginDraw/EndDraw the current ones.
+  struct TUnscaled {
+    int32_t Left, Top, Width, Height, GapX, GapY;
+    float FrameWidth;
+  };
+  TUnscaled Unscaled() const;
   // Gives the object BaseName followed by the smallest number from 1 to
   // kUniqueNameLimit that no object of report uses (case ignored); the name
   // stays as it was when all are taken.
