@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <unistd.h>
 
 #include "command.h"
+#include "control/fetch_address.h"
 #include "control/lumenfoldi.h"
 #include "engine/output/emf_pages.h"
 #include "engine/output/pdf_export.h"
@@ -36,23 +39,10 @@ constexpr int kMaxDpi = 600;
 // Page units per inch.
 constexpr double kPageUnitsPerInch = 93.0 / 1.015;
 
-class CountingMessageService : public HeadlessMessageService {
- public:
-  int MessageBox(const MessageBoxRequest& request) override {
-    ++shown;
-    return HeadlessMessageService::MessageBox(request);
-  }
-  int shown = 0;
-};
-
 bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
   if (s.size() < suffix.size()) return false;
   return std::equal(suffix.begin(), suffix.end(), s.end() - static_cast<long>(suffix.size()),
                     [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
-}
-
-bool IsHttpAddress(const std::string& a) {
-  return a.rfind("http://", 0) == 0 || a.rfind("https://", 0) == 0;
 }
 
 int ParseInt(const std::string& text, const std::string& what) {
@@ -84,31 +74,6 @@ std::vector<int> ParsePageList(const std::string& text, int count) {
   for (int i = 0; i < count; ++i)
     if (chosen[static_cast<size_t>(i)]) pages.push_back(i);
   return pages;
-}
-
-// Bytes of a local file or of an http address (fetched with the control's client).
-bool FetchBytes(Tlumenfoldi& control, const std::string& address, std::string& bytes) {
-  if (!IsHttpAddress(address)) {
-    try {
-      bytes = ReadInput(address);
-      return true;
-    } catch (const Exception&) {
-      return false;
-    }
-  }
-  TStringStream stream;
-  THttpCli& http = control.HttpCli1();
-  http.SetReceiveStream(&stream);
-  http.SetURL(address);
-  try {
-    http.Get();
-  } catch (const std::exception&) {
-    http.SetReceiveStream(nullptr);
-    return false;
-  }
-  http.SetReceiveStream(nullptr);
-  bytes = std::move(stream.Bytes());
-  return true;
 }
 
 double PageWidthInches(const TPreparedPage& p) { return p.Metrics.SheetWidth / kPageUnitsPerInch; }
@@ -210,7 +175,7 @@ int RunRender(const Args& raw) {
     };
   }
 
-  CountingMessageService boxes;
+  HeadlessMessageService boxes;
   ScopedMessageService scoped(&boxes);
   Tlumenfoldi control;
   TfrReport& report = control.frReport1();
@@ -221,30 +186,30 @@ int RunRender(const Args& raw) {
   const std::string hostSource = Utf8ToHost(source);
   size_t comma = hostSource.find(',');
   if (comma == std::string::npos) throw Exception(std::string("usage: lumenfoldi ") + kUsage);
-  const std::string templateAddress = HostToUtf8(hostSource.substr(0, comma));
-  const std::string dataAddress = HostToUtf8(hostSource.substr(comma + 1));
+  const std::string templateAddress = hostSource.substr(0, comma);
+  const std::string dataAddress = hostSource.substr(comma + 1);
 
-  std::string data, templateBytes;
-  if (!FetchBytes(control, dataAddress, data)) {
+  std::optional<std::string> data = FetchAddress(control, dataAddress);
+  if (!data) {
     ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
     return 1;
   }
-  control.LoadDataText(data);
+  control.LoadDataText(*data);
   // The tables hold copies of the values: the text goes before the pages come.
-  std::string().swap(data);
+  data.reset();
   if (IsHttpAddress(templateAddress)) {
-    if (!FetchBytes(control, templateAddress, templateBytes)) {
+    std::optional<std::string> templateBytes = FetchAddress(control, templateAddress);
+    if (!templateBytes) {
       ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
       return 1;
     }
-    TMemoryStream stream;
-    stream.Write(templateBytes.data(), templateBytes.size());
-    stream.SetPosition(0);
+    TMemoryStream stream(std::move(*templateBytes));
     report.LoadFromStream(stream);
   } else {
+    // A file stream, so that a protected template asks for its password.
     std::unique_ptr<TFileStream> file;
     try {
-      file = std::make_unique<TFileStream>(templateAddress, FileMode::OpenRead);
+      file = std::make_unique<TFileStream>(HostToUtf8(templateAddress), FileMode::OpenRead);
     } catch (const std::exception&) {
       ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
       return 1;

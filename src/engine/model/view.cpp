@@ -314,19 +314,13 @@ void TfrView::Print(TStream& stream) {
   EndDraw();
 }
 
-TfrRect TfrView::GetRegion(bool wide) {
+TfrView::FrameReach TfrView::ReachOfFrame() const {
   const double w = FrameWidth;
-  int32_t b = Round(w / 2);
-  int32_t a = Round((w - 1) / 2);
-  if (FrameStyle == psDouble) {
-    b = Round(1.5 * w);
-    a = Round(w + (w - 1) / 2);
-  }
-  TfrRect r{Left, Top, Left + Width + 1, Top + Height + 1};
-  if (FrameTyp & frftLeft) r.Left -= b;
-  if (FrameTyp & frftTop) r.Top -= b;
-  if (FrameTyp & frftRight) r.Right += a;
-  if (FrameTyp & frftBottom) r.Bottom += a;
+  if (FrameStyle == psDouble) return {Round(1.5 * w), Round(w + (w - 1) / 2)};
+  return {Round(w / 2), Round((w - 1) / 2)};
+}
+
+TfrRect TfrView::Widened(TfrRect r, bool wide) {
   if (wide) {
     r.Left -= 10;
     r.Top -= 10;
@@ -334,6 +328,16 @@ TfrRect TfrView::GetRegion(bool wide) {
     r.Bottom += 10;
   }
   return r;
+}
+
+TfrRect TfrView::GetRegion(bool wide) {
+  const FrameReach reach = ReachOfFrame();
+  TfrRect r{Left, Top, Left + Width + 1, Top + Height + 1};
+  if (FrameTyp & frftLeft) r.Left -= reach.outside;
+  if (FrameTyp & frftTop) r.Top -= reach.outside;
+  if (FrameTyp & frftRight) r.Right += reach.past;
+  if (FrameTyp & frftBottom) r.Bottom += reach.past;
+  return Widened(r, wide);
 }
 
 void TfrView::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {

@@ -11,10 +11,6 @@
 namespace lf {
 namespace {
 
-inline constexpr int kActionPrint = 0;
-inline constexpr int kActionStart = 1;
-inline constexpr int kActionNext = 2;
-
 // Bands waiting until it is known whether their data subset is empty.
 struct PendingBands {
   std::vector<TfrBand*> bands;
