@@ -46,8 +46,9 @@ class RenderCli : public testing::Test {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
 
-  CliRun Cli(const std::string& args) {
-    std::string cmd = "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + Path("xdg") + "' '" LF_CLI_PATH "' " +
+  // env: assignments put before the program's own, "NAME=value ".
+  CliRun Cli(const std::string& args, const std::string& env = "") {
+    std::string cmd = env + "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + Path("xdg") + "' '" LF_CLI_PATH "' " +
                       args + " >/dev/null 2>'" + Path("err") + "'";
     CliRun r;
     int status = std::system(cmd.c_str());
@@ -106,7 +107,8 @@ class RenderExamples : public RenderCli, public testing::WithParamInterface<Exam
 
 TEST_P(RenderExamples, GiveTheirPagesAndTexts) {
   const ExampleCase& c = GetParam();
-  CliRun r = Cli("render -o '" + Path("out.frp") + "' " + Example(FolderOf(c.name)));
+  // The expected texts show numbers with the C conventions' decimal point.
+  CliRun r = Cli("render -o '" + Path("out.frp") + "' " + Example(FolderOf(c.name)), "LC_ALL=C.UTF-8 ");
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, std::to_string(c.pages.size()) + " pages written to " + Path("out.frp") + "\n");
   std::vector<std::string> pages = PageTexts(Path("out.frp"));
