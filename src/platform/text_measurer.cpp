@@ -19,6 +19,8 @@
 
 #include "platform/code_page.h"
 
+#include "platform/font_key.h"
+
 namespace lf {
 
 namespace {
@@ -35,24 +37,6 @@ int32_t ClampedPixelHeight(int32_t pixelHeight) {
 int32_t CeilPixels(qreal value) {
   return static_cast<int32_t>(std::ceil(value - 1e-3));
 }
-
-// What decides the glyphs and their advances: not colour nor orientation.
-struct FontKey {
-  std::string Name;
-  int32_t PixelHeight;
-  int Style;
-  uint8_t Charset;
-  bool operator==(const FontKey&) const = default;
-};
-
-struct FontKeyHash {
-  size_t operator()(const FontKey& k) const {
-    size_t h = std::hash<std::string>()(k.Name);
-    h = h * 31 + static_cast<size_t>(k.PixelHeight);
-    h = h * 31 + static_cast<size_t>(k.Style);
-    return h * 31 + k.Charset;
-  }
-};
 
 }  // namespace
 

@@ -7,25 +7,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/font_key.h"
+
 namespace lf {
 namespace {
-
-// What decides the glyphs: not colour.
-struct FontKey {
-  std::string Name;
-  int32_t PixelHeight;
-  int Style;
-  uint8_t Charset;
-  bool operator==(const FontKey&) const = default;
-};
-
-struct FontKeyHash {
-  size_t operator()(const FontKey& k) const {
-    size_t h = std::hash<std::string>()(k.Name);
-    h = h * 31 + static_cast<size_t>(k.PixelHeight);
-    return (h * 31 + static_cast<size_t>(k.Style)) * 31 + k.Charset;
-  }
-};
 
 // Looks texts up by view, without making a string.
 struct TextHash {

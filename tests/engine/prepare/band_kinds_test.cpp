@@ -11,24 +11,9 @@
 namespace lf::test {
 namespace {
 
-struct BandCase {
-  const char* name;
-  std::string data;
-  std::function<void(ReportRun&)> build;
-  std::vector<std::string> pages;
-};
+class BandKinds : public ::testing::TestWithParam<ReportCase> {};
 
-void PrintTo(const BandCase& c, std::ostream* os) { *os << c.name; }
-
-class BandKinds : public ::testing::TestWithParam<BandCase> {};
-
-TEST_P(BandKinds, GiveTheirPages) {
-  const BandCase& c = GetParam();
-  ReportRun run(c.data);
-  c.build(run);
-  ASSERT_TRUE(run.Prepare());
-  EXPECT_EQ(run.Pages(), c.pages);
-}
+TEST_P(BandKinds, GiveTheirPages) { EXPECT_EQ(PagesOf(GetParam()), GetParam().pages); }
 
 // Two groups (g outer, h inner) over n with their footers; every band shows
 // "LINE#/LINETHROUGH#".
@@ -205,50 +190,50 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // A band without a dataset that follows a data band in its chain
         // prints with each record and counts with the data band.
-        BandCase{"ChainedDataBandsShareTheRecordNumber", Numbers(2), ChainedDataBands,
+        ReportCase{"ChainedDataBandsShareTheRecordNumber", Numbers(2), ChainedDataBands,
                  {"20:a1 1 | 40:b1 1 | 60:a2 2 | 80:b2 2"}},
         // Each group header counts its own groups (the inner one restarting
         // under each outer group for LINE# only); footers show the data
         // band's number within the innermost group.
-        BandCase{"NestedGroupsNumberTheirOwnGroups", kNested, NestedGroups,
+        ReportCase{"NestedGroupsNumberTheirOwnGroups", kNested, NestedGroups,
                  {"20:Ga 1/1 | 40:Hx 1/1 | 60:d1 1/1 | 80:hx 1 | 100:Hy 2/2 | 120:d2 1/2 | "
                   "140:hy 1 | 160:ga 1 | 180:Gb 2/2 | 200:Hy 1/3 | 220:d3 1/3 | 240:hy 1 | 260:gb 1"}},
-        BandCase{"ChildFollowsItsBandAlsoWhenTheBandIsHidden", Numbers(3), ChildBands,
+        ReportCase{"ChildFollowsItsBandAlsoWhenTheBandIsHidden", Numbers(3), ChildBands,
                  {"20:1 | 40:c1 | 60:c2 | 80:3 | 100:c3"}},
         // A 120-unit column holds its head, four rows and the foot kept free
         // below them; the last column's foot follows its last row.
-        BandCase{"ColumnHeadsAndFeetFrameEveryColumn", Numbers(7), ColumnHeadsAndFeet,
+        ReportCase{"ColumnHeadsAndFeetFrameEveryColumn", Numbers(7), ColumnHeadsAndFeet,
                  {"20:CH | 40:1 | 60:2 | 80:3 | 100:4 | 120:CF | 20:CH@280 | 40:5@280 | 60:6@280 | "
                   "80:7@280 | 100:CF@280"}},
         // The overlay keeps its own place, above the top margin here.
-        BandCase{"OverlayPrintsFirstOnEveryPage", Numbers(5), OverlayOnEveryPage,
+        ReportCase{"OverlayPrintsFirstOnEveryPage", Numbers(5), OverlayOnEveryPage,
                  {"0:DRAFT@300 | 20:1 | 40:2 | 60:3 | 80:4", "0:DRAFT@300 | 20:5"}},
-        BandCase{"MasterHeaderRepeatsOnNewPages", Numbers(5), MasterHeadRepeated,
+        ReportCase{"MasterHeaderRepeatsOnNewPages", Numbers(5), MasterHeadRepeated,
                  {"20:MH | 40:1 | 60:2 | 80:3", "20:MH | 40:4 | 60:5 | 80:MF 5"}},
-        BandCase{"SubDetailsRestartUnderEachDetail", Numbers(1), ThreeLevels,
+        ReportCase{"SubDetailsRestartUnderEachDetail", Numbers(1), ThreeLevels,
                  {"20:M1 | 40:D1 | 60:S1 1 | 80:S2 2 | 100:D2 | 120:S1 1 | 140:S2 2 | 160:DF"}},
-        BandCase{"ShowBandPrintsANamedBandAtOnce", Numbers(3), ShowBandFromScript,
+        ReportCase{"ShowBandPrintsANamedBandAtOnce", Numbers(3), ShowBandFromScript,
                  {"20:1 | 40:extra | 60:2 | 80:3"}},
-        BandCase{"CrossTablePrintedByASubReport", Numbers(2), CrossTableInSubReport,
+        ReportCase{"CrossTablePrintedByASubReport", Numbers(2), CrossTableInSubReport,
                  {"20:Title | 40:r1 | 40:1.1@100 | 40:1.2@160 | 40:1.3@220 | "
                   "60:r2 | 60:2.1@100 | 60:2.2@160 | 60:2.3@220"}},
-        BandCase{"WideCrossTableGetsAPageFooterOnEveryPage", Numbers(1), WideCrossWithFooter,
+        ReportCase{"WideCrossTableGetsAPageFooterOnEveryPage", Numbers(1), WideCrossWithFooter,
                  {"20:1 | 20:c1@80 | 20:c2@140 | 20:c3@200 | 20:c4@260 | 20:c5@320 | 20:c6@380 | "
                   "20:c7@440 | 200:P1@200",
                   "20:1 | 20:c8@80 | 20:c9@140 | 200:P2@200"}},
-        BandCase{"RepeatedGroupHeaderKeepsTheGroupTotal",
+        ReportCase{"RepeatedGroupHeaderKeepsTheGroupTotal",
                  R"([{"g":"a","n":"1"},{"g":"a","n":"2"},{"g":"a","n":"3"},{"g":"a","n":"4"},{"g":"a","n":"5"}])",
                  GroupTotalAcrossPages,
                  {"20:Ga | 40:1 | 60:2 | 80:3 | 100:4", "20:Ga | 40:5 | 60:sum 15"}},
-        BandCase{"StretchedBandPushesTheNextBandDown", R"([{"t":"one\ntwo\nthree"},{"t":"four"}])",
+        ReportCase{"StretchedBandPushesTheNextBandDown", R"([{"t":"one\ntwo\nthree"},{"t":"four"}])",
                  StretchedBand, {"20:one/two/three | 67:four | 87:end"}},
         // The band ends below the longer frame; the nested frame shifts by
         // both frames' lefts.
-        BandCase{"SubReportsSideBySideEndBelowTheLonger", "", SideBySideSubReports,
+        ReportCase{"SubReportsSideBySideEndBelowTheLonger", "", SideBySideSubReports,
                  {"20:L1 | 40:L2 | 20:R1@270 | 40:R2@270 | 60:I1@290 | 80:I2@290 | 100:end"}},
-        BandCase{"SummaryThatDoesNotFitOpensAPage", Numbers(3), SummaryOnANewPage,
+        ReportCase{"SummaryThatDoesNotFitOpensAPage", Numbers(3), SummaryOnANewPage,
                  {"20:1 | 40:2 | 60:3", "20:total 6"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ReportCaseName);
 
 }  // namespace
 }  // namespace lf::test

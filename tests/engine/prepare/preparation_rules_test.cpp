@@ -12,24 +12,9 @@
 namespace lf::test {
 namespace {
 
-struct RuleCase {
-  const char* name;
-  std::string data;
-  std::function<void(ReportRun&)> build;
-  std::vector<std::string> pages;
-};
+class PreparationRules : public ::testing::TestWithParam<ReportCase> {};
 
-void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
-
-class PreparationRules : public ::testing::TestWithParam<RuleCase> {};
-
-TEST_P(PreparationRules, GiveTheirPages) {
-  const RuleCase& c = GetParam();
-  ReportRun run(c.data);
-  c.build(run);
-  ASSERT_TRUE(run.Prepare());
-  EXPECT_EQ(run.Pages(), c.pages);
-}
+TEST_P(PreparationRules, GiveTheirPages) { EXPECT_EQ(PagesOf(GetParam()), GetParam().pages); }
 
 const char* kGroups = R"([{"g":"a","n":"1"},{"g":"a","n":"2"},{"g":"b","n":"3"}])";
 
@@ -238,60 +223,60 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // A group footer counts with its group's data band: LINE# restarts
         // with every group, LINETHROUGH# runs on.
-        RuleCase{"GroupFooterShowsTheRecordNumberWithinItsGroup", kGroups, GroupFooterNumbers,
+        ReportCase{"GroupFooterShowsTheRecordNumberWithinItsGroup", kGroups, GroupFooterNumbers,
                  {"20:Ga 1 | 40:1 | 60:2 | 80:Fa 2/2 | 100:Gb 2 | 120:3 | 140:Fb 1/3"}},
         // The chained band follows right below the stretched one.
-        RuleCase{"StretchedDataBandAndItsChainPrintAsOneRecord",
+        ReportCase{"StretchedDataBandAndItsChainPrintAsOneRecord",
                  R"([{"t":"one\ntwo\nthree"},{"t":"four"}])", StretchedChain,
                  {"20:one/two/three | 67:b | 87:four | 107:b"}},
-        RuleCase{"BandWithCrossCellsKeepsItsOwnTotals", Numbers(2), CrossRowsWithSummary,
+        ReportCase{"BandWithCrossCellsKeepsItsOwnTotals", Numbers(2), CrossRowsWithSummary,
                  {"20:1 | 20:c@100 | 20:c@160 | 20:c@220 | 40:2 | 40:c@100 | 40:c@160 | 40:c@220 | "
                   "60:3 1.5"}},
         // The master header waits for a printed master: with none, it is
         // dropped and the master footer does not print either.
-        RuleCase{"HeaderStillPendingDropsTheFooter", Numbers(2), HeaderLeftPending, {""}},
+        ReportCase{"HeaderStillPendingDropsTheFooter", Numbers(2), HeaderLeftPending, {""}},
         // An empty sub-report page forms nothing and leaves the output page
         // of the page around it alone.
-        RuleCase{"EmptySubReportKeepsTheContinuedPage", Numbers(2), EmptySubReportOnAContinuedPage,
+        ReportCase{"EmptySubReportKeepsTheContinuedPage", Numbers(2), EmptySubReportOnAContinuedPage,
                  {"20:1 | 40:2 | 100:end"}},
         // The first master drops out: its group header waits for the next
         // printed master instead of opening and closing an empty group.
-        RuleCase{"GroupHeaderWaitsForItsFirstPrintedRecord",
+        ReportCase{"GroupHeaderWaitsForItsFirstPrintedRecord",
                  R"([{"g":"a","n":"1"},{"g":"a","n":"2"},{"g":"b","n":"3"}])",
                  GroupStartingWithAnEmptySubset,
                  {"20:Ga 1 | 40:M2 | 60:d | 80:Fa | 100:Gb 2 | 120:M3 | 140:d | 160:Fb"}},
         // The first master's only detail drops out, and the master with it,
         // though a detail group was waiting.
-        RuleCase{"MasterWithoutPrintedDetailsStaysOutUnderADetailGroup", Numbers(2),
+        ReportCase{"MasterWithoutPrintedDetailsStaysOutUnderADetailGroup", Numbers(2),
                  DetailGroupOverAnEmptySubset,
                  {"20:M2 | 40:DH | 50:g | 60:d | 80:s"}},
         // The room left (38 units) takes A; B goes on 60 - 38 below the next
         // page's top, where a band without the flag would have gone whole.
-        RuleCase{"BreakedBandSplitsWhereItStands", Numbers(8), BreakedSummary,
+        ReportCase{"BreakedBandSplitsWhereItStands", Numbers(8), BreakedSummary,
                  {Rows(8) + " | 180:A", "42:B"}},
         // The footer's dataset is empty: it takes as many columns as the
         // widest row had.
-        RuleCase{"CrossSourcesPerBandAndTheWidestRowForAnEmptyFooter", Numbers(1),
+        ReportCase{"CrossSourcesPerBandAndTheWidestRowForAnEmptyFooter", Numbers(1),
                  CrossSourcesPerBand,
                  {"20:1 | 20:1@100 | 20:2@160 | 20:3@220 | 40:f | 40:F1@100 | 40:F2@160 | "
                   "40:F3@220"}},
         // Each row goes on to the right on the same following page.
-        RuleCase{"WideCrossRowsShareTheirContinuationPage", Numbers(2), TwoWideRows,
+        ReportCase{"WideCrossRowsShareTheirContinuationPage", Numbers(2), TwoWideRows,
                  {"20:1 | 20:1.1@100 | 20:1.2@160 | 20:1.3@220 | 20:1.4@280 | 20:1.5@340 | "
                   "20:1.6@400 | 20:1.7@460 | 40:2 | 40:2.1@100 | 40:2.2@160 | 40:2.3@220 | "
                   "40:2.4@280 | 40:2.5@340 | 40:2.6@400 | 40:2.7@460",
                   "20:1.8 | 20:1.9@80 | 40:2.8 | 40:2.9@80"}},
-        RuleCase{"PageEndingFullIsNotContinued", Numbers(10), FullPageThenContinued,
+        ReportCase{"PageEndingFullIsNotContinued", Numbers(10), FullPageThenContinued,
                  {Rows(10), "20:Second"}},
         // NEWPAGE skips the second column.
-        RuleCase{"NewPageLeavesTheOtherColumnsEmpty", Numbers(3), NewPageInTheFirstColumn,
+        ReportCase{"NewPageLeavesTheOtherColumnsEmpty", Numbers(3), NewPageInTheFirstColumn,
                  {"20:1", "20:2 | 40:3"}},
         // The final pass starts from cleared totals.
-        RuleCase{"TwoPassesTotalOnce", Numbers(5), TwoPassTotals,
+        ReportCase{"TwoPassesTotalOnce", Numbers(5), TwoPassTotals,
                  {Rows(4) + " | 100:P10/2", "20:5 | 40:S15 5 | 100:P5/2"}},
-        RuleCase{"NestedSubReportRunsOverAPageBreak", "", NestedSubReportOverAPageBreak,
+        ReportCase{"NestedSubReportRunsOverAPageBreak", "", NestedSubReportOverAPageBreak,
                  {"20:o1 | 40:o2 | 60:i1 | 80:i2 | 100:i3", "20:i4 | 40:i5 | 60:end"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ReportCaseName);
 
 }  // namespace
 }  // namespace lf::test
