@@ -82,7 +82,7 @@ PreviewLayout LayoutPages(const std::vector<SheetSize>& sheets, double scale, Tf
       maxRight = std::max<int64_t>(maxRight, r.Right);
       maxBottom = std::max<int64_t>(maxBottom, r.Bottom);
       rowHeight = std::max<int64_t>(rowHeight, ph);
-      x += pw + kPageGap;
+      x += int64_t{pw} + kPageGap;
     }
     y += rowHeight + kPageGap;
   }

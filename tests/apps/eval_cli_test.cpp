@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -58,6 +59,7 @@ struct CliCase {
   const char* expression;
   const char* line;
 };
+void PrintTo(const CliCase& c, std::ostream* os) { *os << c.expression; }
 
 class EvalCommandValues : public ::testing::TestWithParam<CliCase> {};
 

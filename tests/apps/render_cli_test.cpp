@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -102,6 +103,7 @@ struct ExampleCase {
   // the order the page holds them.
   std::vector<std::vector<std::string>> pages;
 };
+void PrintTo(const ExampleCase& c, std::ostream* os) { *os << c.name; }
 
 class RenderExamples : public RenderCli, public testing::WithParamInterface<ExampleCase> {};
 

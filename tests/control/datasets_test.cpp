@@ -34,17 +34,17 @@ TEST(ControlDatasets, EachTableGetsAnOpenBoundDatasetNamedAfterIt) {
 TEST(ControlDatasets, ABandOverFrdataset0WalksTheRowsOfCds0) {
   Tlumenfoldi control;
   control.LoadDataText(kTwoArrays);
-  bool owned = true;
-  TfrDataset* d = ResolveBandDataset(&control, "frdataset0", owned);
+  BandDataset resolved = ResolveBandDataset(&control, "frdataset0");
+  TfrDataset* d = resolved.Used;
   ASSERT_EQ(d, control.datasets()[0]);
-  EXPECT_FALSE(owned);
+  EXPECT_EQ(resolved.Owned, nullptr);
   TClientDataSet* table = nullptr;
   std::string field = ResolveFieldReference(&control, "cds0.\"a\"", table);
   ASSERT_EQ(field, "a");
   std::vector<std::string> values;
   for (d->First(); !d->Eof(); d->Next()) values.push_back(FieldValue(table->FieldNamed(field)).AsText());
   EXPECT_EQ(values, (std::vector<std::string>{"1", "2"}));
-  ReleaseBandDataset(d, owned);
+  ReleaseBandDataset(d);
 }
 
 TEST(ControlDatasets, ANewLoadReleasesTheDatasetsOfTheLastOne) {

@@ -2,6 +2,8 @@
 // and errors, for UTF-16 text and UTF-8 bytes alike.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "data/json_parser.h"
 #include "data/json_table.h"
 #include "data/json_writer.h"
@@ -27,6 +29,7 @@ struct Case {
   std::string input;
   std::string written;  // WriteText of the result, or kNothing
 };
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class JsonParserCases : public ::testing::TestWithParam<Case> {};
 

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 
 #include "net/scripted_server.h"
 #include "net/socket.h"
@@ -119,6 +120,7 @@ struct BodyCase {
   const char* reason;
   std::string body;
 };
+void PrintTo(const BodyCase& c, std::ostream* os) { *os << c.name; }
 
 class HttpCliBody : public testing::TestWithParam<BodyCase> {};
 
@@ -237,6 +239,7 @@ struct FailureCase {
   std::string message;
   int status;
 };
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 class HttpCliFailure : public testing::TestWithParam<FailureCase> {};
 

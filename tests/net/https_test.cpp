@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <ostream>
 
 #include "net/http_cli.h"
 #include "net/scripted_server.h"
@@ -65,6 +66,7 @@ struct BodyCase {
   std::string reply;
   std::string body;
 };
+void PrintTo(const BodyCase& c, std::ostream* os) { *os << c.name; }
 
 class HttpsBody : public testing::TestWithParam<BodyCase> {};
 
@@ -113,6 +115,7 @@ struct TrustCase {
   const char* name;
   std::optional<std::string> certFile;
 };
+void PrintTo(const TrustCase& c, std::ostream* os) { *os << c.name; }
 
 class HttpsUntrusted : public testing::TestWithParam<TrustCase> {};
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "param_name.h"
 
 namespace lf {
@@ -17,6 +19,7 @@ struct UrlCase {
   const char* port;
   const char* path;
 };
+void PrintTo(const UrlCase& c, std::ostream* os) { *os << c.url; }
 
 class UrlParse : public testing::TestWithParam<UrlCase> {};
 
@@ -56,6 +59,7 @@ struct LocationCase {
   const char* location;
   const char* resolved;
 };
+void PrintTo(const LocationCase& c, std::ostream* os) { *os << c.location << " from " << c.current; }
 
 class UrlRelocation : public testing::TestWithParam<LocationCase> {};
 

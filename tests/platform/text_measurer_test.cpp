@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QString>
 
+#include <ostream>
 #include <string>
 
 #include "platform/code_page.h"
@@ -211,6 +212,7 @@ struct SubstituteCase {
   uint8_t charset;
   const char* family;
 };
+void PrintTo(const SubstituteCase& c, std::ostream* os) { *os << c.test; }
 
 class SubstituteFamilyTest : public ::testing::TestWithParam<SubstituteCase> {};
 

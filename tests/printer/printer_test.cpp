@@ -7,6 +7,7 @@
 
 #include "param_name.h"
 
+#include <ostream>
 #include <set>
 
 #include "printer/printer_test_platform.h"
@@ -53,6 +54,7 @@ struct RoundCase {
   double value;
   int32_t expected;
 };
+void PrintTo(const RoundCase& c, std::ostream* os) { *os << c.value; }
 class RoundToNearestEvenTest : public ::testing::TestWithParam<RoundCase> {};
 TEST_P(RoundToNearestEvenTest, RoundsHalvesToEven) {
   EXPECT_EQ(RoundToNearestEven(GetParam().value), GetParam().expected);

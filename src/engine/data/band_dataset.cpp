@@ -19,28 +19,29 @@ bool Contains(std::string_view text, char c) { return FindText(text, std::string
 
 }  // namespace
 
-TfrDataset* ResolveBandDataset(TComponent* reportOwner, std::string_view name, bool& owned) {
-  owned = false;
+BandDataset ResolveBandDataset(TComponent* reportOwner, std::string_view name) {
+  BandDataset result;
   if (!name.empty() && name[0] >= '1' && name[0] <= '9') {
     int32_t count = TextToInteger(name);
     auto counter = std::make_unique<TfrUserDataset>();
     counter->RangeEnd = reCount;
     counter->RangeEndCount = count;
     counter->Init();
-    owned = true;
-    return counter.release();  // released by ReleaseBandDataset
+    result.Used = counter.get();
+    result.Owned = std::move(counter);
+    return result;
   }
   TComponent* found = FindNamedComponent(reportOwner, name);
-  if (!found) return nullptr;
+  if (!found) return result;
   auto* dataset = dynamic_cast<TfrDataset*>(found);
   if (!dataset) throw EInvalidCast(kInvalidCastMessage);
   dataset->Init();
-  return dataset;
+  result.Used = dataset;
+  return result;
 }
 
-void ReleaseBandDataset(TfrDataset* dataset, bool owned) {
+void ReleaseBandDataset(TfrDataset* dataset) {
   if (!dataset) return;
-  std::unique_ptr<TfrDataset> holder(owned ? dataset : nullptr);
   try {
     dataset->Exit();
   } catch (const std::exception&) {
@@ -50,22 +51,19 @@ void ReleaseBandDataset(TfrDataset* dataset, bool owned) {
 }
 
 void ResolveBandDataSource(TfrBand& band, TfrReport& report) {
-  TfrDataset* previous = band.DataSet;
-  bool ownedPrevious = band.OwnsDataSet;
+  ReleaseBandDataset(band.DataSet);
   band.DataSet = nullptr;
-  band.OwnsDataSet = false;
-  ReleaseBandDataset(previous, ownedPrevious);
+  band.PrivateDataSet.reset();
   std::string source = band.View ? band.View->FormatStr : std::string();
   if (Contains(source, ';')) return;
-  bool owned = false;
-  TfrDataset* dataset = ResolveBandDataset(report.Owner(), source, owned);
-  if (!dataset && source.empty() && band.Kind == btMasterData && report.ReportType == rtSimple &&
+  BandDataset resolved = ResolveBandDataset(report.Owner(), source);
+  if (!resolved.Used && source.empty() && band.Kind == btMasterData && report.ReportType == rtSimple &&
       report.Dataset) {
-    dataset = report.Dataset;
-    dataset->Init();
+    resolved.Used = report.Dataset;
+    resolved.Used->Init();
   }
-  band.DataSet = dataset;
-  band.OwnsDataSet = owned;
+  band.DataSet = resolved.Used;
+  band.PrivateDataSet = std::move(resolved.Owned);
 }
 
 }  // namespace lf

@@ -184,7 +184,7 @@ std::string FormatSection(std::string_view s, double absValue, bool negative) {
     intDigits = pt == std::string::npos ? m : m.substr(0, pt);
     fracDigits = pt == std::string::npos ? "" : m.substr(pt + 1);
     std::string ed = std::to_string(std::abs(exp));
-    while (static_cast<int>(ed.size()) < l.expDigits) ed.insert(ed.begin(), '0');
+    if (static_cast<int>(ed.size()) < l.expDigits) ed.insert(0, l.expDigits - ed.size(), '0');
     expText = (exp < 0 ? "-" : (l.expPlus ? "+" : "")) + ed;
   } else {
     if (absValue >= 1e300) return (negative ? "-" : "") + GeneralForm(absValue);
@@ -194,7 +194,7 @@ std::string FormatSection(std::string_view s, double absValue, bool negative) {
   while (static_cast<int>(fracDigits.size()) > l.minDecimals && !fracDigits.empty() &&
          fracDigits.back() == '0')
     fracDigits.pop_back();
-  while (static_cast<int>(intDigits.size()) < l.minInt) intDigits.insert(intDigits.begin(), '0');
+  if (static_cast<int>(intDigits.size()) < l.minInt) intDigits.insert(0, l.minInt - intDigits.size(), '0');
   bool anyDigit = false;
   for (char c : intDigits + fracDigits)
     if (c != '0') anyDigit = true;
@@ -266,6 +266,8 @@ std::string FormatSection(std::string_view s, double absValue, bool negative) {
     size_t at = negative && anyDigit ? 1 : 0;
     out.insert(at, lead);
   }
+  // Thousand separators make the text longer than its pattern.
+  CheckTextLength(out.size());
   return out;
 }
 

@@ -406,6 +406,8 @@ Variant TfrParser::EvaluateFunction(const std::string& name, const std::string& 
   if (name == "STRTOTIME") return Variant::DateTime(StrToTime(Evaluate(a1).AsText()));
   Variant result = Variant::Null();
   if (FunctionCallback) FunctionCallback(name, Variant(a1), Variant(a2), Variant(a3), result);
+  // Case mapping, formats and host functions may return more than they got.
+  CheckTextLength(result.TextSize());
   return result;
 }
 

@@ -298,7 +298,7 @@ int64_t Variant::CurrencyScaledValue() const {
 Variant Variant::Add(const Variant& rhs) const {
   if ((IsText() || IsEmpty()) && (rhs.IsText() || rhs.IsEmpty()) && (IsText() || rhs.IsText()))
   {
-    if (text_.size() + rhs.text_.size() > kMaxTextValueBytes) throw EVariantError(TextTooLongMessage());
+    CheckTextLength(text_.size() + rhs.text_.size());
     return Variant(text_ + rhs.text_);
   }
   return Arith(*this, rhs, Op::Add);

@@ -25,6 +25,11 @@ inline constexpr size_t kMaxTextValueBytes = size_t{64} << 20;
 inline std::string TextTooLongMessage() {
   return "Text longer than " + std::to_string(kMaxTextValueBytes) + " bytes";
 }
+// Raises EVariantError with TextTooLongMessage for a text of more bytes than
+// kMaxTextValueBytes.
+inline void CheckTextLength(size_t bytes) {
+  if (bytes > kMaxTextValueBytes) throw EVariantError(TextTooLongMessage());
+}
 
 enum class VariantKind {
   vkEmpty,     // nothing supplied
@@ -81,6 +86,8 @@ class Variant {
   // process decimal separator, date-times in the short date / time formats,
   // booleans as True / False.
   std::string AsText() const;
+  // Bytes of the text of a text value (0 for other kinds), without a copy.
+  size_t TextSize() const { return kind_ == VariantKind::vkText ? text_.size() : 0; }
   // Like AsText but Null is an error.
   std::string AsTextStrict() const;
   double AsDateTime() const;  // days

@@ -1,6 +1,8 @@
 // The standard and database function libraries.
 #include "engine/functions/std_functions.h"
 
+#include <unordered_map>
+
 #include <QString>
 
 #include "engine/functions/aggregates.h"
@@ -30,6 +32,42 @@ QString ToQt(const std::string& host) {
 std::string FromQt(const QString& s) {
   return Utf16ToHost(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),
                                          static_cast<size_t>(s.size())));
+}
+
+// The text in upper or lower case, one character at a time. Qt grows the
+// whole text once for every character whose case takes more characters
+// (U+00DF upper-cases to "SS"), which is quadratic on a text full of them;
+// the mapping takes no context, so per character it is the same.
+QString MapCase(const QString& text, bool upper) {
+  QString out;
+  out.reserve(text.size());
+  std::unordered_map<char32_t, QString> mapped;  // characters beyond ASCII met so far
+  for (qsizetype i = 0; i < text.size();) {
+    const QChar unit = text[i];
+    if (unit.unicode() < 0x80) {
+      out += upper ? unit.toUpper() : unit.toLower();
+      ++i;
+      continue;
+    }
+    char32_t c = unit.unicode();
+    qsizetype units = 1;
+    if (unit.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      c = QChar::surrogateToUcs4(unit, text[i + 1]);
+      units = 2;
+    }
+    if (unit.isSurrogate() && units == 1) {
+      out += unit;  // unpaired: kept as it is
+    } else {
+      auto it = mapped.find(c);
+      if (it == mapped.end()) {
+        const QString one = text.mid(i, units);
+        it = mapped.emplace(c, upper ? one.toUpper() : one.toLower()).first;
+      }
+      out += it->second;
+    }
+    i += units;
+  }
+  return out;
 }
 
 // A date part written with pattern and read back as an integer.
@@ -97,10 +135,10 @@ void TfrStdFunctionLibrary::Execute(int index, const Variant& p1, const Variant&
       break;
     case fnInput: result = Variant(InputBox("", EvalText(p1), EvalText(p2))); break;
     case fnLength: result = Variant(static_cast<int64_t>(CharCount(EvalText(p1)))); break;
-    case fnLowerCase: result = Variant(FromQt(ToQt(EvalText(p1)).toLower())); break;
-    case fnUpperCase: result = Variant(FromQt(ToQt(EvalText(p1)).toUpper())); break;
+    case fnLowerCase: result = Variant(FromQt(MapCase(ToQt(EvalText(p1)), false))); break;
+    case fnUpperCase: result = Variant(FromQt(MapCase(ToQt(EvalText(p1)), true))); break;
     case fnNameCase: {
-      QString s = ToQt(EvalText(p1)).toLower();
+      QString s = MapCase(ToQt(EvalText(p1)), false);
       if (!s.isEmpty()) s[0] = s[0].toUpper();
       result = Variant(FromQt(s));
       break;

@@ -35,8 +35,9 @@ TfrBand::~TfrBand() {
   // The page keeps its objects beyond the run; none may point at a band gone.
   for (TfrView* view : Objects)
     if (view->Parent == this) view->Parent = nullptr;
-  ReleaseBandDataset(DataSet, OwnsDataSet);
-  ReleaseBandDataset(CrossDataSet, OwnsCrossDataSet);
+  ReleaseBandDataset(DataSet);
+  ReleaseBandDataset(CrossDataSet);
+  // The private datasets go with the members, after being released here.
 }
 
 void TfrBand::AppendToChain(std::unique_ptr<TfrBand> band) {

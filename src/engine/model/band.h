@@ -84,10 +84,10 @@ class TfrBand {
                                         // which destroys its bands first
   TfrLines Memo;
   TfrLines Script;
-  TfrDataset* DataSet = nullptr;        // owned when OwnsDataSet
-  bool OwnsDataSet = false;
-  TfrDataset* CrossDataSet = nullptr;   // owned when OwnsCrossDataSet
-  bool OwnsCrossDataSet = false;
+  TfrDataset* DataSet = nullptr;        // iterated: PrivateDataSet or a report dataset
+  std::unique_ptr<TfrDataset> PrivateDataSet;       // a counting dataset of the band's own
+  TfrDataset* CrossDataSet = nullptr;   // PrivateCrossDataSet or a report dataset
+  std::unique_ptr<TfrDataset> PrivateCrossDataSet;
   std::string GroupCondition;           // postfix form
   int32_t PageBreakRequests = 0;
   int32_t ColumnBreakRequests = 0;

@@ -5,6 +5,7 @@
 
 #include "engine/expr/display_value.h"
 #include "engine/expr/text_scanners.h"
+#include "engine/expr/variant.h"
 #include "engine/functions/report_values.h"
 #include "engine/model/view.h"
 #include "engine/run/globals.h"
@@ -117,17 +118,24 @@ std::string ResolveBracket(std::string_view text) {
 }
 
 std::string ExpandBrackets(std::string_view line) {
-  std::string out(line);
+  // Built in one pass: replacing in place would move the rest of a long
+  // line once per bracket.
+  std::string out;
   size_t from = 0;
   for (;;) {
-    const size_t open = FindText(out, "[", from);
-    if (open == std::string::npos) return out;
+    const size_t open = FindText(line, "[", from);
+    if (open == std::string_view::npos) {
+      out.append(line.substr(from));
+      return out;
+    }
+    out.append(line.substr(from, open - from));
     size_t pos = open + 1;  // 1-based position of the [
-    const std::string inner = ReadBracketed(out, pos);
+    const std::string inner = ReadBracketed(line, pos);
     const size_t end = pos;  // 1-based position of the ] (or the last character)
     const std::string value = ResolveBracket(inner);
-    out.replace(open, end - open, value);
-    from = open + value.size();
+    CheckTextLength(out.size() + value.size() + (line.size() - end));
+    out += value;
+    from = end;
   }
 }
 

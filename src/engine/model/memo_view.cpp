@@ -65,8 +65,11 @@ TfrMemoBox TfrMemoView::LayoutBox() const {
 
 void TfrMemoView::Expand() {
   WorkLines.clear();
+  size_t expanded = 0;  // bytes of all lines: each may hold a long value
   for (const std::string& line : Memo) {
     const std::string text = HasFlag(flTextOnly) ? line : ExpandBrackets(line);
+    expanded += text.size();
+    CheckTextLength(expanded);
     AppendText(WorkLines, text);
   }
 }

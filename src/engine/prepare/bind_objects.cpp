@@ -186,13 +186,12 @@ void BindCrossDataSources(TfrPage& page, TfrReport& report) {
       if (!page.Bands[kind]) continue;
       for (TfrBand* b = page.Bands[kind].get(); b; b = b->Next.get()) {
         if (!b->View || !SameTextAscii(b->View->Name, name)) continue;
-        if (b->CrossDataSet) {
-          ReleaseBandDataset(b->CrossDataSet, b->OwnsCrossDataSet);
-          b->CrossDataSet = nullptr;
-        }
-        bool owned = false;
-        b->CrossDataSet = ResolveBandDataset(report.Owner(), source, owned);
-        b->OwnsCrossDataSet = owned;
+        ReleaseBandDataset(b->CrossDataSet);
+        b->CrossDataSet = nullptr;
+        b->PrivateCrossDataSet.reset();
+        BandDataset resolved = ResolveBandDataset(report.Owner(), source);
+        b->CrossDataSet = resolved.Used;
+        b->PrivateCrossDataSet = std::move(resolved.Owned);
       }
     }
   }

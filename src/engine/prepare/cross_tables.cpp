@@ -65,13 +65,12 @@ void PrintCrossColumns(TfrBand& b) {
   if (data.IsPresent()) {
     if (x == 0) x = data.Left;
     TfrDataset* ds = data.DataSet ? data.DataSet : b.CrossDataSet;
-    TfrDataset* counting = nullptr;
-    bool owned = false;
+    BandDataset counting;  // columns beyond the data: the widest row's count
     if (ds) {
       ds->First();
       if (b.Kind == btMasterFooter && ds->Eof() && data.WidestRow > 0) {
-        counting = ResolveBandDataset(nullptr, std::to_string(data.WidestRow), owned);
-        ds = counting;
+        counting = ResolveBandDataset(nullptr, std::to_string(data.WidestRow));
+        ds = counting.Used;
         if (ds) ds->First();
       }
     }
@@ -92,10 +91,10 @@ void PrintCrossColumns(TfrBand& b) {
       }
       if (ds) data.WidestRow = std::max(data.WidestRow, ds->RecordNo);
     } catch (...) {
-      if (counting) ReleaseBandDataset(counting, owned);
+      ReleaseBandDataset(counting.Used);
       throw;
     }
-    if (counting) ReleaseBandDataset(counting, owned);
+    ReleaseBandDataset(counting.Used);
   }
   if (footer.IsPresent()) {
     if (x == 0) x = footer.Left;

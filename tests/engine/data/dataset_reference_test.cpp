@@ -219,12 +219,12 @@ TEST_F(DefaultTables, ABandTakesTheDatasetItsDataSourceNames) {
   view.FormatStr = "3";
   ResolveBandDataSource(band, *report);
   ASSERT_NE(band.DataSet, nullptr);
-  EXPECT_TRUE(band.OwnsDataSet);
+  EXPECT_EQ(band.PrivateDataSet.get(), band.DataSet);
   EXPECT_EQ(band.DataSet->RangeEndCount, 3);
   // A script that changes DataSource has the band resolve it again.
   view.SetProperty("DataSource", Variant("frdataset1"));
   EXPECT_EQ(band.DataSet, frdataset1);
-  EXPECT_FALSE(band.OwnsDataSet);
+  EXPECT_EQ(band.PrivateDataSet, nullptr);
   view.FormatStr = "";
   ResolveBandDataSource(band, *report);
   EXPECT_EQ(band.DataSet, report0);  // master data of a simple report

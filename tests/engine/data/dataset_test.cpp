@@ -6,6 +6,7 @@
 
 #include "param_name.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -49,10 +50,10 @@ class Datasets : public ::testing::Test {
 };
 
 TEST_F(Datasets, CountingDatasetWalksItsRecordNumbers) {
-  bool owned = false;
-  TfrDataset* counter = ResolveBandDataset(&owner, "3", owned);
+  BandDataset resolved = ResolveBandDataset(&owner, "3");
+  TfrDataset* counter = resolved.Used;
   ASSERT_NE(counter, nullptr);
-  EXPECT_TRUE(owned);
+  EXPECT_EQ(resolved.Owned.get(), counter);
   EXPECT_NE(dynamic_cast<TfrUserDataset*>(counter), nullptr);
   std::vector<int> numbers;
   int nextEvents = 0, firstEvents = 0;
@@ -70,7 +71,7 @@ TEST_F(Datasets, CountingDatasetWalksItsRecordNumbers) {
   counter->Prior();
   EXPECT_EQ(counter->RecordNo, 2);
   EXPECT_FALSE(counter->Eof());
-  ReleaseBandDataset(counter, owned);
+  ReleaseBandDataset(counter);
 }
 
 TEST_F(Datasets, CheckEofHandlerDecidesTheEnd) {
@@ -88,16 +89,15 @@ struct BadNameCase {
   const char* name;
   const char* message;
 };
+void PrintTo(const BadNameCase& c, std::ostream* os) { *os << '"' << c.name << '"'; }
 class BandDatasetNames : public Datasets, public ::testing::WithParamInterface<BadNameCase> {};
 TEST_P(BandDatasetNames, RejectsNumbersThatAreNoInteger) {
-  bool owned = true;
   try {
-    ResolveBandDataset(&owner, GetParam().name, owned);
+    ResolveBandDataset(&owner, GetParam().name);
     FAIL() << "no error";
   } catch (const EConvertError& e) {
     EXPECT_EQ(e.Message(), GetParam().message);
   }
-  EXPECT_FALSE(owned);
 }
 INSTANTIATE_TEST_SUITE_P(
     Datasets, BandDatasetNames,
@@ -109,16 +109,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BandDatasetNames::ParamType>& info) { return lf::test::ParamName(info.param.name); });
 
 TEST_F(Datasets, BandDataSourceNamesAReportDatasetOrNothing) {
-  bool owned = true;
   table->Close();
-  EXPECT_EQ(ResolveBandDataset(&owner, "FRDATASET0", owned), dataset);
-  EXPECT_FALSE(owned);
+  BandDataset named = ResolveBandDataset(&owner, "FRDATASET0");
+  EXPECT_EQ(named.Used, dataset);
+  EXPECT_EQ(named.Owned, nullptr);
   EXPECT_TRUE(table->Active());  // Init opened the table
-  EXPECT_EQ(ResolveBandDataset(&owner, "frdataset7", owned), nullptr);
-  EXPECT_EQ(ResolveBandDataset(&owner, "", owned), nullptr);
-  EXPECT_EQ(ResolveBandDataset(&owner, "2147483647", owned)->RangeEndCount, 2147483647);
+  EXPECT_EQ(ResolveBandDataset(&owner, "frdataset7").Used, nullptr);
+  EXPECT_EQ(ResolveBandDataset(&owner, "").Used, nullptr);
+  EXPECT_EQ(ResolveBandDataset(&owner, "2147483647").Used->RangeEndCount, 2147483647);
   try {
-    ResolveBandDataset(&owner, "cds0", owned);
+    ResolveBandDataset(&owner, "cds0");
     FAIL() << "no error";
   } catch (const EInvalidCast& e) {
     EXPECT_EQ(e.Message(), "Invalid class typecast");

@@ -1,6 +1,8 @@
 // Number and date-time pattern languages.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "param_name.h"
 
 #include "engine/expr/date_time.h"
@@ -15,6 +17,7 @@ struct NumberCase {
   double value;
   const char* text;
 };
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.pattern << " of " << c.value; }
 
 class DisplayFormatNumbers : public ::testing::TestWithParam<NumberCase> {};
 
@@ -47,10 +50,18 @@ TEST(DisplayFormatNumbers, UsesProcessSeparators) {
   EXPECT_EQ(FormatFloat("#,##0.00", 1234.5), "1 234,50");
 }
 
+TEST(DisplayFormatNumbers, LongPatternsPadInOnePass) {
+  ScopedFormatSettings fs(InvariantFormatSettings());
+  const size_t n = size_t{1} << 20;
+  EXPECT_EQ(FormatFloat(std::string(n, '0'), 7), std::string(n - 1, '0') + "7");
+  EXPECT_EQ(FormatFloat("0E+" + std::string(n, '0'), 7), "7E+" + std::string(n, '0'));
+}
+
 struct DateCase {
   const char* pattern;
   const char* text;
 };
+void PrintTo(const DateCase& c, std::ostream* os) { *os << c.pattern; }
 
 class DisplayFormatDates : public ::testing::TestWithParam<DateCase> {};
 

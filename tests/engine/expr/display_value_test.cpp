@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <ostream>
 
 #include "engine/model/view.h"
 #include "platform/format_settings.h"
@@ -20,6 +21,7 @@ struct ValueCase {
   const char* pattern;
   const char* text;
 };
+void PrintTo(const ValueCase& c, std::ostream* os) { *os << c.name; }
 
 // 15 November 1998, 02:43:35 (days since 30 December 1899).
 constexpr double kSample = 36114 + (2 * 3600 + 43 * 60 + 35) / 86400.0;

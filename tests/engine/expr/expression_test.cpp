@@ -5,6 +5,7 @@
 #include "param_name.h"
 
 #include <map>
+#include <ostream>
 
 #include "engine/expr/parser.h"
 #include "platform/format_settings.h"
@@ -33,6 +34,7 @@ struct EvalCase {
   const char* kind;
   const char* text;
 };
+void PrintTo(const EvalCase& c, std::ostream* os) { *os << c.expression; }
 
 class ExpressionValues : public ::testing::TestWithParam<EvalCase> {};
 

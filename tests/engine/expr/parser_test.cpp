@@ -1,6 +1,8 @@
 // Postfix conversion, the text scanners and the parser's error limits.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "param_name.h"
 
 #include "engine/expr/parser.h"
@@ -13,6 +15,7 @@ struct PostfixCase {
   const char* source;
   const char* postfix;  // operator codes written {n}
 };
+void PrintTo(const PostfixCase& c, std::ostream* os) { *os << c.source; }
 
 class ParserPostfix : public ::testing::TestWithParam<PostfixCase> {};
 

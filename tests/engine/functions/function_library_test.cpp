@@ -2,6 +2,8 @@
 // the report's function callback with its procedures.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "param_name.h"
 
 #include "engine/model/band.h"
@@ -39,6 +41,7 @@ struct FunctionCase {
   const char* kind;
   const char* text;
 };
+void PrintTo(const FunctionCase& c, std::ostream* os) { *os << c.expression; }
 
 class StdFunctions : public FunctionTest, public ::testing::WithParamInterface<FunctionCase> {};
 
@@ -60,6 +63,9 @@ INSTANTIATE_TEST_SUITE_P(
         FunctionCase{"LENGTH('abc' + 'd')", "integer", "4"},
         FunctionCase{"LOWERCASE('AbC')", "text", "abc"},
         FunctionCase{"UPPERCASE('AbC')", "text", "ABC"},
+        FunctionCase{"UPPERCASE('stra\xC3\x9F\xC3\xA9 \xF0\x90\x90\xA8')", "text",
+                     "STRASS\xC3\x89 \xF0\x90\x90\x80"},  // "ß" grows; U+10428 is U+10400 in upper case
+        FunctionCase{"LOWERCASE('\xC4\xB0X')", "text", "i\xCC\x87x"},  // U+0130 lower-cases to two
         FunctionCase{"TRIM('  a b  ')", "text", "a b"},
         FunctionCase{"MAXNUM('10', 9)", "text", "10"},
         FunctionCase{"MINNUM('10', 9)", "double", "9"},
@@ -76,6 +82,25 @@ INSTANTIATE_TEST_SUITE_P(
         FunctionCase{"NOSUCHFUNCTION(1, 2)", "text", "0"},
         FunctionCase{"NEWPAGE(0)", "text", "0"}),
     [](const ::testing::TestParamInfo<StdFunctions::ParamType>& info) { return lf::test::ParamName(info.param.expression); });
+
+// Each way an expression makes a text longer than what it was given.
+TEST_F(FunctionTest, TextsGrownBeyondTheTextLimitFail) {
+  TfrVariables& vars = *Globals().ScriptVariables;
+  vars.Assign("Half", Variant(std::string(kMaxTextValueBytes / 2 + 1, 'x')));
+  std::string greek(2 * (kMaxTextValueBytes / 6 + 1), '\xCE');  // U+0390: upper case is six bytes
+  for (size_t i = 1; i < greek.size(); i += 2) greek[i] = '\x90';
+  vars.Assign("Greek", Variant(std::move(greek)));
+  // One digit per zero and a separator per three.
+  vars.Assign("Digits", Variant("#,0" + std::string(kMaxTextValueBytes / 4 * 3, '0')));
+  for (const char* expression : {"Half + Half", "UPPERCASE(Greek)", "FORMATFLOAT(Digits, 1)"}) {
+    try {
+      Eval(expression);
+      ADD_FAILURE() << expression << ": no error";
+    } catch (const EVariantError& e) {
+      EXPECT_EQ(e.Message(), "Text longer than 67108864 bytes") << expression;
+    }
+  }
+}
 
 TEST_F(FunctionTest, ArgumentErrorsReachTheCaller) {
   EXPECT_THROW(Eval("DAYOF('soon')"), EVariantError);

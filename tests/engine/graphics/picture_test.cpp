@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,7 @@ struct BitmapCase {
   // Expected colours of the 2 x 2 image: top-left, top-right, bottom-left, bottom-right.
   uint32_t tl, tr, bl, br;
 };
+void PrintTo(const BitmapCase& c, std::ostream* os) { *os << c.name; }
 
 class BitmapReader : public ::testing::TestWithParam<BitmapCase> {};
 
@@ -125,6 +127,7 @@ struct BadPicture {
   std::string data;
   const char* message;
 };
+void PrintTo(const BadPicture& c, std::ostream* os) { *os << c.name; }
 
 class PictureErrors : public ::testing::TestWithParam<BadPicture> {};
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "engine/model/memo_view.h"
 #include "platform/code_page.h"
 
@@ -80,6 +82,7 @@ struct HyphenCase {
   const char* word;  // UTF-8
   std::vector<size_t> chars;  // points, in characters
 };
+void PrintTo(const HyphenCase& c, std::ostream* os) { *os << c.name; }
 
 class Hyphenation : public ::testing::TestWithParam<HyphenCase> {};
 

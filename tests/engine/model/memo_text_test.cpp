@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 
 #include "data/client_dataset.h"
 #include "engine/functions/report_values.h"
@@ -100,6 +101,19 @@ TEST_F(MemoText, ExpandsEveryBracketOfALineAndSplitsValuesAtLineBreaks) {
   EXPECT_EQ(Expanded("[a]"), "[a]\r\n");
 }
 
+TEST_F(MemoText, ExpansionStopsAtTheTextLimit) {
+  values["half"] = Variant(std::string(kMaxTextValueBytes / 2 + 1, 'x'));
+  for (const TfrLines& lines : {TfrLines{"[half][half]"}, TfrLines{"[half]", "[half]"}}) {
+    memo.Memo = lines;
+    try {
+      memo.Expand();
+      ADD_FAILURE() << lines.size() << " lines: no error";
+    } catch (const EVariantError& e) {
+      EXPECT_EQ(e.Message(), "Text longer than 67108864 bytes");
+    }
+  }
+}
+
 TEST_F(MemoText, BracketBytesInsideDoubleByteCharactersAreText) {
   ScopedHostCodePage gbk("GBK");
   // 0x81 0x5B is one character whose second byte is "[".
@@ -111,6 +125,7 @@ struct InlineCase {
   const char* line;
   const char* text;
 };
+void PrintTo(const InlineCase& c, std::ostream* os) { *os << c.name; }
 
 class MemoInlineFormat : public MemoText, public ::testing::WithParamInterface<InlineCase> {};
 

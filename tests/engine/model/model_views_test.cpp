@@ -5,6 +5,7 @@
 #include "param_name.h"
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "engine/model/band.h"
@@ -33,6 +34,7 @@ struct ViewDefaults {
   uint16_t frameTyp;
   uint32_t fillColor;
 };
+void PrintTo(const ViewDefaults& c, std::ostream* os) { *os << c.className; }
 
 class ModelViewDefaults : public ::testing::TestWithParam<ViewDefaults> {};
 
@@ -379,8 +381,8 @@ TEST(ModelBand, DatasetsAreReleasedWithTheirOwnership) {
   {
     TfrBand band(btCrossData, nullptr);
     band.DataSet = &shared;
-    band.CrossDataSet = new LoggedDataset(log, "own");  // the band owns it
-    band.OwnsCrossDataSet = true;
+    band.PrivateCrossDataSet = std::make_unique<LoggedDataset>(log, "own");
+    band.CrossDataSet = band.PrivateCrossDataSet.get();
   }
   EXPECT_EQ(log, (std::vector<std::string>{"shared exit", "own exit", "own gone"}));
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -114,6 +115,7 @@ struct FlagCase {
   const char* property;
   uint16_t bit;
 };
+void PrintTo(const FlagCase& c, std::ostream* os) { *os << "type " << c.typeCode << " " << c.property; }
 
 class PropertiesFlags : public ::testing::TestWithParam<FlagCase> {};
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,7 @@ struct FrameSide {
   uint16_t frameTyp;
   Segment line;
 };
+void PrintTo(const FrameSide& c, std::ostream* os) { *os << c.name; }
 
 class ViewFrameSide : public ViewDrawing, public ::testing::WithParamInterface<FrameSide> {};
 
@@ -104,6 +106,7 @@ struct DashCase {
   uint16_t style;
   PenStyle pen;
 };
+void PrintTo(const DashCase& c, std::ostream* os) { *os << c.name; }
 
 class ViewDashedFrame : public ViewDrawing, public ::testing::WithParamInterface<DashCase> {};
 
@@ -233,6 +236,7 @@ struct AlignCase {
   int32_t left;   // -1: the usable area's left edge, -2: derived from the right edge
   int32_t width;
 };
+void PrintTo(const AlignCase& c, std::ostream* os) { *os << c.name; }
 
 class ViewBandAlign : public ViewDrawing, public ::testing::WithParamInterface<AlignCase> {};
 
@@ -409,6 +413,7 @@ struct PlacementCase {
   int32_t pictureWidth, pictureHeight;
   CanvasRect expected;
 };
+void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
 
 class PictureTargetRect : public ::testing::TestWithParam<PlacementCase> {};
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,7 @@ struct LinkCase {
   const char* tag;
   const char* opened;  // null: refused
 };
+void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
 
 class PreparedPageLinks : public PreparedPageHitTest,
                           public ::testing::WithParamInterface<LinkCase> {};

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <ostream>
 
 #include "engine/model/line_view.h"
 #include "engine/model/memo_view.h"
@@ -192,6 +193,7 @@ struct DamageCase {
   const char* message;  // "{N}" stands for the byte of page 3's record
   int pagesKept;
 };
+void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.name; }
 
 constexpr size_t kFirst = 1 + 1 + 2 + 1 + 1 + 4;  // printer "P"
 

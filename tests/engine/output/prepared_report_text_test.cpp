@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 
+#include <ostream>
 #include <string>
 
 #include "engine/model/line_view.h"
@@ -61,6 +62,7 @@ struct TextErrorCase {
   const char* text;
   const char* message;
 };
+void PrintTo(const TextErrorCase& c, std::ostream* os) { *os << c.name; }
 
 class PreparedReportTextErrors : public ::testing::TestWithParam<TextErrorCase> {};
 

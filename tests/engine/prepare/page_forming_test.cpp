@@ -2,6 +2,8 @@
 // breaks, passes, groups, levels, columns and splits give.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "engine/prepare/report_run.h"
 #include "platform/message_box.h"
 
@@ -111,6 +113,7 @@ struct LevelCase {
   uint16_t masterFlags;
   std::string expected;
 };
+void PrintTo(const LevelCase& c, std::ostream* os) { *os << c.name; }
 
 class DataLevels : public ::testing::TestWithParam<LevelCase> {};
 

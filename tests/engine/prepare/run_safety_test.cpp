@@ -2,6 +2,7 @@
 // limits, errors that leave the template as it was, and re-entry.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <stdexcept>
 
 #include "engine/prepare/report_run.h"
@@ -95,6 +96,7 @@ struct SubReportErrorCase {
   int subPage;
   std::string expected;
 };
+void PrintTo(const SubReportErrorCase& c, std::ostream* os) { *os << c.name; }
 
 class SubReportErrors : public ::testing::TestWithParam<SubReportErrorCase> {};
 

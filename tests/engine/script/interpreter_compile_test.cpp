@@ -1,6 +1,8 @@
 // Script compiler: the commands statements compile to, error lines and limits.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "engine/script/interpreter.h"
 
 namespace lf {
@@ -30,6 +32,7 @@ struct ListingCase {
   TfrLines source;
   const char* listing;
 };
+void PrintTo(const ListingCase& c, std::ostream* os) { *os << c.name; }
 
 class ScriptCompilerListing : public ::testing::TestWithParam<ListingCase> {};
 
@@ -95,6 +98,7 @@ struct ErrorCase {
   TfrLines source;
   const char* error;
 };
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.name; }
 
 class ScriptCompilerErrors : public ::testing::TestWithParam<ErrorCase> {};
 

@@ -5,6 +5,7 @@
 #include "param_name.h"
 
 #include <cmath>
+#include <ostream>
 
 #include "engine/template/template_stream.h"
 
@@ -77,6 +78,7 @@ struct OldLinesCase {
   std::string bytes;
   std::vector<std::string> lines;
 };
+void PrintTo(const OldLinesCase& c, std::ostream* os) { *os << c.lines.size() << " lines in " << c.bytes.size() << " bytes"; }
 
 class TemplateStreamOldLines : public ::testing::TestWithParam<OldLinesCase> {};
 
@@ -110,6 +112,7 @@ struct FrameWidthCase {
   int32_t stored;
   float readBack;
 };
+void PrintTo(const FrameWidthCase& c, std::ostream* os) { *os << c.width; }
 
 class TemplateStreamFrameWidth : public ::testing::TestWithParam<FrameWidthCase> {};
 

@@ -3,6 +3,8 @@
 // read with a message that names the place.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "param_name.h"
 
 #include "engine/model/memo_view.h"
@@ -106,6 +108,7 @@ struct BadText {
   const char* text;
   const char* message;
 };
+void PrintTo(const BadText& c, std::ostream* os) { *os << c.message; }
 
 class TemplateTextErrors : public ::testing::TestWithParam<BadText> {};
 
