@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 #include <string>
 
 #include "engine/template/text_form_json.h"
@@ -17,6 +18,8 @@ struct NumberCase {
   bool isFloat;  // written through the float overload
   const char* text;
 };
+
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.name; }
 
 class TextFormNumbers : public ::testing::TestWithParam<NumberCase> {};
 
