@@ -14,6 +14,11 @@ std::string Folded(std::string_view name) {
   return out;
 }
 
+void CheckVariablesBytes(size_t bytes) {
+  if (bytes > kMaxVariablesBytes)
+    throw EVariantError("Variables hold more than " + std::to_string(kMaxVariablesBytes) + " bytes");
+}
+
 }  // namespace
 
 int CompareNames(std::string_view a, std::string_view b) {
@@ -59,28 +64,44 @@ int TfrVariables::IndexOf(std::string_view name) const {
   return -1;
 }
 
+void TfrVariables::Store(Entry& entry, const Variant& value) {
+  const size_t bytes = bytes_ - entry.cell->Value.TextSize() + value.TextSize();
+  CheckVariablesBytes(bytes);
+  entry.cell->Value = value;
+  bytes_ = bytes;
+}
+
+void TfrVariables::Append(std::string_view name, const Variant& value) {
+  const size_t bytes = bytes_ + name.size() + value.TextSize();
+  CheckVariablesBytes(bytes);
+  entries_.push_back(Entry{std::string(name), std::make_unique<TVariable>(TVariable{value})});
+  bytes_ = bytes;
+}
+
 void TfrVariables::Assign(std::string_view name, const Variant& value) {
   if (sorted_) {
     bool found = false;
     size_t at = LowerBound(name, found);
     if (found) {
-      entries_[at].cell->Value = value;
+      Store(entries_[at], value);
       return;
     }
-    auto [it, added] = tail_.emplace(Folded(name), entries_.size());
-    if (!added) {
-      entries_[it->second].cell->Value = value;
+    std::string folded = Folded(name);
+    auto it = tail_.find(folded);
+    if (it != tail_.end()) {
+      Store(entries_[it->second], value);
       return;
     }
-    entries_.push_back(Entry{std::string(name), std::make_unique<TVariable>(TVariable{value})});
+    Append(name, value);
+    tail_.emplace(std::move(folded), entries_.size() - 1);
     return;
   }
   int i = IndexOf(name);
   if (i >= 0) {
-    entries_[static_cast<size_t>(i)].cell->Value = value;
+    Store(entries_[static_cast<size_t>(i)], value);
     return;
   }
-  entries_.push_back(Entry{std::string(name), std::make_unique<TVariable>(TVariable{value})});
+  Append(name, value);
 }
 
 const Variant* TfrVariables::Find(std::string_view name) const {
@@ -109,7 +130,11 @@ std::string TfrVariables::NameAt(int i) const {
 void TfrVariables::RenameAt(int i, std::string_view name) {
   Settle();
   if (i < 0 || i >= Count()) return;
-  entries_[static_cast<size_t>(i)].name = std::string(name);
+  Entry& entry = entries_[static_cast<size_t>(i)];
+  const size_t bytes = bytes_ - entry.name.size() + name.size();
+  CheckVariablesBytes(bytes);
+  entry.name = std::string(name);
+  bytes_ = bytes;
   if (sorted_) SetSorted(true);
 }
 
@@ -122,12 +147,14 @@ Variant TfrVariables::ValueAt(int i) const {
 void TfrVariables::AssignAt(int i, const Variant& value) {
   Settle();
   if (i < 0 || i >= Count()) return;
-  entries_[static_cast<size_t>(i)].cell->Value = value;
+  Store(entries_[static_cast<size_t>(i)], value);
 }
 
 void TfrVariables::DeleteAt(int i) {
   Settle();
   if (i < 0 || i >= Count()) return;
+  const Entry& entry = entries_[static_cast<size_t>(i)];
+  bytes_ -= entry.name.size() + entry.cell->Value.TextSize();
   entries_.erase(entries_.begin() + i);
   if (sorted_) sortedCount_ = entries_.size();
 }

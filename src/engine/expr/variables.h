@@ -12,6 +12,12 @@
 
 namespace lf {
 
+// The most bytes of names and texts one list may hold (256 MiB, four of the
+// longest texts): a script that stores a long text in array elements in a
+// loop fails with "Variables hold more than 268435456 bytes" instead of
+// exhausting memory before its time-out can act.
+inline constexpr size_t kMaxVariablesBytes = size_t{256} << 20;
+
 // The heap cell that holds one value of a TfrVariables entry.
 struct TVariable {
   Variant Value;
@@ -44,6 +50,7 @@ class TfrVariables {
     entries_.clear();
     tail_.clear();
     sortedCount_ = 0;
+    bytes_ = 0;
   }
 
   void SetSorted(bool sorted);
@@ -59,6 +66,10 @@ class TfrVariables {
   size_t LowerBound(std::string_view name, bool& found) const;
   // Sorts the appended tail into place; positional access needs it.
   void Settle() const;
+  // Sets an entry's value, or appends a new entry, within kMaxVariablesBytes;
+  // raises EVariantError and changes nothing when it would go beyond.
+  void Store(Entry& entry, const Variant& value);
+  void Append(std::string_view name, const Variant& value);
   // A sorted list takes new names at its end and sorts them in when a
   // position is next asked for, so that filling it is not quadratic. The
   // first sortedCount_ entries are sorted; tail_ maps the upper-cased
@@ -67,6 +78,7 @@ class TfrVariables {
   mutable size_t sortedCount_ = 0;
   mutable std::unordered_map<std::string, size_t> tail_;
   bool sorted_ = false;
+  size_t bytes_ = 0;  // of all names and text values
 };
 
 // Case-insensitive (ASCII letters) three-way comparison of names.

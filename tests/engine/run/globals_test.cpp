@@ -224,6 +224,32 @@ TEST(Variables, AssignReplacesAndOutOfRangeIsHarmless) {
   }
 }
 
+// Names and texts of one list stay within kMaxVariablesBytes; replacing or
+// deleting a value gives its bytes back.
+TEST(Variables, HoldAtMostTheByteLimit) {
+  const Variant longest(std::string(kMaxTextValueBytes, 'x'));
+  for (bool sorted : {false, true}) {
+    TfrVariables v;
+    v.SetSorted(sorted);
+    v.Assign("a", longest);
+    v.Assign("b", longest);
+    v.Assign("c", longest);
+    v.Assign("a", longest);
+    try {
+      v.Assign("d", longest);
+      ADD_FAILURE() << "no error";
+    } catch (const EVariantError& e) {
+      EXPECT_EQ(e.Message(), "Variables hold more than 268435456 bytes");
+    }
+    EXPECT_EQ(v.Count(), 3);
+    v.DeleteAt(v.IndexOf("b"));
+    v.Assign("d", longest);
+    v.Assign("c", Variant(1));
+    v.Assign("e", longest);
+    EXPECT_EQ(v.Count(), 4);
+  }
+}
+
 // Names added to a sorted list between lookups are found in any letter case
 // and take their sorted places once positions are asked for.
 TEST(Variables, SortedListInterleavesAddsLookupsAndPositions) {
