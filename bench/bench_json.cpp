@@ -1,6 +1,6 @@
 // Benchmark: JSON parse (UTF-8 bytes and UTF-16 text), compact write, and
 // data text to record tables on a generated ~20 MB data text of three arrays,
-// with nlohmann::json side by side where it is available.
+// with nlohmann::json side by side.
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -13,9 +13,7 @@
 #include "data/json_writer.h"
 #include "platform/code_page.h"
 
-#ifdef LF_HAVE_NLOHMANN
 #include <nlohmann/json.hpp>
-#endif
 
 namespace {
 
@@ -124,7 +122,6 @@ int main() {
               mb / write, written);
   std::printf("data text -> tables       %7.1f (%7.1f)  %7.2f M rows/s\n", tables * 1e3, walls[3] * 1e3,
               rows / tables / 1e6);
-#ifdef LF_HAVE_NLOHMANN
   std::vector<nlohmann::json> docs(3);
   double nparse = best([&] {
     for (size_t i = 0; i < 3; ++i) docs[i] = nlohmann::json::parse(arrays[i]);
@@ -139,8 +136,5 @@ int main() {
   std::printf("nlohmann::json::parse     %7.1f (%7.1f)  %7.1f MB/s\n", nparse * 1e3, walls[4] * 1e3, mb / nparse);
   std::printf("nlohmann::json::dump      %7.1f (%7.1f)  %7.1f MB/s\n", ndump * 1e3, walls[5] * 1e3, mb / ndump);
   std::printf("ratio parse nlohmann/ParseText: UTF-8 %.2f, UTF-16 %.2f\n", nparse / parse8, nparse / parse16);
-#else
-  std::printf("nlohmann-json not found: no comparison\n");
-#endif
   return 0;
 }

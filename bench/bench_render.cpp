@@ -2,17 +2,20 @@
 // four fields per row, "[PAGE#] of [TOTALPAGES]" over two passes, a summary
 // with SUM and COUNT): data text to tables, preparation, .frp writing and
 // PDF writing for 10,000, 100,000 and 1,000,000 rows (or the counts given
-// as arguments), with peak resident memory.
+// as arguments), with peak resident memory; then the whole command
+// ("lumenfoldi render -o OUT.pdf TEMPLATE,DATA" on local files) with its
+// own time and peak resident memory.
 #include <QGuiApplication>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -20,8 +23,8 @@
 #include "engine/model/band_view.h"
 #include "engine/model/memo_view.h"
 #include "engine/output/emf_pages.h"
+#include "engine/output/pdf_export.h"
 #include "engine/prepare/preparation.h"
-#include "platform/painter_canvas.h"
 #include "platform/stream.h"
 
 namespace {
@@ -88,28 +91,52 @@ void BuildTemplate(lf::TfrReport& report) {
   report.NameUnnamedObjects();
 }
 
-void WritePdf(lf::TfrEMFPages& pages, const std::string& path) {
-  QPdfWriter writer(QString::fromStdString(path));
-  constexpr int kDpi = 600;
-  writer.setResolution(kDpi);
-  writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-  writer.setPageSize(QPageSize(QPageSize::A4));
-  QPainter painter(&writer);
-  for (int i = 0; i < pages.Count(); ++i) {
-    if (i > 0) writer.newPage();
-    lf::PainterCanvas canvas(painter, kDpi, true);
-    const lf::TPreparedPage& p = pages.PageAt(i);
-    lf::CanvasRect rect{0, 0, static_cast<int32_t>(p.Metrics.SheetWidth * kDpi / (93.0 / 1.015)),
-                        static_cast<int32_t>(p.Metrics.SheetHeight * kDpi / (93.0 / 1.015))};
-    pages.PageAt(i).Shown = true;
-    pages.Draw(i, canvas, rect);
-    pages.PageAt(i).Shown = false;
-    pages.Draw(i, canvas, lf::CanvasRect{});
-  }
+extern "C" char** environ;
+
+struct CommandRun {
+  double seconds = 0;
+  double cpuSeconds = 0;  // user and system
+  long peakRssMb = 0;
+  int status = -1;
+};
+
+// Runs the program with args and waits for it; its own peak RSS.
+CommandRun RunCommand(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  CommandRun run;
+  auto t0 = Clock::now();
+  // Its "N pages written" line would only break up the figures.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return run;
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return run;
+  run.seconds = Seconds(t0);
+  run.peakRssMb = usage.ru_maxrss / 1024;
+  run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
 }
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// --keep leaves the template and data files in /tmp for running the command by hand.
+bool keepFiles = false;
 
 void Run(int rows) {
   std::string data = DataText(rows);
+  const std::string base = "/tmp/bench_render_" + std::to_string(rows);
+  WriteFile(base + ".json", data);
   lf::Tlumenfoldi control;
   auto t0 = Clock::now();
   control.LoadDataText(data);
@@ -119,6 +146,10 @@ void Run(int rows) {
 
   lf::TfrReport& report = control.frReport1();
   BuildTemplate(report);
+  {
+    lf::TFileStream file(base + ".frf", lf::FileMode::Create);
+    report.SaveToStream(file);
+  }
   t0 = Clock::now();
   lf::PrepareReport(report);
   double prepare = Seconds(t0);
@@ -132,10 +163,13 @@ void Run(int rows) {
   double frp = Seconds(t0);
 
   t0 = Clock::now();
-  WritePdf(*report.PreparedPages, "/tmp/bench_render.pdf");
+  std::vector<int> all(static_cast<size_t>(pages));
+  for (int i = 0; i < pages; ++i) all[static_cast<size_t>(i)] = i;
+  lf::WritePdf(*report.PreparedPages, all, "/tmp/bench_render.pdf");
   double pdf = Seconds(t0);
   std::remove("/tmp/bench_render.frp");
   std::remove("/tmp/bench_render.pdf");
+  report.PreparedPages->Clear();
 
   std::printf("%8d rows %6d pages: tables %.3f s (%.0f rows/s), prepare 2 passes %.3f s "
               "(%.0f rows/s per pass), frp %.3f s (%.0f pages/s), pdf %.3f s (%.0f pages/s), "
@@ -143,15 +177,33 @@ void Run(int rows) {
               rows, pages, tables, rows / tables, prepare, 2.0 * rows / prepare, frp, pages / frp,
               pdf, pages / pdf, tables + prepare + frp + pdf, PeakRssMb());
   std::fflush(stdout);
+
+#ifdef LF_CLI_PATH
+  CommandRun cli = RunCommand({LF_CLI_PATH, "render", "-o", base + ".pdf", base + ".frf," + base + ".json"});
+  if (cli.status == 0)
+    std::printf("%8d rows command render -> pdf: %.3f s (cpu %.3f s), peak RSS %ld MB\n", rows,
+                cli.seconds, cli.cpuSeconds, cli.peakRssMb);
+  else
+    std::printf("%8d rows command render -> pdf failed (status %d)\n", rows, cli.status);
+  std::fflush(stdout);
+  std::remove((base + ".pdf").c_str());
+#endif
+  if (keepFiles) return;
+  std::remove((base + ".json").c_str());
+  std::remove((base + ".frf").c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  lf::KeepPageBuffersInHeap();  // as the program does
   QGuiApplication app(argc, argv);
   std::vector<int> counts;
-  for (int i = 1; i < argc; ++i) counts.push_back(std::atoi(argv[i]));
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--keep") keepFiles = true;
+    else counts.push_back(std::atoi(argv[i]));
+  }
   if (counts.empty()) counts = {10000, 100000, 1000000};
   for (int rows : counts) Run(rows);
   return 0;

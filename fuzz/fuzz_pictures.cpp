@@ -2,8 +2,6 @@
 // icon, Windows and enhanced metafile); whatever decodes is drawn on the
 // recording canvas. No input may crash, hang or exhaust memory; refusals
 // are EInvalidGraphic.
-#include <QGuiApplication>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,18 +9,10 @@
 
 #include "engine/graphics/decoded_picture.h"
 #include "engine/graphics/graphic_error.h"
+#include "fuzz_engine_input.h"
 #include "platform/recording_canvas.h"
 
 namespace {
-
-QGuiApplication* App() {
-  static int argc = 1;
-  static char name[] = "fuzz_pictures";
-  static char* argv[] = {name, nullptr};
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static QGuiApplication app(argc, argv);
-  return &app;
-}
 
 // The first byte picks the reader; an enhanced metafile gets a valid
 // header signature so that its records are reached.
@@ -46,7 +36,7 @@ std::string Input(uint8_t selector, const uint8_t* data, size_t size, lf::TfrGra
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  App();
+  lf::fuzz::StartOffscreenApplication();
   if (size == 0) return 0;
   lf::TfrGraphicKind kind;
   std::string bytes = Input(data[0], data + 1, size - 1, kind);

@@ -2,41 +2,19 @@
 // must never crash, hang or read outside the stream; problems end in message
 // boxes, which are recorded instead of shown. What loads must save, reload
 // and go through the text form.
-#include <QGuiApplication>
-
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <memory>
-
-#include "engine/run/globals.h"
 #include "engine/model/report.h"
 #include "engine/template/template_format.h"
 #include "engine/template/template_text.h"
+#include "fuzz_engine_input.h"
 #include "platform/message_box.h"
-#include "platform/stream.h"
-
-namespace {
-
-QGuiApplication* App() {
-  static int argc = 1;
-  static char name[] = "fuzz_template";
-  static char* argv[] = {name, nullptr};
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static QGuiApplication app(argc, argv);
-  return &app;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  App();
-  lf::RecordingMessageService boxes;
-  lf::ScopedMessageService scoped(&boxes);
-  lf::TfrReport report;
-  lf::TMemoryStream in(std::string(reinterpret_cast<const char*>(data), size));
-  lf::LoadFromStream(report, in);
-  if (boxes.boxes.empty()) {
+  return lf::fuzz::RunOnInput(data, size, [](lf::TStream& in) {
+    lf::RecordingMessageService boxes;
+    lf::ScopedMessageService scoped(&boxes);
+    lf::TfrReport report;
+    lf::LoadFromStream(report, in);
+    if (!boxes.boxes.empty()) return;
     lf::TMemoryStream out;
     lf::SaveToStream(report, out, true);
     lf::TfrReport again;
@@ -51,7 +29,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // compared here).
     lf::TfrReport fromText;
     lf::TemplateFromText(fromText, lf::TemplateToText(again));
-  }
-  lf::EngineState().CurReport = nullptr;
-  return 0;
+  });
 }

@@ -7,12 +7,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "control/fetch_address.h"
 #include "control/form/lumenfoldi_form.h"
 #include "engine/output/emf_pages.h"
 #include "platform/code_page.h"
@@ -53,42 +52,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
   return o;
 }
 
-bool IsHttp(const std::string& address) {
-  return SameTextAscii(address.substr(0, 7), "http://") || SameTextAscii(address.substr(0, 8), "https://");
-}
-
 bool EndsWithFrp(const std::string& name) {
   return name.size() > 4 && SameTextAscii(name.substr(name.size() - 4), ".frp");
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Exception("cannot open '" + path + "'");
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Bytes of a local file or of an http address, fetched with the control's
-// client; none after a failure.
-std::optional<std::string> Fetch(Tlumenfoldi& control, const std::string& address) {
-  if (!IsHttp(address)) {
-    try {
-      return ReadFile(HostToUtf8(address));
-    } catch (const Exception&) {
-      return std::nullopt;
-    }
-  }
-  TStringStream stream;
-  THttpCli& http = control.HttpCli1();
-  http.SetReceiveStream(&stream);
-  http.SetURL(address);
-  try {
-    http.Get();
-  } catch (const std::exception&) {
-    http.SetReceiveStream(nullptr);
-    return std::nullopt;
-  }
-  http.SetReceiveStream(nullptr);
-  return stream.DataString();
 }
 
 // The control's flow on the parameter; local files stand in for downloads.
@@ -97,16 +62,16 @@ void LoadControl(TlumenfoldiForm& form, const std::string& param) {
   const size_t comma = host.find(',');
   const std::string templateAddress = comma == std::string::npos ? "" : host.substr(0, comma);
   const std::string dataAddress = comma == std::string::npos ? host : host.substr(comma + 1);
-  if (IsHttp(templateAddress) && IsHttp(dataAddress)) {
+  if (IsHttpAddress(templateAddress) && IsHttpAddress(dataAddress)) {
     form.setParams(Utf8ToUtf16(param));
     return;
   }
-  std::optional<std::string> data = Fetch(form.Control(), dataAddress);
+  std::optional<std::string> data = FetchAddress(form.Control(), dataAddress);
   if (!data) {
     ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText));
     return;
   }
-  std::optional<std::string> templateBytes = Fetch(form.Control(), templateAddress);
+  std::optional<std::string> templateBytes = FetchAddress(form.Control(), templateAddress);
   if (!templateBytes) {
     form.Control().LoadDataText(*data);
     ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText));

@@ -1,7 +1,5 @@
 // "lumenfoldi frp": prints a prepared-report file in its text form and
 // writes a prepared-report file from that form.
-#include <unistd.h>
-
 #include <cstdio>
 #include <memory>
 
@@ -18,20 +16,6 @@ namespace {
 const char* const kUsage =
     "frp dump FILE.frp | build FILE.json -o FILE.frp   "
     "print or write prepared-report files";
-
-// Writes beside the target and renames, so that a failed write leaves no
-// file and an earlier one untouched.
-void WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  const std::string temporary = path + ".tmp" + std::to_string(::getpid());
-  try {
-    WriteOutput(temporary, bytes);
-    if (std::rename(temporary.c_str(), path.c_str()) != 0)
-      throw Exception("cannot write '" + path + "'");
-  } catch (...) {
-    std::remove(temporary.c_str());
-    throw;
-  }
-}
 
 int RunFrp(const Args& raw) {
   Args args;
@@ -54,9 +38,7 @@ int RunFrp(const Args& raw) {
     const TPreparedReportHeader header = PreparedReportFromText(ReadInput(pos[1]), pages);
     TMemoryStream out;
     WritePreparedReport(out, pages, header);
-    const std::string& target = opts.Value("output");
-    if (target == "-") WriteOutput(target, out.Bytes());
-    else WriteFileAtomically(target, out.Bytes());
+    WriteOutput(opts.Value("output"), out.Bytes());
     return 0;
   }
   throw Exception("frp: unknown action '" + action + "' (dump or build)");

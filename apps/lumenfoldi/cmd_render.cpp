@@ -3,18 +3,20 @@
 // a PDF or PNG images.
 #include <QFile>
 #include <QImage>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <unistd.h>
 
 #include "command.h"
+#include "control/fetch_address.h"
 #include "control/lumenfoldi.h"
 #include "engine/output/emf_pages.h"
+#include "engine/output/pdf_export.h"
 #include "engine/prepare/preparation.h"
 #include "platform/code_page.h"
 #include "platform/message_box.h"
@@ -34,28 +36,13 @@ constexpr const char* kUsage =
 // about 140 MB of pixels).
 constexpr int kDefaultDpi = 96;
 constexpr int kMaxDpi = 600;
-// Resolution PDF pages are drawn at; the output stays vector.
-constexpr int kPdfDpi = 600;
 // Page units per inch.
 constexpr double kPageUnitsPerInch = 93.0 / 1.015;
-
-class CountingMessageService : public HeadlessMessageService {
- public:
-  int MessageBox(const MessageBoxRequest& request) override {
-    ++shown;
-    return HeadlessMessageService::MessageBox(request);
-  }
-  int shown = 0;
-};
 
 bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
   if (s.size() < suffix.size()) return false;
   return std::equal(suffix.begin(), suffix.end(), s.end() - static_cast<long>(suffix.size()),
                     [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
-}
-
-bool IsHttpAddress(const std::string& a) {
-  return a.rfind("http://", 0) == 0 || a.rfind("https://", 0) == 0;
 }
 
 int ParseInt(const std::string& text, const std::string& what) {
@@ -89,66 +76,8 @@ std::vector<int> ParsePageList(const std::string& text, int count) {
   return pages;
 }
 
-// Bytes of a local file or of an http address (fetched with the control's client).
-bool FetchBytes(Tlumenfoldi& control, const std::string& address, std::string& bytes) {
-  if (!IsHttpAddress(address)) {
-    try {
-      bytes = ReadInput(address);
-      return true;
-    } catch (const Exception&) {
-      return false;
-    }
-  }
-  TStringStream stream;
-  THttpCli& http = control.HttpCli1();
-  http.SetReceiveStream(&stream);
-  http.SetURL(address);
-  try {
-    http.Get();
-  } catch (const std::exception&) {
-    http.SetReceiveStream(nullptr);
-    return false;
-  }
-  http.SetReceiveStream(nullptr);
-  bytes = stream.DataString();
-  return true;
-}
-
 double PageWidthInches(const TPreparedPage& p) { return p.Metrics.SheetWidth / kPageUnitsPerInch; }
 double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight / kPageUnitsPerInch; }
-
-void DrawPage(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRect& rect) {
-  pages.PageAt(index).Shown = true;
-  pages.Draw(index, canvas, rect);
-  pages.PageAt(index).Shown = false;
-  pages.Draw(index, canvas, CanvasRect{});
-}
-
-void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path) {
-  QPdfWriter writer(QString::fromStdString(path));
-  writer.setResolution(kPdfDpi);
-  writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-  writer.setCreator("lumenfoldi");
-  QPainter painter;
-  bool first = true;
-  for (int index : list) {
-    const TPreparedPage& p = pages.PageAt(index);
-    QPageSize size(QSizeF(PageWidthInches(p) * 25.4, PageHeightInches(p) * 25.4),
-                   QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
-    writer.setPageSize(size);
-    if (first) {
-      if (!painter.begin(&writer)) throw Exception("cannot write '" + path + "'");
-      first = false;
-    } else {
-      writer.newPage();
-    }
-    PainterCanvas canvas(painter, kPdfDpi, true);
-    CanvasRect rect{0, 0, static_cast<int32_t>(PageWidthInches(p) * kPdfDpi),
-                    static_cast<int32_t>(PageHeightInches(p) * kPdfDpi)};
-    DrawPage(pages, index, canvas, rect);
-  }
-  if (!first) painter.end();
-}
 
 std::string NumberedPngName(const std::string& out, int n) {
   std::string base = out.substr(0, out.size() - 4);
@@ -165,7 +94,7 @@ void WritePng(TfrEMFPages& pages, int index, int dpi, const std::string& path) {
   {
     QPainter painter(&image);
     PainterCanvas canvas(painter, dpi);
-    DrawPage(pages, index, canvas, CanvasRect{0, 0, w, h});
+    DrawPageOnce(pages, index, canvas, CanvasRect{0, 0, w, h});
   }
   if (!image.save(QString::fromStdString(path), "PNG")) throw Exception("cannot write '" + path + "'");
 }
@@ -236,13 +165,17 @@ int RunRender(const Args& raw) {
   if (opts.Has("password")) DefaultPasswordPrompt().answer = Utf8ToHost(opts.Value("password"));
   const std::string source = opts.Positional()[0];
   if (opts.Has("progress") || isatty(fileno(stderr))) {
-    ProgressTextHandler() = [](const std::string& text) {
+    // The engine reports some counts twice (a page begun, then finished);
+    // a line is written only when the text changes.
+    ProgressTextHandler() = [last = std::string()](const std::string& text) mutable {
+      if (text == last) return;
+      last = text;
       std::string line = HostToUtf8(text) + "\n";
       std::fwrite(line.data(), 1, line.size(), stderr);
     };
   }
 
-  CountingMessageService boxes;
+  HeadlessMessageService boxes;
   ScopedMessageService scoped(&boxes);
   Tlumenfoldi control;
   TfrReport& report = control.frReport1();
@@ -253,28 +186,30 @@ int RunRender(const Args& raw) {
   const std::string hostSource = Utf8ToHost(source);
   size_t comma = hostSource.find(',');
   if (comma == std::string::npos) throw Exception(std::string("usage: lumenfoldi ") + kUsage);
-  const std::string templateAddress = HostToUtf8(hostSource.substr(0, comma));
-  const std::string dataAddress = HostToUtf8(hostSource.substr(comma + 1));
+  const std::string templateAddress = hostSource.substr(0, comma);
+  const std::string dataAddress = hostSource.substr(comma + 1);
 
-  std::string data, templateBytes;
-  if (!FetchBytes(control, dataAddress, data)) {
+  std::optional<std::string> data = FetchAddress(control, dataAddress);
+  if (!data) {
     ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
     return 1;
   }
-  control.LoadDataText(data);
+  control.LoadDataText(*data);
+  // The tables hold copies of the values: the text goes before the pages come.
+  data.reset();
   if (IsHttpAddress(templateAddress)) {
-    if (!FetchBytes(control, templateAddress, templateBytes)) {
+    std::optional<std::string> templateBytes = FetchAddress(control, templateAddress);
+    if (!templateBytes) {
       ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
       return 1;
     }
-    TMemoryStream stream;
-    stream.Write(templateBytes.data(), templateBytes.size());
-    stream.SetPosition(0);
+    TMemoryStream stream(std::move(*templateBytes));
     report.LoadFromStream(stream);
   } else {
+    // A file stream, so that a protected template asks for its password.
     std::unique_ptr<TFileStream> file;
     try {
-      file = std::make_unique<TFileStream>(templateAddress, FileMode::OpenRead);
+      file = std::make_unique<TFileStream>(HostToUtf8(templateAddress), FileMode::OpenRead);
     } catch (const std::exception&) {
       ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
       return 1;

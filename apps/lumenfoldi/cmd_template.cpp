@@ -21,23 +21,12 @@ const char* const kUsage =
     "resave [--codepage CP] [--password P] [--keep-modified] FILE.frf -o OUT.frf   "
     "print, build or rewrite report templates";
 
-// Shows boxes on standard error as the headless service does and counts
-// them, so that a load that reported a problem is not taken for a good one.
-class CountingMessageService : public HeadlessMessageService {
- public:
-  int MessageBox(const MessageBoxRequest& request) override {
-    ++shown;
-    return HeadlessMessageService::MessageBox(request);
-  }
-  int shown = 0;
-};
-
 // Loads a template file the way a user opens one (a file stream, so a
 // protected template asks for its password). Returns false when the load
 // failed or showed a box; the cause of a failed load goes to standard error
 // after the box.
 bool LoadTemplateFile(TfrReport& report, const std::string& path) {
-  CountingMessageService boxes;
+  HeadlessMessageService boxes;
   ScopedMessageService scoped(&boxes);
   TFileStream file(path, FileMode::OpenRead);
   TemplateLoadResult result = LoadFromStream(report, file);

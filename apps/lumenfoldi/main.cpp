@@ -14,6 +14,7 @@
 #include <map>
 
 #include "command.h"
+#include "engine/output/pdf_export.h"
 #include "output_file.h"
 #include "platform/code_page.h"
 #include "platform/exception.h"
@@ -49,7 +50,22 @@ std::string ReadInput(const std::string& path) {
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Exception("cannot open '" + path + "'");
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // A regular file is read in one piece into a string of its size; growing
+  // the string as it reads would need twice the room at the end.
+  std::string bytes;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size > 0) {
+    bytes.resize(static_cast<size_t>(size));
+    in.seekg(0, std::ios::beg);
+    in.read(bytes.data(), size);
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    if (in.gcount() < size) return bytes;  // shrank while read
+  }
+  in.clear();
+  // Whatever follows (a file that grew, or a stream without a size).
+  bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return bytes;
 }
 
 void WriteOutput(const std::string& path, const std::string& bytes) {
@@ -122,6 +138,7 @@ int main(int argc, char** argv) {
     std::string dir = "/tmp/runtime-" + std::to_string(getuid());
     if (mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) setenv("XDG_RUNTIME_DIR", dir.c_str(), 0);
   }
+  lf::KeepPageBuffersInHeap();
   QGuiApplication app(argc, argv);
   if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "help") {
     lf::cli::PrintUsage();

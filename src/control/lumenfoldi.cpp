@@ -100,31 +100,7 @@ void Tlumenfoldi::TableBuilt(size_t index, TClientDataSet& table) {
   dataset->OpenTable();
 }
 
-bool Tlumenfoldi::FetchData(std::string& data) {
-  // The text stream lives for this download only; the client never keeps it.
-  TStringStream stream;
-  THttpCli& http = HttpCli1();
-  http.SetReceiveStream(&stream);
-  http.SetURL(dataUrl_);
-  LivenessGuard alive = liveness_.Guard();
-  try {
-    http.Get();
-  } catch (const std::exception&) {
-    if (!alive.Alive()) return false;
-    http.SetReceiveStream(nullptr);
-    ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
-    return false;
-  }
-  http.SetReceiveStream(nullptr);
-  data = stream.DataString();
-  return true;
-}
-
-bool Tlumenfoldi::FetchTemplate(const std::string& url) {
-  // The memory stream lives for this download only. A failed download keeps
-  // the previous template; the load itself reports a bad template in its own
-  // boxes and never raises.
-  TMemoryStream stream;
+bool Tlumenfoldi::Download(const std::string& url, TStream& stream) {
   THttpCli& http = HttpCli1();
   http.SetReceiveStream(&stream);
   http.SetURL(url);
@@ -132,12 +108,33 @@ bool Tlumenfoldi::FetchTemplate(const std::string& url) {
   try {
     http.Get();
   } catch (const std::exception&) {
-    if (!alive.Alive()) return false;
-    http.SetReceiveStream(nullptr);
-    ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
+    if (alive.Alive()) http.SetReceiveStream(nullptr);
     return false;
   }
   http.SetReceiveStream(nullptr);
+  return true;
+}
+
+bool Tlumenfoldi::FetchData(std::string& data) {
+  TStringStream stream;
+  LivenessGuard alive = liveness_.Guard();
+  if (!Download(dataUrl_, stream)) {
+    if (alive.Alive()) ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
+    return false;
+  }
+  data = std::move(stream.Bytes());
+  return true;
+}
+
+bool Tlumenfoldi::FetchTemplate(const std::string& url) {
+  // A failed download keeps the previous template; the load itself reports
+  // a bad template in its own boxes and never raises.
+  TMemoryStream stream;
+  LivenessGuard alive = liveness_.Guard();
+  if (!Download(url, stream)) {
+    if (alive.Alive()) ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
+    return false;
+  }
   stream.SetPosition(0);
   templateLoad_ = frReport1_->LoadFromStream(stream);
   return true;

@@ -55,6 +55,11 @@ class Tlumenfoldi : public TTopLevelContainer {
 
   // The HTTP client member "HttpCli1" both downloads go through.
   THttpCli& HttpCli1() const { return *httpCli1_; }
+  // GETs url (host code page) into stream with HttpCli1; false when the
+  // request failed. The client holds stream for this call only. The wait
+  // dispatches messages: the caller checks that the control is still alive
+  // before touching it again.
+  bool Download(const std::string& url, TStream& stream);
   // The report component "frReport1"; setParams loads the downloaded
   // template into it.
   TfrReport& frReport1() const { return *frReport1_; }

@@ -2,6 +2,7 @@
 #include "data/data_tables.h"
 
 #include <cstring>
+#include <memory>
 
 #include "data/json_db.h"
 #include "data/json_table.h"
@@ -83,18 +84,20 @@ IJsonValue TDataTextReader::Parse(size_t from, TJsonParseInfo& info) const {
 
 void TDataTextReader::CheckObjects(const IJsonValue& array, size_t table, size_t unitOffset) const {
   const TJsonArray& a = *ArrayValue(array);
-  for (size_t k = 0; k < a.Length(); ++k) {
-    if (ObjectTable(a.At(k))) continue;
-    // Read the array again, noting where its elements start, to name the place.
-    TJsonParseInfo info;
-    info.recordElements = true;
-    Parse(unitOffset, info);
-    size_t at = k < info.elementStarts.size() ? unitOffset + info.elementStarts[k] : unitOffset;
-    Fail(table, at, "element " + std::to_string(k) + " is not an object");
-  }
+  for (size_t k = 0; k < a.Length(); ++k)
+    if (!ObjectTable(a.At(k))) FailElement(k, table, unitOffset);
 }
 
-bool TDataTextReader::Next(IJsonValue& array) {
+void TDataTextReader::FailElement(size_t k, size_t table, size_t unitOffset) const {
+  // Read the array again, noting where its elements start, to name the place.
+  TJsonParseInfo info;
+  info.recordElements = true;
+  Parse(unitOffset, info);
+  size_t at = k < info.elementStarts.size() ? unitOffset + info.elementStarts[k] : unitOffset;
+  Fail(table, at, "element " + std::to_string(k) + " is not an object");
+}
+
+bool TDataTextReader::Next(IJsonValue& array, TTableRows* rows) {
   array = IJsonValue();
   if (wrapper_) {
     const TJsonArray& w = *ArrayValue(wrapper_);
@@ -132,14 +135,36 @@ bool TDataTextReader::Next(IJsonValue& array) {
     done_ = true;
     Fail(next_, i, TooMany());
   }
+  // Objects go to rows while they lead the array; the first other element
+  // and all after it stay in the array.
+  size_t taken = 0;
+  bool taking = rows != nullptr;
+  auto take = [&](const IJsonValue& element) {
+    const TJsonTable* object = taking ? ObjectTable(element) : nullptr;
+    if (!object) {
+      taking = false;
+      return false;
+    }
+    rows->Row(*object);
+    ++taken;
+    return true;
+  };
   TJsonParseInfo info;
+  if (rows) info.takeElement = take;
   IJsonValue v = Parse(i, info);
   size_t stop = i + info.stop;
   if (!v && info.valueEnd > 0) {
     // The array was complete and a stray slash follows it: the array stands,
     // the slash is other text after it.
-    if (utf8_) v = ParseUtf8Text(bytes_.substr(i, info.valueEnd));
-    else v = ParseText(std::u16string_view(wide_).substr(i, info.valueEnd));
+    TJsonParseInfo again;
+    if (rows) {
+      rows->Restart();
+      taken = 0;
+      taking = true;
+      again.takeElement = take;
+    }
+    if (utf8_) v = ParseUtf8Text(bytes_.substr(i, info.valueEnd), &again);
+    else v = ParseText(std::u16string_view(wide_).substr(i, info.valueEnd), &again);
     stop = i + info.valueEnd;
   }
   if (!v) {
@@ -148,7 +173,8 @@ bool TDataTextReader::Next(IJsonValue& array) {
   }
 
   const TJsonArray& a = *ArrayValue(v);
-  if (next_ == 0 && a.Length() > 0 && !HoldsBracket(stop)) {
+  if (taken > 0 && a.Length() > 0) FailElement(taken, next_, i);
+  if (taken == 0 && next_ == 0 && a.Length() > 0 && !HoldsBracket(stop)) {
     bool allArrays = true;
     for (size_t k = 0; k < a.Length() && allArrays; ++k) allArrays = ArrayValue(a.At(k)) != nullptr;
     if (allArrays) {
@@ -171,25 +197,63 @@ bool TDataTextReader::Next(IJsonValue& array) {
   return true;
 }
 
+namespace {
+
+// The rows of one table as the reader hands them over, up to the cell limit.
+class TableRows : public TTableRows {
+ public:
+  explicit TableRows(size_t cellsBefore) : room_(kMaxDataCells - cellsBefore) {}
+  void Row(const TJsonTable& object) override {
+    if (full_) return;
+    builder_->AddRow(object);
+    const size_t fields = builder_->FieldCount();
+    if (fields > 0 && builder_->Rows() > room_ / fields) {
+      // Too many: the rest is only read (errors in the text come first).
+      full_ = true;
+      builder_ = std::make_unique<TJsonRowBuilder>();
+    }
+  }
+  void Restart() override {
+    full_ = false;
+    builder_ = std::make_unique<TJsonRowBuilder>();
+  }
+  bool Full() const { return full_; }
+  TJsonRowBuilder& Builder() { return *builder_; }
+
+ private:
+  size_t room_;  // cells the table may still fill
+  bool full_ = false;
+  std::unique_ptr<TJsonRowBuilder> builder_ = std::make_unique<TJsonRowBuilder>();
+};
+
+}  // namespace
+
 void LoadDataTables(std::string_view text, TComponent& owner, std::vector<TClientDataSet*>& tables,
                     const TTableBuilt& onTable) {
   TDataTextReader reader(text);
   IJsonValue array;
   size_t cells = 0;
-  for (size_t index = 0; reader.Next(array); ++index) {
-    const TJsonArray& rows = *ArrayValue(array);
-    if (rows.Length() > 0) {
-      // Every row gets a cell for each member of the first one.
-      size_t fields = ObjectTable(rows.At(0))->Count();
-      if (fields > 0 && rows.Length() > (kMaxDataCells - cells) / fields)
-        throw EDataTextError("data table " + std::to_string(reader.TableNumber()) + " at byte " +
-                             std::to_string(reader.TableOffset()) + ": the tables would hold more than " +
-                             std::to_string(kMaxDataCells) + " cells");
-      cells += rows.Length() * fields;
+  for (size_t index = 0;; ++index) {
+    // The objects of an array become rows while it is read, so that the
+    // values of a long table are never all held at once.
+    TableRows streamed(cells);
+    if (!reader.Next(array, &streamed)) break;
+    const TJsonArray& rest = *ArrayValue(array);
+    size_t rows = streamed.Builder().Rows(), fields = streamed.Builder().FieldCount();
+    if (rows == 0 && rest.Length() > 0) {
+      // A table of an enclosing array, read whole.
+      rows = rest.Length();
+      fields = ObjectTable(rest.At(0))->Count();
     }
+    if (streamed.Full() || (fields > 0 && rows > (kMaxDataCells - cells) / fields))
+      throw EDataTextError("data table " + std::to_string(reader.TableNumber()) + " at byte " +
+                           std::to_string(reader.TableOffset()) + ": the tables would hold more than " +
+                           std::to_string(kMaxDataCells) + " cells");
+    cells += rows * fields;
     auto* table = TComponent::Create<TClientDataSet>(&owner, "cds" + std::to_string(index));
     tables.push_back(table);
-    TJSONDB::ArrayToTable(*ArrayValue(array), *table);
+    if (streamed.Builder().Rows() > 0) streamed.Builder().Finish(*table);
+    else TJSONDB::ArrayToTable(rest, *table);
     array = IJsonValue();  // the values are no longer needed
     table->Open();
     if (onTable) onTable(index, *table);

@@ -30,6 +30,18 @@ class EDataTextError : public Exception {
   using Exception::Exception;
 };
 
+class TJsonTable;
+
+// Receives the objects of a table while its array is read (see
+// TDataTextReader::Next).
+class TTableRows {
+ public:
+  virtual ~TTableRows() = default;
+  virtual void Row(const TJsonTable& object) = 0;
+  // The array is read again from its start: the rows so far are void.
+  virtual void Restart() = 0;
+};
+
 // Reads the tables of a data text (bytes in the host code page):
 //   data := ws { table [ ws "," ] ws } [ other ]
 //   table := a JSON array of objects, read whole by the JSON parser
@@ -46,7 +58,11 @@ class TDataTextReader {
   explicit TDataTextReader(std::string_view text);
 
   // Reads the next table; false when there are no more. Raises EDataTextError.
-  bool Next(IJsonValue& array);
+  // With rows, the leading objects of an array read from the text go to
+  // rows as they are read instead of into array (which then holds only
+  // what follows them, and is empty when the table is well formed); the
+  // tables of an enclosing array come whole in array.
+  bool Next(IJsonValue& array, TTableRows* rows = nullptr);
   // Byte offset of the table last read.
   size_t TableOffset() const { return tableOffset_; }
   // Number of the table last read.
@@ -61,6 +77,7 @@ class TDataTextReader {
   bool HoldsBracket(size_t from) const;
   IJsonValue Parse(size_t from, TJsonParseInfo& info) const;
   void CheckObjects(const IJsonValue& array, size_t table, size_t unitOffset) const;
+  [[noreturn]] void FailElement(size_t k, size_t table, size_t unitOffset) const;
 
   std::string_view bytes_;
   std::u16string wide_;  // the text as UTF-16 when the host code page is not UTF-8

@@ -62,79 +62,87 @@ std::string JsonTextToHost(std::u16string_view text) {
   return out;
 }
 
-void TJSONDB::ArrayToTable(const TJsonArray& array, TClientDataSet& table) {
-  const size_t n = array.Length();
-  for (size_t i = 0; i < n; ++i)
-    if (!ObjectTable(array.At(i))) table.RaiseError("Element " + std::to_string(i) + " is not an object");
-
-  bool define = table.FieldDefs().empty() && table.FieldCount() == 0;
+struct TJsonRowBuilder::Keys {
   std::vector<FieldKey> keys;  // in enumeration order
   std::vector<std::string> hostNames;
-  if (define && n > 0) {
-    ObjectTable(array.At(0))->ForEach([&](const TJsonAvlEntry& e) {
-      keys.push_back(FieldKey{e.name, e.hash, static_cast<int>(keys.size())});
-      hostNames.push_back(JsonTextToHost(e.name));
-    });
-    if (keys.empty()) table.CreateTable();  // raises "No fields defined"
-    for (const std::string& name : hostNames)
-      if (name.empty()) table.RaiseError("Field name missing");
-  }
-  if (!define) {
-    if (!table.Active()) table.Open();
-    for (int f = 0; f < table.FieldCount(); ++f) {
-      std::u16string name = HostToUtf16(table.Fields(f).FieldName());
-      uint32_t h = JsonNameHash(name);
-      keys.push_back(FieldKey{std::move(name), h, f});
-    }
-    std::sort(keys.begin(), keys.end(),
-              [](const FieldKey& a, const FieldKey& b) { return JsonEntryBefore(a.hash, a.name, b.hash, b.name); });
-  }
-  const size_t fieldCount = define ? keys.size() : static_cast<size_t>(table.FieldCount());
+  std::unordered_map<std::u16string, size_t> folded;  // made when first needed
+};
 
-  // Values first, so that each field can be sized to its longest value.
-  const bool utf8Host = HostCodePage().kind == CodePageKind::Utf8;
-  TCellBlock block;
-  block.cells.resize(n * fieldCount);
-  std::vector<size_t> longest(fieldCount, 0);
-  std::vector<char> matched(keys.size());
-  std::unordered_map<std::u16string, size_t> foldedKeys;  // made when first needed
-  for (size_t row = 0; row < n; ++row) {
-    const TJsonTable& obj = *ObjectTable(array.At(row));
-    TCellRef* out = block.cells.data() + row * fieldCount;
-    std::fill(matched.begin(), matched.end(), 0);
-    size_t k = 0, hits = 0;
-    // Both the row's members and the keys are in enumeration order: merge.
+TJsonRowBuilder::TJsonRowBuilder()
+    : keys_(std::make_unique<Keys>()), define_(true),
+      utf8Host_(HostCodePage().kind == CodePageKind::Utf8) {}
+
+TJsonRowBuilder::TJsonRowBuilder(TClientDataSet& table)
+    : keys_(std::make_unique<Keys>()),
+      define_(table.FieldDefs().empty() && table.FieldCount() == 0),
+      utf8Host_(HostCodePage().kind == CodePageKind::Utf8) {
+  if (define_) return;
+  if (!table.Active()) table.Open();
+  for (int f = 0; f < table.FieldCount(); ++f) {
+    std::u16string name = HostToUtf16(table.Fields(f).FieldName());
+    uint32_t h = JsonNameHash(name);
+    keys_->keys.push_back(FieldKey{std::move(name), h, f});
+  }
+  std::sort(keys_->keys.begin(), keys_->keys.end(), [](const FieldKey& a, const FieldKey& b) {
+    return JsonEntryBefore(a.hash, a.name, b.hash, b.name);
+  });
+  fieldCount_ = static_cast<size_t>(table.FieldCount());
+  longest_.assign(fieldCount_, 0);
+}
+
+TJsonRowBuilder::~TJsonRowBuilder() = default;
+
+void TJsonRowBuilder::AddRow(const TJsonTable& obj) {
+  std::vector<FieldKey>& keys = keys_->keys;
+  if (define_ && rows_ == 0) {
     obj.ForEach([&](const TJsonAvlEntry& e) {
-      while (k < keys.size() && JsonEntryBefore(keys[k].hash, keys[k].name, e.hash, e.name)) ++k;
-      if (k < keys.size() && keys[k].hash == e.hash && keys[k].name == e.name) {
-        StoreCell(block, out[keys[k].field], e.value, utf8Host);
-        matched[k] = 1;
-        ++hits;
-        ++k;
-      }
+      keys.push_back(FieldKey{e.name, e.hash, static_cast<int>(keys.size())});
+      keys_->hostNames.push_back(JsonTextToHost(e.name));
     });
-    if (hits < keys.size() && hits < obj.Count()) {
-      // A member spelt in another letter case still fills its field (the
-      // first such member in enumeration order).
-      if (foldedKeys.empty())
-        for (size_t j = 0; j < keys.size(); ++j) foldedKeys.emplace(FoldAscii(keys[j].name), j);
-      obj.ForEach([&](const TJsonAvlEntry& e) {
-        auto it = foldedKeys.find(FoldAscii(e.name));
-        if (it == foldedKeys.end() || matched[it->second]) return;
-        StoreCell(block, out[keys[it->second].field], e.value, utf8Host);
-        matched[it->second] = 1;
-      });
-    }
-    for (size_t f = 0; f < fieldCount; ++f)
-      if (out[f].length > longest[f]) longest[f] = out[f].length;
-    if (row == 63 && n > 128) block.bytes.reserve(block.bytes.size() / 64 * n / 8 * 9);  // room for the rest
+    fieldCount_ = keys.size();
+    longest_.assign(fieldCount_, 0);
   }
+  ++rows_;
+  block_.cells.resize(block_.cells.size() + fieldCount_);
+  TCellRef* out = block_.cells.data() + block_.cells.size() - fieldCount_;
+  matched_.assign(keys.size(), 0);
+  size_t k = 0, hits = 0;
+  // Both the row's members and the keys are in enumeration order: merge.
+  obj.ForEach([&](const TJsonAvlEntry& e) {
+    while (k < keys.size() && JsonEntryBefore(keys[k].hash, keys[k].name, e.hash, e.name)) ++k;
+    if (k < keys.size() && keys[k].hash == e.hash && keys[k].name == e.name) {
+      StoreCell(block_, out[keys[k].field], e.value, utf8Host_);
+      matched_[k] = 1;
+      ++hits;
+      ++k;
+    }
+  });
+  if (hits < keys.size() && hits < obj.Count()) {
+    // A member spelt in another letter case still fills its field (the
+    // first such member in enumeration order).
+    auto& folded = keys_->folded;
+    if (folded.empty())
+      for (size_t j = 0; j < keys.size(); ++j) folded.emplace(FoldAscii(keys[j].name), j);
+    obj.ForEach([&](const TJsonAvlEntry& e) {
+      auto it = folded.find(FoldAscii(e.name));
+      if (it == folded.end() || matched_[it->second]) return;
+      StoreCell(block_, out[keys[it->second].field], e.value, utf8Host_);
+      matched_[it->second] = 1;
+    });
+  }
+  for (size_t f = 0; f < fieldCount_; ++f)
+    if (out[f].length > longest_[f]) longest_[f] = out[f].length;
+}
 
-  if (define && !keys.empty()) {
-    for (size_t f = 0; f < keys.size(); ++f) {
-      size_t size = std::max(longest[f], static_cast<size_t>(kJsonFieldSize));
+void TJsonRowBuilder::Finish(TClientDataSet& table) {
+  if (define_ && rows_ > 0) {
+    if (keys_->keys.empty()) table.CreateTable();  // raises "No fields defined"
+    for (const std::string& name : keys_->hostNames)
+      if (name.empty()) table.RaiseError("Field name missing");
+    for (size_t f = 0; f < fieldCount_; ++f) {
+      size_t size = std::max(longest_[f], static_cast<size_t>(kJsonFieldSize));
       if (size > static_cast<size_t>(INT32_MAX)) size = INT32_MAX;
-      table.DefineField(hostNames[f], ftString, static_cast<int>(size), false);
+      table.DefineField(keys_->hostNames[f], ftString, static_cast<int>(size), false);
     }
     table.CreateTable();
     table.Close();
@@ -142,15 +150,28 @@ void TJSONDB::ArrayToTable(const TJsonArray& array, TClientDataSet& table) {
   } else if (!table.Active()) {
     table.Open();
   }
-
+  // Rows arrived one at a time: give back what growing left spare.
+  block_.bytes.shrink_to_fit();
+  block_.cells.shrink_to_fit();
   table.SuspendNotifications();
   try {
-    table.AppendCells(std::move(block));
+    table.AppendCells(std::move(block_));
   } catch (...) {
     table.ResumeNotifications();
     throw;
   }
   table.ResumeNotifications();
+  block_ = TCellBlock{};
+  rows_ = 0;
+}
+
+void TJSONDB::ArrayToTable(const TJsonArray& array, TClientDataSet& table) {
+  const size_t n = array.Length();
+  for (size_t i = 0; i < n; ++i)
+    if (!ObjectTable(array.At(i))) table.RaiseError("Element " + std::to_string(i) + " is not an object");
+  TJsonRowBuilder rows(table);
+  for (size_t i = 0; i < n; ++i) rows.AddRow(*ObjectTable(array.At(i)));
+  rows.Finish(table);
 }
 
 }  // namespace lf

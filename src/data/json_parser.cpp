@@ -458,7 +458,7 @@ class Parser {
       }
       IJsonValue item;
       if (!ParseValue(item, level + 1, Context::Array)) return false;
-      a.Add(std::move(item));
+      if (level != 0 || !info_ || !info_->takeElement || !info_->takeElement(item)) a.Add(std::move(item));
       int next = AfterItem(']', "expected ',' or ']', found");
       if (next < 0) return false;
       if (next == 0) return true;
@@ -501,16 +501,26 @@ class Parser {
   TJsonParseInfo* info_;
 };
 
+// Clears what a parse reports and keeps what the caller asked for.
+void ResetResults(TJsonParseInfo* info) {
+  if (!info) return;
+  info->valueEnd = 0;
+  info->stop = 0;
+  info->error.clear();
+  info->errorOffset = 0;
+  info->elementStarts.clear();
+}
+
 }  // namespace
 
 IJsonValue ParseText(std::u16string_view text, TJsonParseInfo* info) {
-  if (info) *info = TJsonParseInfo{0, 0, {}, 0, info->recordElements, {}};
+  ResetResults(info);
   Parser<char16_t> p(text.data(), text.data() + text.size(), info);
   return p.Run();
 }
 
 IJsonValue ParseUtf8Text(std::string_view text, TJsonParseInfo* info) {
-  if (info) *info = TJsonParseInfo{0, 0, {}, 0, info->recordElements, {}};
+  ResetResults(info);
   const auto* b = reinterpret_cast<const unsigned char*>(text.data());
   Parser<unsigned char> p(b, b + text.size(), info);
   return p.Run();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,10 @@ struct TJsonParseInfo {
   // top-level array (used to name the element in error messages).
   bool recordElements = false;
   std::vector<size_t> elementStarts;
+  // When set, each element of a top-level array is offered to it as soon as
+  // it is read; an element it takes (returns true for) is left out of the
+  // array, so a long array need not be held whole.
+  std::function<bool(const IJsonValue& element)> takeElement;
 };
 
 // value := ws ( string | array | object | number | literal | "(" value | unquoted ) ws

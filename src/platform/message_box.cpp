@@ -39,6 +39,7 @@ int ResolveDefaultButton(int flags, int defaultButton) {
 }
 
 int HeadlessMessageService::MessageBox(const MessageBoxRequest& request) {
+  ++shown;
   std::string line = HostToUtf8(request.caption) + ": " + HostToUtf8(request.text) + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);

@@ -70,6 +70,8 @@ class HeadlessMessageService : public MessageService {
   int MessageBox(const MessageBoxRequest& request) override;
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& defaultText) override;
+
+  int shown = 0;  // message boxes written so far
 };
 
 // Records every box shown and answers from queued replies (the default

@@ -12,6 +12,7 @@
 
 #include "platform/code_page.h"
 #include "platform/text_measurer.h"
+#include "platform/text_run_cache.h"
 
 namespace lf {
 
@@ -58,8 +59,10 @@ QRect OutlineRect(const CanvasRect& r, const CanvasPen& pen) {
 
 }  // namespace
 
-PainterCanvas::PainterCanvas(QPainter& painter, int dotsPerInch, bool printer)
-    : painter_(painter), qfont_(MakeQFont(font_)), dpi_(dotsPerInch), printer_(printer) {}
+PainterCanvas::PainterCanvas(QPainter& painter, int dotsPerInch, bool printer,
+                             TextRunCache* runs)
+    : painter_(painter), qfont_(MakeQFont(font_)), dpi_(dotsPerInch), printer_(printer),
+      runs_(runs) {}
 
 PainterCanvas::~PainterCanvas() = default;
 
@@ -121,18 +124,39 @@ void PainterCanvas::SetFont(const CanvasFont& font) {
 
 void PainterCanvas::TextOut(int32_t x, int32_t y, std::string_view text,
                             const TextOutOptions& options) {
+  const std::u16string utf16 = HostToUtf16(text);
+  const QString s = QString::fromUtf16(utf16.data(), static_cast<qsizetype>(utf16.size()));
+  // Upright left-to-right text whose ink lies inside its clip rectangle is
+  // drawn straight on: a clip that cuts nothing only costs a saved painter
+  // state and a clip path around every text of a PDF page.
+  const bool upright = font_.Orientation != 900 && !options.RightToLeft;
+  if (upright && (!options.Clipped || InkInside(x, y, utf16, options))) {
+    if (painter_.layoutDirection() != Qt::LeftToRight) painter_.setLayoutDirection(Qt::LeftToRight);
+    if (options.Opaque && !options.ClipRect.IsEmpty())
+      painter_.fillRect(ToQRect(options.ClipRect), ToQColor(options.BackColor));
+    SelectFont(options.CharSpacing);
+    painter_.setPen(ToQColor(font_.Color));
+    const qreal baseline = y + FontMetrics().Ascent;
+    if (runs_ && options.CharSpacing == 0) {
+      const TextRunCache::Runs* shaped =
+          runs_->Find(font_, painter_.font(), painter_.device(), utf16);
+      if (shaped) {
+        for (const QGlyphRun& run : shaped->glyphs)
+          painter_.drawGlyphRun(QPointF(x, baseline - shaped->ascent), run);
+        return;
+      }
+    }
+    painter_.drawText(QPointF(x, baseline), s);
+    return;
+  }
   painter_.save();
   if (options.Opaque && !options.ClipRect.IsEmpty())
     painter_.fillRect(ToQRect(options.ClipRect), ToQColor(options.BackColor));
   if (options.Clipped) painter_.setClipRect(ToQRect(options.ClipRect), Qt::IntersectClip);
-  QFont font = qfont_;
-  if (options.CharSpacing != 0)
-    font.setLetterSpacing(QFont::AbsoluteSpacing, options.CharSpacing);
-  painter_.setFont(font);
+  SelectFont(options.CharSpacing);
   painter_.setPen(ToQColor(font_.Color));
   painter_.setLayoutDirection(options.RightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
   int32_t ascent = FontMetrics().Ascent;
-  QString s = QString::fromStdU16String(HostToUtf16(text));
   if (font_.Orientation == 900) {
     // Turned a quarter anticlockwise: the cell's top-left corner in the
     // text's own frame is the device point (x, y), its bottom-left there.
@@ -143,6 +167,28 @@ void PainterCanvas::TextOut(int32_t x, int32_t y, std::string_view text,
     painter_.drawText(QPointF(x, y + ascent), s);
   }
   painter_.restore();
+}
+
+bool PainterCanvas::InkInside(int32_t x, int32_t y, std::u16string_view text,
+                              const TextOutOptions& options) {
+  const CanvasRect ink = TextMeasurer::Shared().InkBounds(font_, text, options.CharSpacing);
+  if (ink.IsEmpty()) return true;
+  // One device unit of room for antialiased edges.
+  const CanvasRect& clip = options.ClipRect;
+  return int64_t{x} + ink.Left - 1 >= clip.Left && int64_t{x} + ink.Right + 1 <= clip.Right &&
+         int64_t{y} + ink.Top - 1 >= clip.Top && int64_t{y} + ink.Bottom + 1 <= clip.Bottom;
+}
+
+void PainterCanvas::SelectFont(int32_t charSpacing) {
+  // Setting a font on the painter makes Qt look its glyphs up anew: only
+  // when it changes.
+  if (charSpacing == 0) {
+    if (painter_.font() != qfont_) painter_.setFont(qfont_);
+    return;
+  }
+  QFont font = qfont_;
+  font.setLetterSpacing(QFont::AbsoluteSpacing, charSpacing);
+  if (painter_.font() != font) painter_.setFont(font);
 }
 
 int32_t PainterCanvas::TextWidth(std::string_view text, int32_t charSpacing) {

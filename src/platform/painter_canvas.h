@@ -10,11 +10,16 @@ class QPainter;
 
 namespace lf {
 
+class TextRunCache;
+
 class PainterCanvas : public Canvas {
  public:
   // painter must outlive the canvas; dotsPerInch is the device's resolution
-  // (96 for screens and images at 100 %).
-  PainterCanvas(QPainter& painter, int dotsPerInch = 96, bool printer = false);
+  // (96 for screens and images at 100 %). runs, when given, keeps the shaped
+  // texts for the canvases of one device (the pages of one document); it
+  // must outlive the canvas.
+  PainterCanvas(QPainter& painter, int dotsPerInch = 96, bool printer = false,
+                TextRunCache* runs = nullptr);
   ~PainterCanvas() override;
 
   void FillRect(const CanvasRect& r, uint32_t color) override;
@@ -38,11 +43,17 @@ class PainterCanvas : public Canvas {
   int DotsPerInch() const override { return dpi_; }
 
  private:
+  // Whether the ink of text drawn at (x, y) stays inside options.ClipRect.
+  bool InkInside(int32_t x, int32_t y, std::u16string_view text, const TextOutOptions& options);
+  // Puts the canvas font, with the character spacing, on the painter.
+  void SelectFont(int32_t charSpacing);
+
   QPainter& painter_;
   CanvasFont font_;
   QFont qfont_;  // font_ as Qt draws it
   int dpi_;
   bool printer_;
+  TextRunCache* runs_;  // not owned; may be null
 };
 
 }  // namespace lf

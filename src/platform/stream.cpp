@@ -48,6 +48,12 @@ size_t TMemoryStream::Read(void* buffer, size_t count) {
 
 size_t TMemoryStream::Write(const void* buffer, size_t count) {
   if (count == 0) return 0;
+  if (pos_ == data_.size()) {
+    // Writing at the end, as records are written: one append.
+    data_.append(static_cast<const char*>(buffer), count);
+    pos_ += count;
+    return count;
+  }
   if (pos_ + count > data_.size()) data_.resize(pos_ + count);
   std::memcpy(data_.data() + pos_, buffer, count);
   pos_ += count;

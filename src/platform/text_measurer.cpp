@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,8 @@
 #include <unordered_map>
 
 #include "platform/code_page.h"
+
+#include "platform/font_key.h"
 
 namespace lf {
 
@@ -34,24 +37,6 @@ int32_t ClampedPixelHeight(int32_t pixelHeight) {
 int32_t CeilPixels(qreal value) {
   return static_cast<int32_t>(std::ceil(value - 1e-3));
 }
-
-// What decides the glyphs and their advances: not colour nor orientation.
-struct FontKey {
-  std::string Name;
-  int32_t PixelHeight;
-  int Style;
-  uint8_t Charset;
-  bool operator==(const FontKey&) const = default;
-};
-
-struct FontKeyHash {
-  size_t operator()(const FontKey& k) const {
-    size_t h = std::hash<std::string>()(k.Name);
-    h = h * 31 + static_cast<size_t>(k.PixelHeight);
-    h = h * 31 + static_cast<size_t>(k.Style);
-    return h * 31 + k.Charset;
-  }
-};
 
 }  // namespace
 
@@ -74,24 +59,40 @@ QFont MakeQFont(const CanvasFont& font) {
 }
 
 struct TextMeasurer::Impl {
+  struct Glyph {
+    qreal Advance = 0;  // pixels
+    QRectF Ink;         // pixels from the pen position on the baseline
+    bool InkKnown = false;
+  };
   struct Entry {
     QFont Font;
     QFontMetricsF Metrics;
     CanvasFontMetrics Rounded;
-    std::unordered_map<char32_t, qreal> Advances;  // pixels
+    std::unordered_map<char32_t, Glyph> Glyphs;
+    qreal Ascent;  // pixels
     Entry(const QFont& font, const QImage& device)
-        : Font(font), Metrics(font, &device) {
+        : Font(font), Metrics(font, &device), Ascent(Metrics.ascent()) {
       Rounded.Ascent = CeilPixels(Metrics.ascent());
       Rounded.Descent = CeilPixels(Metrics.descent());
       Rounded.Height = Rounded.Ascent + Rounded.Descent;
     }
-    qreal Advance(char32_t c) {
-      auto it = Advances.find(c);
-      if (it != Advances.end()) return it->second;
-      if (Advances.size() >= kMaxCachedAdvances) Advances.clear();
-      qreal a = Metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
-      Advances.emplace(c, a);
-      return a;
+    Glyph& Find(char32_t c) {
+      auto it = Glyphs.find(c);
+      if (it != Glyphs.end()) return it->second;
+      if (Glyphs.size() >= kMaxCachedAdvances) Glyphs.clear();
+      Glyph g;
+      g.Advance = Metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
+      return Glyphs.emplace(c, g).first->second;
+    }
+    qreal Advance(char32_t c) { return Find(c).Advance; }
+    const QRectF& Ink(char32_t c) {
+      Glyph& g = Find(c);
+      if (!g.InkKnown) {
+        // The string form takes the fallback families into account.
+        g.Ink = Metrics.boundingRect(QString::fromUcs4(&c, 1));
+        g.InkKnown = true;
+      }
+      return g.Ink;
     }
   };
 
@@ -104,13 +105,25 @@ struct TextMeasurer::Impl {
     Device.setDotsPerMeterY(kDotsPerMeter96);
   }
 
+  // The font asked for last: texts come mostly in runs of one font.
+  const FontKey* LastKey = nullptr;
+  Entry* LastEntry = nullptr;
+
   Entry& Find(const CanvasFont& font) {
-    FontKey key{font.Name, ClampedPixelHeight(font.PixelHeight), font.Style, font.Charset};
+    const int32_t pixelHeight = ClampedPixelHeight(font.PixelHeight);
+    if (LastKey && LastKey->PixelHeight == pixelHeight && LastKey->Style == font.Style &&
+        LastKey->Charset == font.Charset && LastKey->Name == font.Name)
+      return *LastEntry;
+    FontKey key{font.Name, pixelHeight, font.Style, font.Charset};
     auto it = Fonts.find(key);
-    if (it != Fonts.end()) return *it->second;
-    if (Fonts.size() >= kMaxCachedFonts) Fonts.clear();
-    auto entry = std::make_unique<Entry>(MakeQFont(font), Device);
-    return *Fonts.emplace(std::move(key), std::move(entry)).first->second;
+    if (it == Fonts.end()) {
+      if (Fonts.size() >= kMaxCachedFonts) Fonts.clear();
+      auto entry = std::make_unique<Entry>(MakeQFont(font), Device);
+      it = Fonts.emplace(std::move(key), std::move(entry)).first;
+    }
+    LastKey = &it->first;
+    LastEntry = it->second.get();
+    return *LastEntry;
   }
 };
 
@@ -137,13 +150,11 @@ TextMeasurer& TextMeasurer::Shared() {
   return *shared;
 }
 
-int32_t TextMeasurer::Width(const CanvasFont& font, std::string_view text, int32_t charSpacing) {
-  if (text.empty()) return 0;
-  std::u16string utf16 = HostToUtf16(text);
-  std::lock_guard lock(impl_->Mutex);
-  Impl::Entry& entry = impl_->Find(font);
-  qreal width = 0;
-  size_t count = 0;
+namespace {
+
+// Calls each(c) for the characters of UTF-16 text, surrogate pairs joined.
+template <typename Each>
+void ForEachChar(std::u16string_view utf16, Each each) {
   for (size_t i = 0; i < utf16.size(); ++i) {
     char32_t c = utf16[i];
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
@@ -151,12 +162,60 @@ int32_t TextMeasurer::Width(const CanvasFont& font, std::string_view text, int32
       c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
       ++i;
     }
+    each(c);
+  }
+}
+
+}  // namespace
+
+int32_t TextMeasurer::Width(const CanvasFont& font, std::string_view text, int32_t charSpacing) {
+  if (text.empty()) return 0;
+  std::u16string utf16 = HostToUtf16(text);
+  std::lock_guard lock(impl_->Mutex);
+  Impl::Entry& entry = impl_->Find(font);
+  qreal width = 0;
+  size_t count = 0;
+  ForEachChar(utf16, [&](char32_t c) {
     width += entry.Advance(c);
     ++count;
-  }
+  });
   width += static_cast<qreal>(charSpacing) * static_cast<qreal>(count);
   constexpr qreal kMax = std::numeric_limits<int32_t>::max();
   return static_cast<int32_t>(std::lround(std::clamp<qreal>(width, -kMax, kMax)));
+}
+
+CanvasRect TextMeasurer::InkBounds(const CanvasFont& font, std::string_view text,
+                                   int32_t charSpacing) {
+  if (text.empty()) return CanvasRect{};
+  return InkBounds(font, std::u16string_view(HostToUtf16(text)), charSpacing);
+}
+
+CanvasRect TextMeasurer::InkBounds(const CanvasFont& font, std::u16string_view utf16,
+                                   int32_t charSpacing) {
+  if (utf16.empty()) return CanvasRect{};
+  std::lock_guard lock(impl_->Mutex);
+  Impl::Entry& entry = impl_->Find(font);
+  const qreal ascent = entry.Ascent;
+  QRectF ink;
+  qreal pen = 0;
+  ForEachChar(utf16, [&](char32_t c) {
+    const QRectF& glyph = entry.Ink(c);
+    if (!glyph.isEmpty()) ink |= glyph.translated(pen, ascent);
+    pen += entry.Advance(c) + charSpacing;
+  });
+  // Underline and strike-out run along the whole advance.
+  const qreal line = std::max<qreal>(entry.Metrics.lineWidth(), 1);
+  if (font.Style & fsUnderline)
+    ink |= QRectF(0, ascent + entry.Metrics.underlinePos() - line, pen, 3 * line);
+  if (font.Style & fsStrikeOut)
+    ink |= QRectF(0, ascent - entry.Metrics.strikeOutPos() - line, pen, 3 * line);
+  if (ink.isEmpty()) return CanvasRect{};
+  constexpr qreal kMax = std::numeric_limits<int32_t>::max() / 2;
+  auto clamp = [&](qreal v) { return std::clamp<qreal>(v, -kMax, kMax); };
+  return CanvasRect{static_cast<int32_t>(std::floor(clamp(ink.left()))),
+                    static_cast<int32_t>(std::floor(clamp(ink.top()))),
+                    static_cast<int32_t>(std::ceil(clamp(ink.right()))),
+                    static_cast<int32_t>(std::ceil(clamp(ink.bottom())))};
 }
 
 CanvasFontMetrics TextMeasurer::Metrics(const CanvasFont& font) {

@@ -19,7 +19,7 @@ namespace lf {
 inline constexpr int32_t kMaxFontPixelHeight = 4096;
 // Fonts whose advances the measurer keeps; past this the cache starts over.
 inline constexpr size_t kMaxCachedFonts = 256;
-// Characters whose advances one font keeps; past this its cache starts over.
+// Characters whose advances and ink one font keeps; past this its cache starts over.
 inline constexpr size_t kMaxCachedAdvances = 65536;
 
 class TextMeasurer {
@@ -38,6 +38,13 @@ class TextMeasurer {
   // Orientation is ignored: a rotated text's length.
   int32_t Width(const CanvasFont& font, std::string_view text, int32_t charSpacing = 0);
   CanvasFontMetrics Metrics(const CanvasFont& font);
+  // The box the glyphs of one line of text cover when drawn with the
+  // top-left corner of the first character cell at (0, 0), rounded outwards
+  // to whole pixels; underline and strike-out included. Empty when nothing
+  // is inked (no text, only spaces). Orientation is ignored.
+  CanvasRect InkBounds(const CanvasFont& font, std::string_view text, int32_t charSpacing = 0);
+  // The same for text already in UTF-16.
+  CanvasRect InkBounds(const CanvasFont& font, std::u16string_view utf16, int32_t charSpacing = 0);
 
  private:
   struct Impl;

@@ -68,6 +68,12 @@ TEST(DataTables, WhatMayStandBetweenArrays) {
   Loaded wrapped("[[{\"a\":1}],[{\"b\":1},{\"b\":2}]]");
   ASSERT_EQ(wrapped.tables.size(), 2u);
   EXPECT_EQ(wrapped.tables[1]->RecordCount(), 2);
+  // An array read a second time (to leave out a stray slash after it)
+  // gives its rows once.
+  Loaded slash("[{\"a\":1},{\"a\":2}] / stray slash");
+  ASSERT_EQ(slash.tables.size(), 1u);
+  EXPECT_EQ(slash.tables[0]->RecordCount(), 2);
+  EXPECT_EQ(slash.Cell(0, 1, 0), "2");
   Loaded empty("[{\"a\":1}] [] [{\"c\":1}]");
   EXPECT_EQ(empty.tables[1]->FieldCount(), 0);
   EXPECT_EQ(empty.tables[2]->Name(), "cds2");
@@ -88,6 +94,9 @@ TEST(DataTables, ErrorsNameTheTableAndTheByte) {
       {"[[{\"a\":1}], 5]", "data table 0 at byte 1: element 0 is not an object", 0},
       {"[[{\"a\":1}],[{\"b\":1}, 7]]", "data table 1 at byte 21: element 1 is not an object", 1},
       {"[{\"a\":1}] [{\"Id\":1,\"ID\":2}]", "cds1: Duplicate field name 'ID'", 2},
+      // Rows already read do not make a table when the array breaks later.
+      {"[{\"a\":1},{\"a\":2},{\"a\" 3}]", "data table 0 at byte 22: expected ':', found '3'", 0},
+      {"[{\"a\":1},{\"a\":2},[]]", "data table 0 at byte 17: element 2 is not an object", 0},
   };
   for (const auto& c : cases) {
     Loaded l(c.text);
@@ -127,6 +136,9 @@ TEST(DataTables, HoldsAtMostTheCellLimit) {
   EXPECT_EQ(over.error, "data table 1 at byte " + std::to_string(first.size() + 3) +
                             ": the tables would hold more than 33554432 cells");
   EXPECT_EQ(over.tables.size(), 1u);
+  // A broken text is named as such even past the limit.
+  Loaded broken("[" + first + "] [" + first + rows + ",{\"x\" 1}]");
+  EXPECT_EQ(broken.error.substr(broken.error.find(':')), ": expected ':', found '1'");
 }
 
 TEST(DataTables, ABracketAsSecondByteOfADoubleByteCharacterIsNoBracket) {

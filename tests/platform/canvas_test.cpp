@@ -209,6 +209,63 @@ TEST(PainterCanvas, ClippedAndOpaqueTextStayInTheClipRect) {
   EXPECT_EQ(image.pixel(50, 35), qRgb(255, 255, 255));
 }
 
+// A clip that cuts no ink leaves the same pixels as no clip at all (the
+// canvas then draws without one); a clip that does cut still cuts.
+TEST(PainterCanvas, TextClipCutsOnlyWhereInkCrossesIt) {
+  struct Case {
+    const char* text;
+    CanvasRect clip;
+    bool cuts;
+  };
+  const Case cases[] = {
+      {"Customer 12", {5, 5, 195, 55}, false},
+      {"Customer 12", {19, 19, 110, 36}, false},  // snug around the cell
+      {"Customer 12", {25, 5, 195, 55}, true},    // cuts the first letter
+      {"Customer 12", {5, 5, 60, 55}, true},      // cuts the end
+      {"Customer 12", {5, 25, 195, 55}, true},    // cuts the tops
+      {"gjpq", {5, 5, 195, 30}, true},            // cuts the descenders
+  };
+  for (const Case& c : cases) {
+    auto draw = [&](bool clipped) {
+      QImage image = WhiteImage(200, 60);
+      QPainter painter(&image);
+      PainterCanvas canvas(painter);
+      canvas.SetFont(Mono(13));
+      TextOutOptions options;
+      options.Clipped = clipped;
+      options.ClipRect = c.clip;
+      canvas.TextOut(20, 20, c.text, options);
+      painter.end();
+      return image;
+    };
+    QImage clipped = draw(true);
+    QImage free = draw(false);
+    EXPECT_EQ(clipped != free, c.cuts) << c.text << " " << c.clip.Left << "," << c.clip.Top;
+    EXPECT_TRUE(Inside(InkBox(clipped), c.clip)) << c.text;
+  }
+}
+
+// Text drawn without a clip of its own keeps to the canvas clip, and the
+// pen and font it leaves on the painter do not reach other drawing.
+TEST(PainterCanvas, TextKeepsTheCanvasClipAndLeavesShapesAlone) {
+  QImage image = WhiteImage(200, 60);
+  QPainter painter(&image);
+  PainterCanvas canvas(painter);
+  canvas.Save();
+  canvas.IntersectClip({0, 0, 100, 60});
+  CanvasFont red = Mono(13);
+  red.Color = 0x0000FF;
+  canvas.SetFont(red);
+  canvas.TextOut(60, 5, "MMMMMMMMMM", {});
+  canvas.Line(10, 40, 90, 40, CanvasPen{1, 0x00FF00, PenStyle::Solid});
+  canvas.Restore();
+  canvas.TextOut(120, 5, "M", {});
+  painter.end();
+  EXPECT_EQ(InkBox(image.copy(100, 0, 20, 60)), CanvasRect{});  // clipped at 100
+  EXPECT_EQ(image.pixel(50, 40), qRgb(0, 255, 0));
+  EXPECT_FALSE(InkBox(image.copy(120, 0, 80, 60)).IsEmpty());
+}
+
 TEST(PainterCanvas, ShapesLandOnTheirDevicePixels) {
   QImage image = WhiteImage(100, 100);
   QPainter painter(&image);

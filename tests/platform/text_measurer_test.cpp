@@ -11,6 +11,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QString>
 
@@ -67,6 +68,74 @@ TEST(TextMeasurer, WidthsDoNotDependOnThePlatformPlugin) {
   QString output = QString::fromUtf8(child.readAll());
   EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
   EXPECT_TRUE(output.contains("[  PASSED  ] 3 tests.")) << output.toStdString();
+}
+
+// The ink box must hold every pixel the painter darkens for the text: the
+// painter canvas leaves out its clip when the box fits, so a box too small
+// would let a clip that cuts glyphs go missing.
+struct InkCase {
+  const char* name;
+  const char* family;
+  int32_t pixelHeight;
+  int style;
+  int32_t charSpacing;
+  const char* text;  // UTF-8, the host code page of the tests
+};
+
+void PrintTo(const InkCase& c, std::ostream* os) { *os << c.name; }
+
+class InkBoundsTest : public ::testing::TestWithParam<InkCase> {};
+
+TEST_P(InkBoundsTest, HoldEveryPixelThePainterInks) {
+  const InkCase& c = GetParam();
+  CanvasFont font = Font(c.family, c.pixelHeight);
+  font.Style = c.style;
+  CanvasRect bounds = TextMeasurer::Shared().InkBounds(font, c.text, c.charSpacing);
+  ASSERT_FALSE(bounds.IsEmpty());
+  QImage image(600, 200, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    QFont qfont = MakeQFont(font);
+    if (c.charSpacing != 0) qfont.setLetterSpacing(QFont::AbsoluteSpacing, c.charSpacing);
+    painter.setFont(qfont);
+    painter.setPen(Qt::black);
+    painter.drawText(QPointF(100, 50 + TextMeasurer::Shared().Metrics(font).Ascent),
+                     QString::fromUtf8(c.text));
+  }
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixel(x, y) != qRgb(255, 255, 255)) {
+        ASSERT_GE(x, 100 + bounds.Left - 1) << x << "," << y;
+        ASSERT_LT(x, 100 + bounds.Right + 1) << x << "," << y;
+        ASSERT_GE(y, 50 + bounds.Top - 1) << x << "," << y;
+        ASSERT_LT(y, 50 + bounds.Bottom + 1) << x << "," << y;
+      }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fonts, InkBoundsTest,
+    ::testing::Values(InkCase{"Sans", "Arial", 13, 0, 0, "Customer 12 fjord"},
+                      InkCase{"ItalicOverhang", "Times New Roman", 40, fsItalic, 0, "jaf"},
+                      InkCase{"BoldLarge", "Arial", 60, fsBold, 0, "WÅg"},
+                      InkCase{"Underlined", "Liberation Mono", 20, fsUnderline, 0, "a b "},
+                      InkCase{"StruckOut", "Arial", 20, fsStrikeOut, 0, "xyz"},
+                      InkCase{"Spaced", "Arial", 16, 0, 5, "spaced"},
+                      InkCase{"NegativeSpacing", "Arial", 16, 0, -3, "tight"},
+                      InkCase{"Chinese", "SimSun", 24, 0, 0, "中文报表 Ab"}),
+    [](const ::testing::TestParamInfo<InkCase>& info) { return std::string(info.param.name); });
+
+TEST(TextMeasurer, InkBoundsOfBlankTextAreEmptyUnlessUnderlined) {
+  TextMeasurer m;
+  EXPECT_TRUE(m.InkBounds(Font("Arial", 13), "").IsEmpty());
+  EXPECT_TRUE(m.InkBounds(Font("Arial", 13), "   ").IsEmpty());
+  CanvasFont underlined = Font("Arial", 13);
+  underlined.Style = fsUnderline;
+  CanvasRect line = m.InkBounds(underlined, "   ");
+  EXPECT_FALSE(line.IsEmpty());
+  EXPECT_EQ(line.Left, 0);
+  EXPECT_GE(line.Right, m.Width(underlined, "   "));
+  EXPECT_GT(line.Top, m.Metrics(underlined).Ascent - 2);  // below the baseline
 }
 
 TEST(TextMeasurer, MetricsArePixelsOfTheFontAtItsHeight) {

@@ -68,7 +68,9 @@ std::string ReadBracketed(std::string_view text, size_t& pos, size_t* openPos) {
   size_t open = pos - 1;
   int depth = 0;
   bool inSingle = false, inDouble = false;
+  size_t last = open;  // start of the last character
   for (size_t i = open; i < text.size(); i = Step(text, i)) {
+    last = i;
     char c = text[i];
     if (c == '\'' && !inDouble) inSingle = !inSingle;
     else if (c == '"' && !inSingle) inDouble = !inDouble;
@@ -80,10 +82,10 @@ std::string ReadBracketed(std::string_view text, size_t& pos, size_t* openPos) {
       }
     }
   }
-  // Text ended first: the last character stands for the closing bracket.
+  // Text ended first: the last character, all its bytes, stands for the
+  // closing bracket; pos is its last byte, so that reading goes on at the end.
   pos = text.size();
-  size_t innerLen = text.size() >= open + 2 ? text.size() - open - 2 : 0;
-  return std::string(text.substr(open + 1, innerLen));
+  return last > open ? std::string(text.substr(open + 1, last - open - 1)) : std::string();
 }
 
 TArguments SplitArguments(std::string_view text, size_t& pos) {

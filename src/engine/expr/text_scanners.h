@@ -21,7 +21,8 @@ std::string ReadQuoted(std::string_view text, size_t& pos);
 
 // pos is at a [. Returns the inner text up to the matching ] (brackets inside
 // '...' or "..." runs are not counted); pos is left at the ]. When the text
-// ends first, pos is its last character and the inner text stops before it.
+// ends first, pos is its last byte and the inner text stops before its last
+// character (all the bytes of a multi-byte one).
 // When text[pos] is not [, returns empty and leaves pos unchanged.
 // openPos, when given, receives the position of the [.
 std::string ReadBracketed(std::string_view text, size_t& pos, size_t* openPos = nullptr);

@@ -60,9 +60,10 @@ void RegisterAggregates(TfrBand& dataBand, const std::vector<TfrBand*>& scanned,
                         TfrParser& parser, const TfrVariables* dictionaryVariables,
                         const TfrInterpretator* interpreter);
 
-// After each record of dataBand: accumulates every key of its list with
-// parser, then counts the record. column selects the keys of cross-tab
-// cells (0 when the band has none).
+// After each record of dataBand: accumulates its own keys with parser, then
+// counts the record. With column > 0 (a cross column of the record) only
+// that column's copies of the cross-cell keys accumulate, and no record is
+// counted.
 void AccumulateAggregates(TfrBand& dataBand, TfrParser& parser, int column = 0);
 
 // After summarizing has been printed: sets every key of its source's list

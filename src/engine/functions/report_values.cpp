@@ -22,6 +22,20 @@ namespace {
 
 bool Exact(const std::string& a, const char* b) { return a == b; }
 
+// The band whose counters "LINE#" and "LINETHROUGH#" show: a data band and
+// a group header their own; a group footer those of its group's data band;
+// any other band without a dataset (one chained to a data band) those of the
+// first band of its kind.
+const TfrBand* NumberingBand(const TfrBand* band) {
+  if (!band || band->DataSet || band->Kind == btGroupHeader) return band;
+  if (band->Kind == btGroupFooter && band->Page) {
+    for (const TfrBand* g = band->Page->Bands[btGroupHeader].get(); g; g = g->Next.get())
+      if (g->Footer == band) return g->DataBand ? NumberingBand(g->DataBand) : g;
+  }
+  while (band->Prev) band = band->Prev;
+  return band;
+}
+
 // Steps of the chain after the dictionary that name run-time values.
 bool SystemValue(TfrReport& report, const std::string& name, Variant& value) {
   TfrEngineState& st = EngineState();
@@ -31,9 +45,14 @@ bool SystemValue(TfrReport& report, const std::string& name, Variant& value) {
   if (Exact(name, "PAGE#")) { value = Variant(static_cast<int64_t>(st.PageNo)); return true; }
   if (Exact(name, "DATE")) { value = Variant::DateTime(st.StartDate); return true; }
   if (Exact(name, "TIME")) { value = Variant::DateTime(st.StartTime); return true; }
-  if (Exact(name, "LINE#")) { value = Variant(static_cast<int64_t>(band ? band->LineNo : 0)); return true; }
+  if (Exact(name, "LINE#")) {
+    const TfrBand* counted = NumberingBand(band);
+    value = Variant(static_cast<int64_t>(counted ? counted->LineNo : 0));
+    return true;
+  }
   if (Exact(name, "LINETHROUGH#")) {
-    value = Variant(static_cast<int64_t>(band ? band->LineThroughNo : 0));
+    const TfrBand* counted = NumberingBand(band);
+    value = Variant(static_cast<int64_t>(counted ? counted->LineThroughNo : 0));
     return true;
   }
   if (Exact(name, "COLUMN#")) { value = Variant(static_cast<int64_t>(page ? page->CrossColumn : 0)); return true; }

@@ -32,28 +32,16 @@ void TfrLineView::Draw(Canvas& canvas) {
 }
 
 TfrRect TfrLineView::GetRegion(bool wide) {
-  const double w = FrameWidth;
-  int32_t b = static_cast<int32_t>(RoundHalfEven(w / 2));
-  int32_t a = static_cast<int32_t>(RoundHalfEven((w - 1) / 2));
-  if (FrameStyle == psDouble) {
-    b = static_cast<int32_t>(RoundHalfEven(1.5 * w));
-    a = static_cast<int32_t>(RoundHalfEven(w + (w - 1) / 2));
-  }
+  const FrameReach reach = ReachOfFrame();
   TfrRect r{Left, Top, Left + Width + 1, Top + Height + 1};
   if (Horizontal()) {
-    r.Top -= b;
-    r.Bottom = Top + a + 1;
+    r.Top -= reach.outside;
+    r.Bottom = Top + reach.past + 1;
   } else {
-    r.Left -= b;
-    r.Right = Left + a + 1;
+    r.Left -= reach.outside;
+    r.Right = Left + reach.past + 1;
   }
-  if (wide) {
-    r.Left -= 10;
-    r.Top -= 10;
-    r.Right += 10;
-    r.Bottom += 10;
-  }
-  return r;
+  return Widened(r, wide);
 }
 
 void TfrLineView::DeclareProperties() {

@@ -15,7 +15,11 @@ class TfrLineView : public TfrStretcheable {
   void Draw(Canvas& canvas) override;
   // The drawn edge and the frame's reach on both its sides.
   TfrRect GetRegion(bool wide) override;
-  bool Horizontal() const { return Height < Width; }
+  // Decided on the unscaled rectangle, so that zoom never turns a line.
+  bool Horizontal() const {
+    const TUnscaled g = Unscaled();
+    return g.Height < g.Width;
+  }
   // A stretched line grows with its band: it needs its own height, at least
   // 1, and leaves nothing over when a band splits.
   int32_t CalcHeight() override { return Height; }

@@ -99,33 +99,29 @@ void TfrMemoView::Draw(Canvas& canvas) {
     }
   }
 
-  // Layout happens at scale 1 before the geometry is scaled.
-  TfrLines lines;
-  if (hasText) {
-    TfrLines source = WorkLines;
-    PreWrapped = HoldsMarker(source);
-    if (PreWrapped && source.size() > 1 && source.back() == std::string(1, kParagraphMarker)) source.pop_back();
-    std::swap(WorkLines, source);
-    const int32_t savedWidth = Width;
-    if (autoWidth) Width = SaturateToInt32(int64_t{Width} + 100);
-    try {
-      Wrap(false);
-    } catch (...) {
-      Width = savedWidth;
-      std::swap(WorkLines, source);
-      throw;
-    }
-    Width = savedWidth;
-    std::swap(WorkLines, source);
-    lines = LayoutLines;
-  }
-
   DrawCanvas = &canvas;
   BeginDraw();
   struct End {
     TfrMemoView& v;
     ~End() { v.EndDraw(); }
   } end{*this};
+
+  // Layout at scale 1 in the rectangle band alignment has just given.
+  TfrLines lines;
+  if (hasText) {
+    TfrLines source = WorkLines;
+    PreWrapped = HoldsMarker(source);
+    if (PreWrapped && source.size() > 1 && source.back() == std::string(1, kParagraphMarker)) source.pop_back();
+    struct SwapBack {
+      TfrLines& a;
+      TfrLines& b;
+      ~SwapBack() { std::swap(a, b); }
+    } swapBack{WorkLines, source};
+    std::swap(WorkLines, source);
+    Wrap(false, autoWidth ? kAutoWidthLayoutExtra : 0);
+    lines = LayoutLines;
+  }
+
   DrawBackground();
   DrawFrame();
   DrawUnderlines(canvas);
@@ -175,6 +171,10 @@ void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
   options.CharSpacing = Round(CharSpacing * ScaleX);
   options.RightToLeft = HasFlag(flRTLReading);
 
+  // Unwrapped vertical lines carry no paragraph markers: each is a whole
+  // paragraph. Any other line without the marker continues its paragraph,
+  // also the last line of a part a split left on this page.
+  const bool wholeLines = vertical && !HasFlag(flWordWrap);
   const int64_t rw = int64_t{DrawRect.Right} - DrawRect.Left;
   const int64_t rh = int64_t{DrawRect.Bottom} - DrawRect.Top;
   const int64_t count = static_cast<int64_t>(lines.size());
@@ -207,9 +207,11 @@ void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
     for (size_t i = 0; i < lines.size(); ++i) {
       if (splitting && y + step > DrawRect.Bottom) break;
       std::string_view s = lines[i];
-      const bool paragraphEnd = (!s.empty() && s.back() == kParagraphMarker) || i + 1 == lines.size();
+      const bool paragraphEnd = wholeLines || (!s.empty() && s.back() == kParagraphMarker);
       if (!s.empty() && s.back() == kParagraphMarker) s.remove_suffix(1);
-      const int64_t tw = canvas.TextWidth(s, options.CharSpacing);
+      // A left-aligned line that is not spread needs no width.
+      const bool measured = align != frtaLeft;
+      const int64_t tw = measured ? canvas.TextWidth(s, options.CharSpacing) : 0;
       int64_t x = int64_t{Left} + GapX;
       if (align == frtaRight) x = int64_t{Left} + rw - GapX - tw - 1;
       else if (align == frtaCenter) x = int64_t{Left} + GapX + (rw - 2 * int64_t{GapX} - tw) / 2;
@@ -226,12 +228,12 @@ void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
     const int64_t blockWidth = count * step + 2 * static_cast<int64_t>(GapX);
     if (!splitting) {
       if (Alignment & frtaMiddle) x += (rw - blockWidth) / 2;
-      else if (Alignment & frtaDown) x = DrawRect.Right - blockWidth - 1 + GapX;
+      else if (Alignment & frtaDown) x = DrawRect.Right - blockWidth + GapX;
     }
     for (size_t i = 0; i < lines.size(); ++i) {
       if (splitting && x + step > DrawRect.Right) break;
       std::string_view s = lines[i];
-      const bool paragraphEnd = (!s.empty() && s.back() == kParagraphMarker) || i + 1 == lines.size();
+      const bool paragraphEnd = wholeLines || (!s.empty() && s.back() == kParagraphMarker);
       if (!s.empty() && s.back() == kParagraphMarker) s.remove_suffix(1);
       const int64_t tw = canvas.TextWidth(s, options.CharSpacing);
       int64_t y = int64_t{DrawRect.Bottom} - GapY;

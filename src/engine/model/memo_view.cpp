@@ -59,8 +59,10 @@ CanvasFont TfrMemoView::MeasureFont() const {
 }
 
 TfrMemoBox TfrMemoView::LayoutBox() const {
-  const int32_t half = Round(FrameWidth / 2.0);
-  return {Left, Top, Width, Height, SaturateToInt32(int64_t{GapX} + half), SaturateToInt32(int64_t{GapY} + half / 2)};
+  const TUnscaled g = Unscaled();
+  const int32_t half = Round(g.FrameWidth / 2.0);
+  return {g.Left, g.Top, g.Width, g.Height, SaturateToInt32(int64_t{g.GapX} + half),
+          SaturateToInt32(int64_t{g.GapY} + half / 2)};
 }
 
 void TfrMemoView::Expand() {
@@ -74,8 +76,9 @@ void TfrMemoView::Expand() {
   }
 }
 
-void TfrMemoView::Wrap(bool preparing) {
-  const TfrMemoBox box = LayoutBox();
+void TfrMemoView::Wrap(bool preparing, int32_t extraWidth) {
+  TfrMemoBox box = LayoutBox();
+  box.Width = SaturateToInt32(int64_t{box.Width} + extraWidth);
   const bool vertical = (Alignment & frtaVertical) != 0;
   LineStep = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
   LayoutLines.clear();
@@ -207,7 +210,9 @@ int32_t TfrMemoView::CalcHeight() {
 int32_t TfrMemoView::FittingLines(const TfrLines& lines, int32_t height) const {
   const TfrMemoBox box = LayoutBox();
   const int32_t step = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
-  const int64_t bottom = static_cast<int64_t>(box.Top) + height + 1;  // as the drawing rectangle
+  // The drawing rectangle's bottom: a bottom frame line takes half its width.
+  int64_t bottom = static_cast<int64_t>(box.Top) + height + 1;
+  if (FrameTyp & frftBottom) bottom -= Round(FrameWidth / 2.0);
   int64_t y = static_cast<int64_t>(box.Top) + box.GapY;
   int32_t count = 0;
   for (size_t i = 0; i < lines.size(); ++i) {

@@ -45,6 +45,8 @@ struct TfrHighlightAttr {
 // Character that ends the last layout line of a paragraph; a text holding
 // it anywhere is already laid out.
 inline constexpr char kParagraphMarker = '\x01';
+// Extra width, page units, an AutoWidth text is laid out in when drawn.
+inline constexpr int32_t kAutoWidthLayoutExtra = 100;
 // Layout lines one text may produce; more stops the layout with
 // EMemoLayoutError naming the object. Underlines stop at the same count.
 inline constexpr size_t kMaxLayoutLines = 100000;
@@ -86,9 +88,10 @@ class TfrMemoView : public TfrStretcheable {
   // WorkLines := Memo with every bracket expanded (unless TextOnly).
   void Expand();
   // Lays WorkLines out into LayoutLines at scale 1 in the unscaled
-  // rectangle; sets LineStep, TextHeight and DrawnLines. While preparing the
-  // design-mode rule for one long line beginning with [ never applies.
-  void Wrap(bool preparing);
+  // rectangle widened by extraWidth; sets LineStep, TextHeight and
+  // DrawnLines. While preparing the design-mode rule for one long line
+  // beginning with [ never applies.
+  void Wrap(bool preparing, int32_t extraWidth = 0);
   // Converts the highlight condition to postfix form (once per preparation).
   void PrepareHighlight();
 
@@ -96,7 +99,8 @@ class TfrMemoView : public TfrStretcheable {
   CanvasFont MeasureFont() const;
   // Pixel height of the font at scale 1.
   int32_t FontPixelHeight() const;
-  // The unscaled rectangle with the gaps BeginDraw would give at scale 1.
+  // The unscaled rectangle with the gaps BeginDraw would give at scale 1
+  // (between BeginDraw and EndDraw: the rectangle BeginDraw aligned).
   TfrMemoBox LayoutBox() const;
 
   void SetProperty(const std::string& name, const Variant& value) override;
@@ -132,8 +136,8 @@ class TfrMemoView : public TfrStretcheable {
   // see them; true when WorkLines differ from Memo afterwards.
   bool LoadAndNotify();
   void RunScript();
-  // Number of layout lines whose bottom stays inside a rectangle of height
-  // (scale 1).
+  // Number of layout lines whose bottom stays inside the drawing rectangle
+  // of an object of height (scale 1), as split drawing counts them.
   int32_t FittingLines(const TfrLines& lines, int32_t height) const;
   void DrawLines(Canvas& canvas, const TfrLines& lines);
   void DrawUnderlines(Canvas& canvas);

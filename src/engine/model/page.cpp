@@ -128,9 +128,9 @@ int TfrPages::IndexOf(const TfrPage* page) const {
 }
 
 std::string TfrPages::UniquePageName() const {
-  TUniqueNamer namer("Page", kUniqueNameLimit);
+  TUniqueNamer namer;
   for (const auto& page : pages_) namer.Note(page->Name);
-  return namer.Result();
+  return namer.Take("Page");
 }
 
 namespace {

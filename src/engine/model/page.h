@@ -42,8 +42,11 @@ struct TfrPageMargins {
 // One recorded band action of a sub-report page.
 struct TfrPlayEntry {
   TfrBand* Band = nullptr;
-  int32_t Action = 0;
+  int32_t Action = 0;  // kActionPrint, kActionStart or kActionNext
 };
+inline constexpr int32_t kActionPrint = 0;
+inline constexpr int32_t kActionStart = 1;
+inline constexpr int32_t kActionNext = 2;
 
 class TfrPage : public TfrObject {
  public:

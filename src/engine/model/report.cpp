@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <ctime>
-#include <map>
 
 #include "engine/data/dataset.h"
 #include "engine/data/dataset_watch.h"
@@ -111,25 +110,14 @@ void TfrReport::ReapplyPapers() {
 }
 
 void TfrReport::NameUnnamedObjects() {
-  std::map<std::string, TUniqueNamer> namers;  // by base name
+  TUniqueNamer namer(*this);
   for (int i = 0; i < Pages->Count(); ++i)
-    for (const auto& view : Pages->PageAt(i)->Objects) {
-      if (!view->Name.empty()) continue;
-      auto it = namers.find(view->BaseName);
-      if (it == namers.end()) {
-        it = namers.emplace(view->BaseName, TUniqueNamer(view->BaseName, kUniqueNameLimit)).first;
-        for (int j = 0; j < Pages->Count(); ++j)
-          for (const auto& other : Pages->PageAt(j)->Objects) it->second.Note(other->Name);
-      }
-      view->Name = it->second.Take();
-    }
+    for (const auto& view : Pages->PageAt(i)->Objects)
+      if (view->Name.empty()) view->Name = namer.Take(view->BaseName);
 }
 
 std::string UniqueObjectName(const TfrReport& report, std::string_view base) {
-  TUniqueNamer namer(base, kUniqueNameLimit);
-  for (int i = 0; i < report.Pages->Count(); ++i)
-    for (const auto& view : report.Pages->PageAt(i)->Objects) namer.Note(view->Name);
-  return namer.Result();
+  return TUniqueNamer(report).Take(base);
 }
 
 }  // namespace lf

@@ -1,28 +1,38 @@
-// Generated names: a base name followed by the smallest number from 1 to a
-// limit that no existing name uses (letter case ignored).
+// Generated names: a base name followed by the smallest number from 1 to
+// kUniqueNameLimit that no name noted so far uses (letter case ignored).
 #pragma once
 
 #include <string>
 #include <string_view>
-#include <vector>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace lf {
 
+class TfrReport;
+
+// Numbers tried after a base name: 1 .. kUniqueNameLimit.
+inline constexpr int kUniqueNameLimit = 10000;
+
+// One namer serves every base name, so a name taken for one base is in use
+// for all. Names are only ever added, so the smallest free number of a base
+// never goes down and the search goes on where it stopped: naming n objects
+// takes time linear in n, not a scan of the report per object.
 class TUniqueNamer {
  public:
-  TUniqueNamer(std::string_view base, int limit);
-  // Marks the number of name when it is base followed by that number.
+  // A namer that knows no names yet.
+  TUniqueNamer() = default;
+  // Notes the names the objects on report's pages have.
+  explicit TUniqueNamer(const TfrReport& report);
+  // Records a name in use (empty names are none).
   void Note(std::string_view name);
-  // base + the smallest unmarked number, or empty text when all are taken.
-  std::string Result() const;
-  // Result, marked as taken; numbers only ever get taken, so the search goes
-  // on from the last number given.
-  std::string Take();
+  // base + the smallest free number, recorded as in use; empty when base
+  // followed by every number up to kUniqueNameLimit is taken.
+  std::string Take(std::string_view base);
 
  private:
-  std::string base_;
-  std::vector<bool> used_;  // index n: base + n is taken
-  size_t next_ = 1;         // no number below this is free
+  std::unordered_set<std::string> used_;       // ASCII upper case
+  std::unordered_map<std::string, int> next_;  // base (upper case) -> no smaller number is free
 };
 
 }  // namespace lf

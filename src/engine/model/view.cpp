@@ -65,17 +65,20 @@ int32_t LeftNeighbourEdge(const TfrPage& page, const TfrView& view, int32_t area
   return edge;
 }
 
-// The last unit the object may cover on its right: 1 unit left of the
-// nearest right-aligned object on its right with the same top, or of the
-// usable area's right edge.
+// Where the object's right edge goes: 1 unit left of the nearest
+// right-aligned object on its right with the same top, or the usable
+// area's right edge.
 int32_t RightNeighbourEdge(const TfrPage& page, const TfrView& view, int32_t areaRight) {
   int32_t edge = areaRight;
+  bool found = false;
   for (const auto& o : page.Objects) {
     if (o.get() == &view || IsBandView(*o) || o->BandAlign != baRight || o->Top != view.Top) continue;
     if (o->Left <= view.Left) continue;
-    edge = std::min(edge, o->Left);
+    const int32_t left = o->Left - 1;
+    if (!found || left < edge) edge = left;
+    found = true;
   }
-  return edge - 1;
+  return edge;
 }
 
 // The cross band view a design-mode object lies in, or null.
@@ -184,6 +187,11 @@ void TfrView::EndDraw() {
   FrameWidth = SaveFW;
 }
 
+TfrView::TUnscaled TfrView::Unscaled() const {
+  if (drawing_) return {SaveX, SaveY, SaveDX, SaveDY, SaveGX, SaveGY, SaveFW};
+  return {Left, Top, Width, Height, GapX, GapY, FrameWidth};
+}
+
 // Outside BeginDraw/EndDraw (no current page) the rectangle is unscaled.
 int32_t TfrView::ScaledRight() const {
   return drawing_ ? Round((static_cast<double>(SaveX) + SaveDX) * ScaleX + DrawOffsetX)
@@ -284,12 +292,19 @@ void TfrView::Print(TStream& stream) {
   if (!Script.empty()) Globals().Interpreter->DoScript(Script);
   if (Visible) {
     const std::string savedTag = Tag;
+    const uint8_t savedAlign = BandAlign;
     if (Tag.find('[') != std::string::npos) Tag = ExpandBrackets(Tag);
     if (const TfrBand* band = state.CurBand) {
       const int32_t bandHeight = band->MeasuredHeight >= 0 ? band->MeasuredHeight : band->Height;
-      if (BandAlign == baBottom) Top = band->Top + bandHeight - Height;
-      else if (BandAlign == baTop) Top = band->Top;
-      else if (BandAlign == baWidth && IsCrossBandKind(band->Kind)) Width = band->Width;
+      if (BandAlign == baBottom) {
+        Top = band->Top + bandHeight - Height;
+      } else if (BandAlign == baTop) {
+        Top = band->Top;
+      } else if (BandAlign == baWidth && IsCrossBandKind(band->Kind)) {
+        // Placed in its column: the prepared page must not widen it again.
+        Width = band->Width;
+        BandAlign = baNone;
+      }
     }
     WriteU8(stream, TypeCode);
     if (TypeCode == 10) WriteFrString(stream, ClassName());
@@ -298,23 +313,18 @@ void TfrView::Print(TStream& stream) {
     SaveToStream(stream);
     StreamMode = savedMode;
     Tag = savedTag;
+    BandAlign = savedAlign;
   }
   EndDraw();
 }
 
-TfrRect TfrView::GetRegion(bool wide) {
+TfrView::FrameReach TfrView::ReachOfFrame() const {
   const double w = FrameWidth;
-  int32_t b = Round(w / 2);
-  int32_t a = Round((w - 1) / 2);
-  if (FrameStyle == psDouble) {
-    b = Round(1.5 * w);
-    a = Round(w + (w - 1) / 2);
-  }
-  TfrRect r{Left, Top, Left + Width + 1, Top + Height + 1};
-  if (FrameTyp & frftLeft) r.Left -= b;
-  if (FrameTyp & frftTop) r.Top -= b;
-  if (FrameTyp & frftRight) r.Right += a;
-  if (FrameTyp & frftBottom) r.Bottom += a;
+  if (FrameStyle == psDouble) return {Round(1.5 * w), Round(w + (w - 1) / 2)};
+  return {Round(w / 2), Round((w - 1) / 2)};
+}
+
+TfrRect TfrView::Widened(TfrRect r, bool wide) {
   if (wide) {
     r.Left -= 10;
     r.Top -= 10;
@@ -322,6 +332,16 @@ TfrRect TfrView::GetRegion(bool wide) {
     r.Bottom += 10;
   }
   return r;
+}
+
+TfrRect TfrView::GetRegion(bool wide) {
+  const FrameReach reach = ReachOfFrame();
+  TfrRect r{Left, Top, Left + Width + 1, Top + Height + 1};
+  if (FrameTyp & frftLeft) r.Left -= reach.outside;
+  if (FrameTyp & frftTop) r.Top -= reach.outside;
+  if (FrameTyp & frftRight) r.Right += reach.past;
+  if (FrameTyp & frftBottom) r.Bottom += reach.past;
+  return Widened(r, wide);
 }
 
 void TfrView::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {

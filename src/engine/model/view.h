@@ -8,6 +8,7 @@
 
 #include "engine/model/object.h"
 #include "engine/model/text_lines.h"
+#include "engine/model/unique_name.h"
 #include "platform/word_bool.h"
 
 namespace lf {
@@ -127,6 +128,13 @@ class TfrView : public TfrObject {
   void DeclareBaseProperties();
 
   void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+  // Rectangle and gaps (page units) and frame width as they were before
+  // BeginDraw scaled them; outside BeginDraw/EndDraw the current ones.
+  struct TUnscaled {
+    int32_t Left, Top, Width, Height, GapX, GapY;
+    float FrameWidth;
+  };
+  TUnscaled Unscaled() const;
   // Gives the object BaseName followed by the smallest number from 1 to
   // kUniqueNameLimit that no object of report uses (case ignored); the name
   // stays as it was when all are taken.
@@ -182,6 +190,16 @@ class TfrView : public TfrObject {
   // (between BeginDraw and EndDraw), device units.
   int32_t ScaledRight() const;
   int32_t ScaledBottom() const;
+  // How far the frame's lines reach past the rectangle, page units: outside
+  // its left and top edges, and past its right and bottom ones (a double
+  // frame reaches further).
+  struct FrameReach {
+    int32_t outside = 0;
+    int32_t past = 0;
+  };
+  FrameReach ReachOfFrame() const;
+  // r, grown by 10 page units on every side when wide.
+  static TfrRect Widened(TfrRect r, bool wide);
 
  private:
   // Left, right, centre, width and rest alignment against page's usable area.
@@ -192,9 +210,6 @@ class TfrView : public TfrObject {
 // Parallel one-unit lines a dashed frame edge is drawn with at most; wider
 // frames spread this many lines over their width.
 inline constexpr int32_t kMaxDashedFrameLines = 64;
-
-// Names tried by UniqueName: base name + 1 .. kUniqueNameLimit.
-inline constexpr int kUniqueNameLimit = 10000;
 
 // Draw modes of stretchable views.
 enum TfrDrawMode : uint8_t { drAll = 0, drCalcHeight = 1, drAfterCalcHeight = 2 };

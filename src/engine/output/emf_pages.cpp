@@ -101,6 +101,9 @@ void TfrEMFPages::LoadPage(int index) {
   page.Margins = p.Margins;
   page.SheetCoordinates = p.SheetCoordinates != 0;
   EngineState().CurPage = &page;
+  // Automatic widths are measured only for prepared pages: whoever loads
+  // the page (a hit test before any drawing too) gets them.
+  EngineState().DocMode = kDocModePrinting;
 
   TMemoryStream& s = *p.Stream;
   s.SetPosition(0);

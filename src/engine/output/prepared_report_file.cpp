@@ -102,6 +102,32 @@ int64_t NextOffset(Reader& r, int page, int64_t recordAt, int64_t next, int64_t 
   return next;
 }
 
+// page record = next-offset PaperCode WidthDmm HeightDmm Landscape [PaperSource]
+//               SheetCoordinates [margins] page-data
+// Appends the page of the record at the reader's position (the file's
+// page-th) with its fields read; current: the fields of versions above 23.
+// next: where the record's data ends.
+TPreparedPage& ReadPageFields(Reader& r, TfrEMFPages& list, int page, bool current, int64_t& next) {
+  const int64_t fieldsBytes = current ? kPageRecordFieldsBytes : kOldPageRecordFieldsBytes;
+  const int64_t at = r.Position();
+  r.Need(fieldsBytes, page, "page record");
+  next = NextOffset(r, page, at, r.U32(), at + fieldsBytes);
+  TPreparedPage& p = list.AppendEmpty();
+  p.PaperCode = r.U16();
+  p.WidthDmm = r.I32();
+  p.HeightDmm = r.I32();
+  p.Landscape = r.U8();
+  p.PaperSource = current ? r.I32() : kAnySource;
+  p.SheetCoordinates = r.U8();
+  if (current) {
+    p.Margins.Left = SaturatedCoordinate(r.I32());
+    p.Margins.Top = SaturatedCoordinate(r.I32());
+    p.Margins.Right = SaturatedCoordinate(r.I32());
+    p.Margins.Bottom = SaturatedCoordinate(r.I32());
+  }
+  return p;
+}
+
 void ReadMetafilePages(Reader& r, TfrEMFPages& list, TPreparedReportHeader& header) {
   header.Layout = TPreparedLayout::MetafilePages;
   header.Version = 0;
@@ -126,17 +152,8 @@ void ReadMetafilePages(Reader& r, TfrEMFPages& list, TPreparedReportHeader& head
   }
   const int32_t count = PageCount(r, kOldPageRecordFieldsBytes);
   for (int32_t i = 0; i < count; ++i) {
-    const int page = i + 1;
-    const int64_t at = r.Position();
-    r.Need(kOldPageRecordFieldsBytes, page, "page record");
-    const int64_t next = NextOffset(r, page, at, r.U32(), at + kOldPageRecordFieldsBytes);
-    TPreparedPage& p = list.AppendEmpty();
-    p.PaperCode = r.U16();
-    p.WidthDmm = r.I32();
-    p.HeightDmm = r.I32();
-    p.Landscape = r.U8();
-    p.PaperSource = kAnySource;
-    p.SheetCoordinates = r.U8();
+    int64_t next = 0;
+    TPreparedPage& p = ReadPageFields(r, list, i + 1, false, next);
     p.Metrics = PaperMetrics(p);
     TfrPictureView picture;
     picture.SetBounds(0, 0, p.Metrics.SheetWidth, p.Metrics.SheetHeight);
@@ -184,23 +201,8 @@ TPreparedReportHeader ReadPreparedReport(TStream& stream, TfrEMFPages& list) {
   const int64_t fieldsBytes = current ? kPageRecordFieldsBytes : kOldPageRecordFieldsBytes;
   const int32_t count = PageCount(r, fieldsBytes);
   for (int32_t i = 0; i < count; ++i) {
-    const int page = i + 1;
-    const int64_t at = r.Position();
-    r.Need(fieldsBytes, page, "page record");
-    const int64_t next = NextOffset(r, page, at, r.U32(), at + fieldsBytes);
-    TPreparedPage& p = list.AppendEmpty();
-    p.PaperCode = r.U16();
-    p.WidthDmm = r.I32();
-    p.HeightDmm = r.I32();
-    p.Landscape = r.U8();
-    p.PaperSource = current ? r.I32() : kAnySource;
-    p.SheetCoordinates = r.U8();
-    if (current) {
-      p.Margins.Left = SaturatedCoordinate(r.I32());
-      p.Margins.Top = SaturatedCoordinate(r.I32());
-      p.Margins.Right = SaturatedCoordinate(r.I32());
-      p.Margins.Bottom = SaturatedCoordinate(r.I32());
-    }
+    int64_t next = 0;
+    TPreparedPage& p = ReadPageFields(r, list, i + 1, current, next);
     std::string data = r.Bytes(next - r.Position());
     if (c != 0) {
       TMemoryStream packed(std::move(data));

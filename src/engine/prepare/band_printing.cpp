@@ -135,11 +135,11 @@ void ResetCounters(TfrBand& band, int32_t value) {
     if (auto* memo = dynamic_cast<TfrMemoView*>(v)) memo->LastPrintedText.clear();
 }
 
-void Accumulate(TfrBand& band) {
+void Accumulate(TfrBand& band, int crossColumn) {
   TfrEngineState& st = EngineState();
   st.CurBand = &band;
   try {
-    AccumulateAggregates(band, SharedParser(), HoldsCrossCells(band) ? band.Page->CrossColumn : 0);
+    AccumulateAggregates(band, SharedParser(), crossColumn);
   } catch (const std::exception& e) {
     ReportCalculationError(e.what());
   }
@@ -240,16 +240,17 @@ bool PrintBand(TfrBand& b) {
 }
 
 int32_t BandHeight(TfrBand& b) {
-  int32_t result;
   if (PrintsAsBlock(b)) {
-    result = 0;
+    // The block's height decides where it goes; each band of it keeps its
+    // own measured height, which stretches and places it.
+    int32_t sum = 0;
     for (TfrBand* c = &b; c; c = c->Next.get()) {
       if (c != &b) c->MeasuredHeight = c->Height;
-      result += MeasureHeight(*c);
+      sum += MeasureHeight(*c);
     }
-  } else {
-    result = b.Stretched ? MeasureHeight(b) : b.Height;
+    return sum;
   }
+  const int32_t result = b.Stretched ? MeasureHeight(b) : b.Height;
   b.MeasuredHeight = std::max(b.MeasuredHeight, result);
   return result;
 }

@@ -84,7 +84,7 @@ void PrintCrossColumns(TfrBand& b) {
         MakeRoom(page, b, x, data.Width, index);
         PrintCrossCell(data, b, x);
         Accumulate(data);
-        if (IsDataKind(b.Kind)) Accumulate(b);
+        if (IsDataKind(b.Kind)) Accumulate(b, page.CrossColumn);
         x += data.Width;
         ++page.CrossColumn;
         ds->Next();

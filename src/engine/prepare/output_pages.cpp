@@ -26,6 +26,11 @@ void AddOutputPage(TfrPage& page) {
   if (pages.Count() >= PreparedPageLimit())
     throw EPrepareError("The report has more than " + std::to_string(PreparedPageLimit()) +
                         " pages; preparation stopped");
+  // The page before is mostly finished: its stream gives back the room its
+  // growth left over, which for long reports is a good part of the memory.
+  if (pages.Count() > 0) {
+    if (TMemoryStream* last = pages.PageAt(pages.Count() - 1).Stream.get()) last->Bytes().shrink_to_fit();
+  }
   pages.Add(page);
 }
 

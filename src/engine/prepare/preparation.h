@@ -116,7 +116,9 @@ bool PrintObjects(TfrBand& band);
 void PrintObject(TfrBand& band, TfrView& view);
 void PrintSplit(TfrBand& band);
 void ResetCounters(TfrBand& band, int32_t value);
-void Accumulate(TfrBand& band);
+// Adds the current record to the band's own keys and counts it; with a cross
+// column, adds it to that column's keys of the cross cells instead.
+void Accumulate(TfrBand& band, int crossColumn = 0);
 void ResetBandAggregates(TfrBand& band);
 // Whether the band holds cells of a cross band.
 bool HoldsCrossCells(const TfrBand& band);

@@ -11,10 +11,6 @@
 namespace lf {
 namespace {
 
-inline constexpr int kActionPrint = 0;
-inline constexpr int kActionStart = 1;
-inline constexpr int kActionNext = 2;
-
 // Bands waiting until it is known whether their data subset is empty.
 struct PendingBands {
   std::vector<TfrBand*> bands;
@@ -43,6 +39,10 @@ void PrintPending(TfrPage& page, PendingBands& pending) {
   bands.swap(pending.bands);
   for (TfrBand* b : bands)
     if (b) EmitBand(page, b);
+}
+
+bool IsPending(const PendingBands& pending, const TfrBand* band) {
+  return std::find(pending.bands.begin(), pending.bands.end(), band) != pending.bands.end();
 }
 
 void Record(TfrPage& page, TfrBand* band, int action) { page.PlayList.push_back({band, action}); }
@@ -91,7 +91,9 @@ void BuildPage(TfrPage& page) {
       empty = master->DataSet->Eof();
     }
     if (empty) {
-      if (rs.Continuing) SetOutputPageIndex(OutputPageIndex() + 1);
+      // A sub-report page forms inside another page's output page, which it
+      // must leave alone.
+      if (rs.Continuing && page.RecordMode == 0) SetOutputPageIndex(OutputPageIndex() + 1);
       return;
     }
   }
@@ -214,6 +216,7 @@ void RunLevel(TfrPage& page, int level) {
       pending.bands.push_back(g);
     }
     if (band->Footer) ResetBandAggregates(*band->Footer);
+    bool anyPrinted = false;
     while (!ds->Eof() && !report.StopRequested) {
       bool printed = true;
       pending.bands.push_back(band);
@@ -234,11 +237,20 @@ void RunLevel(TfrPage& page, int level) {
       ds->Next();
       for (TfrBand* g = band->FirstGroup; g; g = g->NextGroup) {
         if (!GroupChanged(*g, *ds)) continue;
+        // A group whose header still waits has printed no record: there is
+        // nothing to close, and the header goes out with the next record.
+        if (IsPending(pending, g)) break;
         // Footers see the last record of the group.
         const bool steppedBack = !ds->Eof();
         if (steppedBack) ds->Prior();
         for (TfrBand* h = band->LastGroup; h && h != g; h = h->PrevGroup) {
-          pending.bands.push_back(h->Footer);
+          if (IsPending(pending, h)) {
+            // An inner group that never printed: no footer, and not counted.
+            std::erase(pending.bands, h);
+            --h->LineThroughNo;
+          } else {
+            pending.bands.push_back(h->Footer);
+          }
           ResetCounters(*h, 0);
           if (h->Footer) ResetCounters(*h->Footer, 0);
         }
@@ -255,6 +267,7 @@ void RunLevel(TfrPage& page, int level) {
         band->LineNo = 0;
         break;
       }
+      anyPrinted = anyPrinted || printed;
       if (recording) {
         Record(page, band, kActionNext);
       } else if (printed) {
@@ -264,11 +277,15 @@ void RunLevel(TfrPage& page, int level) {
         if (!ds->Eof() && band->FormNewPage && band->Visible) StartNewPage(page);
       }
     }
-    if (!pending.bands.empty()) {
-      pending.bands.pop_back();
-    } else {
-      EmitBand(page, band->Footer);
-    }
+    // Bands still waiting had no record to go with: this band's header and
+    // group headers are dropped (the bands of outer levels stay for their
+    // own loop), and the footer prints only when nothing was waiting or a
+    // record of this band printed.
+    const bool waiting = !pending.bands.empty();
+    std::erase_if(pending.bands, [band](const TfrBand* b) {
+      return b && (b == band->Header || (b->Kind == btGroupHeader && b->DataBand == band));
+    });
+    if (!waiting || anyPrinted) EmitBand(page, band->Footer);
   }
 }
 

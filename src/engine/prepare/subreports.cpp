@@ -11,10 +11,6 @@
 namespace lf {
 namespace {
 
-inline constexpr int kActionPrint = 0;
-inline constexpr int kActionStart = 1;
-inline constexpr int kActionNext = 2;
-
 class DepthScope {
  public:
   DepthScope() { ++RunState().SubReportDepth; }

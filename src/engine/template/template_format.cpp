@@ -14,7 +14,7 @@
 #include "engine/expr/locale.h"
 #include "engine/model/page.h"
 #include "engine/model/report.h"
-#include "engine/template/template_naming.h"
+#include "engine/model/unique_name.h"
 #include "engine/template/template_stream.h"
 #include "engine/template/template_view_record.h"
 #include "engine/model/view.h"
@@ -169,7 +169,7 @@ void WriteInformation(TStream& s, TfrReport& r, bool keepModified) {
 }
 
 // object record = type-code [class-name] page-index [end-position] own-record
-void ReadObjectRecord(TStream& s, TfrReport& report, TemplateNamer& namer, uint8_t code, int v) {
+void ReadObjectRecord(TStream& s, TfrReport& report, TUniqueNamer& namer, uint8_t code, int v) {
   bool endRead = false;
   int64_t end = 0;
   int64_t endFieldEnd = 0;
@@ -201,7 +201,7 @@ void ReadObjectRecord(TStream& s, TfrReport& report, TemplateNamer& namer, uint8
       endFieldEnd = s.Position();
     }
     auto name = [&] {
-      if (view->Name.empty()) view->Name = namer.Next(view->BaseName);
+      if (view->Name.empty()) view->Name = namer.Take(view->BaseName);
       else namer.Note(view->Name);
     };
     try {
@@ -234,15 +234,15 @@ void ReadPagesBlock(TStream& s, TfrReport& report, int v) {
   if (printer == "1") printer = LoadLocalizedString(kStrVirtualPrinter);
   report.SelectPrinterByName(printer);
   const int64_t size = s.Size();
-  TemplateNamer namer(report);
-  TemplateNamer pageNamer;
+  TUniqueNamer namer(report);
+  TUniqueNamer pageNamer;
   while (s.Position() < size) {
     const int64_t at = s.Position();
     uint8_t code = ReadU8(s);
     if (code == kCodePage) {
       TfrPage* page = report.Pages->Add(NewTemplatePage());
       LoadFromStream(*page, s, v);
-      if (page->Name.empty() && v < 24) page->Name = pageNamer.Next("Page");
+      if (page->Name.empty() && v < 24) page->Name = pageNamer.Take("Page");
     } else if (code == kCodeDictionary) {
       LoadFromStream(*report.Dictionary, s);
     } else if (code == kCodeExtension) {

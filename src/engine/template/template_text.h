@@ -7,13 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "engine/template/text_form_json.h"
 #include "platform/exception.h"
-
-class QJsonValue;
 
 namespace lf {
 
-class JsonOut;
 class TfrReport;
 class TfrView;
 
@@ -40,14 +38,9 @@ void TemplateFromText(TfrReport& report, std::string_view utf8);
 
 // One object in the text form. prepared: only the fields of a prepared-page
 // record, the finished text under "Memo".
-void ViewToText(JsonOut& out, const TfrView& view, bool prepared);
-// The object a text-form object (a QJsonValue) describes; raises
-// ETemplateTextError naming where.
-std::unique_ptr<TfrView> ViewFromText(const QJsonValue& value, const std::string& where,
-                                      bool prepared);
-
-// Deepest nesting of brackets outside strings, so that a hostile document
-// is refused before a parser recurses into it.
-int JsonNestingDepth(std::string_view text);
+TextJson ViewToText(const TfrView& view, bool prepared);
+// The object a text-form object describes; raises ETextFormError naming
+// where.
+std::unique_ptr<TfrView> ViewFromText(const TextJson& value, const std::string& where, bool prepared);
 
 }  // namespace lf

@@ -98,6 +98,42 @@ TEST_F(MemoDraw, JustifiedParagraphReachesBothEdgesExceptItsLastLine) {
   EXPECT_EQ(TextOps()[2].Bounds.Right, 100 + memo.Width + 1 - memo.GapX);
 }
 
+TEST_F(MemoDraw, LinesWithoutParagraphEndAreJustifiedUpToTheLast) {
+  memo.Alignment = frtaJustify;
+  // The part of a paragraph that a split left on this page.
+  memo.WorkLines = {"aa b cc", "\x01"};
+  memo.Draw(canvas);
+  ASSERT_EQ(TextOps().size(), 3u);
+  EXPECT_EQ(TextOps()[2].Bounds.Right, 100 + memo.Width + 1 - memo.GapX);
+  // Unwrapped vertical lines are paragraphs of their own.
+  canvas.Clear();
+  memo.Alignment = frtaJustify | frtaVertical;
+  memo.SetFlag(flWordWrap, false);
+  memo.WorkLines = {"a b", "c d"};
+  memo.Draw(canvas);
+  EXPECT_EQ(canvas.Texts(), (std::vector<std::string>{"a b", "c d"}));
+}
+
+TEST_F(MemoDraw, WidthAlignedTextWrapsInTheWidthItIsGiven) {
+  EngineState().CurBand = nullptr;
+  memo.BandAlign = baWidth;
+  memo.WorkLines = {"aaaa bbbb cccc"};
+  memo.Draw(canvas);
+  EXPECT_EQ(canvas.Texts(), (std::vector<std::string>{"aaaa bbbb cccc"}));
+}
+
+TEST_F(MemoDraw, MiddleAndBottomMoveAVerticalBlockRight) {
+  memo.WorkLines = {"ab"};
+  const int32_t rw = memo.Width + 1, block = memo.LineSpacing + 13 + 2 * memo.GapX;
+  memo.Alignment = frtaVertical | frtaMiddle;
+  memo.Draw(canvas);
+  EXPECT_EQ(TextOps()[0].Bounds.Left, 100 + memo.GapX + (rw - block) / 2);
+  canvas.Clear();
+  memo.Alignment = frtaVertical | frtaDown;
+  memo.Draw(canvas);
+  EXPECT_EQ(TextOps()[0].Bounds.Left, 100 + rw - block + memo.GapX);
+}
+
 TEST_F(MemoDraw, CentredVerticalTextCentresEachLineAlongTheHeight) {
   memo.Alignment = frtaVertical | frtaCenter;
   memo.SetBounds(100, 50, 40, 10 * advance + 2 * memo.GapY);

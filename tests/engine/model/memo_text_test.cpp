@@ -96,6 +96,7 @@ TEST_F(MemoText, ExpandsEveryBracketOfALineAndSplitsValuesAtLineBreaks) {
   // Inserted text is not scanned again; an unclosed bracket takes the rest.
   values["br"] = Variant("[a]");
   EXPECT_EQ(Expanded("[br] [a "), "[a] 1\r\n");
+  EXPECT_EQ(Expanded("[a\xE2\x82\xAC"), "1\r\n");  // a last character of three bytes
   memo.SetFlag(flTextOnly, true);
   EXPECT_EQ(Expanded("[a]"), "[a]\r\n");
 }
@@ -237,6 +238,15 @@ TEST_F(MemoText, SplitPrintingWritesTheLinesThatFitAndKeepsTheRest) {
   memo.Height = 2 * memo.GapY + step;
   EXPECT_EQ(Printed(drAfterCalcHeight), (TfrLines{"eeee\x01"}));
   EXPECT_TRUE(memo.WorkLines.empty());
+}
+
+TEST_F(MemoText, SplitPrintingLeavesABottomFrameLineItsRoom) {
+  memo.Memo = {"[long]"};
+  memo.CalcHeight();
+  memo.Height = 2 * (memo.LineSpacing + 13);
+  memo.FrameTyp = frftBottom;
+  memo.FrameWidth = 2;
+  EXPECT_EQ(Printed(drAfterCalcHeight), (TfrLines{"aaaa bbbb", "\x01"}));
 }
 
 TEST_F(MemoText, SplitPartWithoutParagraphEndStillCountsAsLaidOut) {

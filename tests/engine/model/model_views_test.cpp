@@ -283,6 +283,16 @@ TEST(ModelNaming, NamingManyObjectsStopsAtTheLimit) {
   EXPECT_EQ(page->Objects.back()->Name, "");
 }
 
+TEST(ModelNaming, ANamerSkipsWhatItWasToldAndWhatItGave) {
+  auto report = ReportWith({{"memo1", "MEMO3"}});
+  TUniqueNamer namer(*report);
+  EXPECT_EQ(namer.Take("Memo"), "Memo2");
+  namer.Note("Memo4");
+  EXPECT_EQ(namer.Take("Memo"), "Memo5");
+  EXPECT_EQ(namer.Take("Band"), "Band1");
+  EXPECT_EQ(namer.Take("band"), "band2");
+}
+
 TEST(ModelNaming, PagesAreNamedPageAndTheSmallestFreeNumber) {
   TfrReport report;
   EXPECT_EQ(report.Pages->Add()->Name, "Page1");

@@ -257,11 +257,11 @@ TEST_P(ViewBandAlign, AlignsAgainstNeighboursOrTheUsableArea) {
   box.EndDraw();
   int32_t left = c.left, width = c.width;
   switch (c.align) {
-    case baRight: left = (c.neighbours ? 400 : areaRight) - 1 - 50; break;
+    case baRight: left = (c.neighbours ? 400 - 1 : areaRight) - 50; break;
     case baCenter: left = areaLeft + (areaRight - areaLeft - 50) / 2; break;
     case baWidth: left = areaLeft, width = areaRight - areaLeft - 1; break;
     case baRest:
-      if (!c.neighbours) width = areaRight - 1 - areaLeft, left = areaLeft;
+      if (!c.neighbours) width = areaRight - areaLeft, left = areaLeft;
       break;
   }
   EXPECT_EQ(box.Left, left);
@@ -307,6 +307,14 @@ TEST_F(ViewDrawing, LineDirectionFollowsItsShape) {
   wide.FillColor = clNone;
   wide.Draw(canvas_);
   EXPECT_EQ(Lines(), (std::vector<Segment>{{{9, 20}, {9, 120}}, {{10, 20}, {10, 120}}}));
+}
+
+TEST_F(ViewDrawing, LineDirectionIsTheSameAtEveryZoom) {
+  auto& line = static_cast<TfrLineView&>(*page_->AddObject(std::make_unique<TfrLineView>()));
+  line.SetBounds(0, 0, 6, 5);  // at 30 % both sides round to 2
+  line.ScaleX = line.ScaleY = 0.3;
+  line.Draw(canvas_);
+  EXPECT_EQ(Lines(), (std::vector<Segment>{{{0, 0}, {2, 0}}}));
 }
 
 TEST_F(ViewDrawing, LineRegionSpreadsAcrossTheDrawnEdge) {
@@ -363,6 +371,25 @@ TEST_F(ViewDrawing, PrintWritesTheRecordWithTagExpandedAndBottomAlignment) {
   EXPECT_EQ(printed->Tag, "id 3 end");
   EXPECT_EQ(printed->Top, 300 + 60 - 20);
   EXPECT_EQ(box.Tag, "id [1+2] end");
+}
+
+TEST_F(ViewDrawing, WidthAlignedInACrossBandKeepsTheBandsWidthOnThePage) {
+  TfrPictureView& box = Box(10, 5, 100, 20);
+  box.BandAlign = baWidth;
+  box.StreamMode = true;
+  TfrBand band(btCrossData, page_);
+  band.Width = 70;
+  EngineState().CurBand = &band;
+  SetStreamVersion(25);
+  TMemoryStream stream;
+  box.Print(stream);
+  EXPECT_EQ(box.BandAlign, baWidth);
+  // Drawn where no band prints, as prepared pages are.
+  std::unique_ptr<TfrPictureView> printed = ReadPrinted(stream);
+  EngineState().CurBand = nullptr;
+  printed->BeginDraw();
+  printed->EndDraw();
+  EXPECT_EQ(printed->Width, 70);
 }
 
 TEST_F(ViewDrawing, PrintOfAHiddenObjectWritesNothingButRunsTheEvent) {

@@ -14,6 +14,7 @@
 #include "engine/model/view_factory.h"
 #include "engine/output/emf_pages.h"
 #include "engine/output/prepared_report_file.h"
+#include "engine/run/engine_state_scope.h"
 #include "engine/run/globals.h"
 #include "engine/template/template_stream.h"
 #include "prepared_pages_sample.h"
@@ -241,6 +242,19 @@ TEST_F(PreparedPageHitTest, PrintableAreaMappingPutsTheOriginAtTheMarginBox) {
   EXPECT_FALSE(Hit(m.OffsetX + 19, m.OffsetY + 30, true));
   p.Metrics.SheetWidth = 0;
   EXPECT_FALSE(Hit(m.OffsetX + 20, m.OffsetY + 30, true));
+}
+
+TEST_F(PreparedPageHitTest, AutomaticWidthIsMeasuredBeforeTheFirstHit) {
+  EngineStateScope scope;
+  EngineState().DocMode = kDocModeDesign;  // as a template load leaves it
+  TfrMemoView memo;
+  memo.Name = "URL1";
+  memo.Tag = "@3";
+  memo.SetBounds(0, 0, 10, 20);
+  memo.SetFlag(flAutoSize, true);
+  memo.WorkLines = {"a long link text"};
+  AppendRecord(list.PageAt(0), memo);
+  EXPECT_TRUE(Hit(50, 5, true));
 }
 
 TEST_F(PreparedPageHitTest, EmptyPageHitsNothingAndStateIsRestored) {

@@ -3,9 +3,13 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "data/data_tables.h"
 #include "engine/data/dataset.h"
@@ -116,6 +120,27 @@ class ReportRun {
   std::vector<TClientDataSet*> tables_;
   int serial_ = 0;
 };
+
+// A table-driven report case: data, a build of the template pages, and the
+// pages expected as ReportRun::Pages gives them.
+struct ReportCase {
+  const char* name;
+  std::string data;
+  std::function<void(ReportRun&)> build;
+  std::vector<std::string> pages;
+};
+
+inline void PrintTo(const ReportCase& c, std::ostream* os) { *os << c.name; }
+
+inline std::string ReportCaseName(const ::testing::TestParamInfo<ReportCase>& info) { return info.param.name; }
+
+// Builds, prepares and reads back the case's report.
+inline std::vector<std::string> PagesOf(const ReportCase& c) {
+  ReportRun run(c.data);
+  c.build(run);
+  if (!run.Prepare()) return {"(not prepared)"};
+  return run.Pages();
+}
 
 // A data text of one table with field n holding 1..count.
 inline std::string Numbers(int count, const std::string& field = "n") {

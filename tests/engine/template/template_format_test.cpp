@@ -17,8 +17,8 @@
 #include "engine/model/subreport_view.h"
 #include "engine/template/template_format.h"
 #include "engine/template/template_sample.h"
-#include "engine/template/template_naming.h"
 #include "engine/template/template_stream.h"
+#include "engine/template/template_text.h"
 #include "engine/template/template_view_record.h"
 #include "engine/model/view_factory.h"
 #include "platform/message_box.h"
@@ -640,26 +640,41 @@ TEST_F(TemplateFormat, ReportFormPropertyCarriesTheTemplateWhenStoredInForm) {
 namespace lf {
 namespace {
 
-TEST(TemplateNamer, TakesTheSmallestFreeNumberIgnoringCase) {
+// The binary loader, the text form and the model name the objects a
+// template leaves unnamed alike: names in use on any page, in any case,
+// are skipped; each kind counts on its own.
+TEST_F(TemplateFormat, LoadersAndTheModelNameUnnamedObjectsAlike) {
   TfrReport r;
-  auto a = std::make_unique<TfrMemoView>();
-  a->Name = "memo1";
-  auto b = std::make_unique<TfrMemoView>();
-  b->Name = "MEMO3";
-  r.Pages->Add()->AddObject(std::move(a));
-  r.Pages->PageAt(0)->AddObject(std::move(b));
-  TemplateNamer namer(r);
-  EXPECT_EQ(namer.Next("Memo"), "Memo2");
-  namer.Note("Memo4");
-  EXPECT_EQ(namer.Next("Memo"), "Memo5");
-  EXPECT_EQ(namer.Next("Band"), "Band1");
-}
-
-TEST(TemplateNamer, GivesUpAfterTheNamingLimit) {
-  TfrReport r;
-  TemplateNamer namer(r);
-  for (int i = 1; i <= kUniqueNameLimit; ++i) namer.Note("Line" + std::to_string(i));
-  EXPECT_EQ(namer.Next("Line"), "");
+  r.Pages->Add();
+  r.Pages->Add();
+  auto add = [&](int page, std::unique_ptr<TfrView> v, const char* name) {
+    v->Name = name;
+    r.Pages->PageAt(page)->AddObject(std::move(v));
+  };
+  add(0, std::make_unique<TfrMemoView>(), "");
+  add(0, std::make_unique<TfrMemoView>(), "MEMO2");
+  add(0, std::make_unique<TfrBandView>(), "");
+  add(1, std::make_unique<TfrMemoView>(), "");
+  add(1, std::make_unique<TfrMemoView>(), "memo4");
+  add(1, std::make_unique<TfrMemoView>(), "");
+  add(1, std::make_unique<TfrLineView>(), "Band2");
+  add(1, std::make_unique<TfrBandView>(), "");
+  const std::vector<std::string> expected = {"Memo1", "MEMO2", "Band1", "Memo3",
+                                             "memo4", "Memo5", "Band2", "Band3"};
+  auto names = [](const TfrReport& report) {
+    std::vector<std::string> all;
+    for (int i = 0; i < report.Pages->Count(); ++i)
+      for (const auto& v : report.Pages->PageAt(i)->Objects) all.push_back(v->Name);
+    return all;
+  };
+  TfrReport binary;
+  Load(binary, Save(r));
+  EXPECT_EQ(names(binary), expected);
+  TfrReport text;
+  TemplateFromText(text, TemplateToText(r));
+  EXPECT_EQ(names(text), expected);
+  r.NameUnnamedObjects();
+  EXPECT_EQ(names(r), expected);
 }
 
 }  // namespace

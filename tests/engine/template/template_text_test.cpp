@@ -68,7 +68,7 @@ TEST(TemplateText, TextsAreUtf8WhateverTheHostCodePage) {
   memo->Memo = {"\xC8\xF2\xEE\xE3\xEE"};  // "Итого" in CP1251
   r.Pages->Add()->AddObject(std::move(memo));
   std::string text = TemplateToText(r);
-  EXPECT_NE(text.find("\"Memo\": [\"Итого\"]"), std::string::npos);
+  EXPECT_NE(text.find("\"Итого\""), std::string::npos);
   TfrReport back;
   TemplateFromText(back, text);
   EXPECT_EQ(back.FindObject("Memo1")->Memo, TfrLines{"\xC8\xF2\xEE\xE3\xEE"});
@@ -153,11 +153,19 @@ INSTANTIATE_TEST_SUITE_P(
                 "Template text: Pages[0].Objects[0].Picture: 'Data' is not valid base64"},
         BadText{R"({"Pages": [{"Objects": [{"TypeCode": 0, "Memo": [1]}]}]})",
                 "Template text: Pages[0].Objects[0]: 'Memo' must be an array of texts"},
+        BadText{R"({"Pages": [{"Objects": [{"TypeCode": 0, "Format": 4294967296}]}]})",
+                "Template text: Pages[0].Objects[0]: 'Format' must be an integer from -2147483648 to 4294967295"},
+        BadText{R"({"Pages": [{"Objects": [{"TypeCode": 0, "GapX": "-0x8000000000000001"}]}]})",
+                "Template text: Pages[0].Objects[0]: 'GapX' must be an integer from -1000000 to 1000000"},
         BadText{R"({"Version": 26})", "Template text: document: 'Version' must be 25"},
         BadText{R"({"Information": {"Created": "yesterday"}})",
                 "Template text: Information: 'Created' is not a date: yesterday"},
         BadText{R"([1, 2])", "Template text: document: must be an object"},
-        BadText{R"({"Pages": [})", "Template text: byte 12: object is missing after a comma"}),
+        BadText{R"({"Pages": [})",
+                "Template text: byte 12: syntax error while parsing value - unexpected '}'; expected '[', '{', or a "
+                "literal"},
+        BadText{"{\n  \"Pages\": [\n", "Template text: byte 16: syntax error while parsing value - unexpected end of input; "
+                                        "expected '[', '{', or a literal"}),
     [](const ::testing::TestParamInfo<TemplateTextErrors::ParamType>& info) { return lf::test::ParamName(std::string(info.param.message).substr(15)); });
 
 TEST(TemplateText, DeepNestingIsRefusedBeforeParsing) {

@@ -1,0 +1,31 @@
+// Writing prepared pages as a PDF document: one vector page per prepared
+// page, sized by its paper, texts as selectable text in embedded subsets.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lf {
+
+class Canvas;
+struct CanvasRect;
+class TfrEMFPages;
+
+// The resolution the pages are laid out at inside the PDF (dots per inch);
+// the output stays vector, this only fixes the grid positions snap to.
+inline constexpr int kPdfDpi = 600;
+
+// Writes the pages of list (indexes into pages, in that order) to the file
+// at path (UTF-8). Raises lf::Exception when the file cannot be written.
+void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path);
+
+// Sets the process's allocator so the large buffers PDF writing takes for
+// every page stay in the heap instead of being mapped and faulted in anew
+// (glibc only; a no-op elsewhere). It changes the whole process, so the
+// program decides: the headless program calls it once at start.
+void KeepPageBuffersInHeap();
+
+// Draws one page into rect (device units) and releases its objects again.
+void DrawPageOnce(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRect& rect);
+
+}  // namespace lf
