@@ -265,7 +265,7 @@ TPrinterMetrics TfrPrinter::Metrics() {
 bool TfrPrinter::Matches(int32_t code, int32_t widthDmm, int32_t heightDmm, int32_t source,
                          bool landscape) const {
   if (code == kPaperCustom && code == PaperCode)
-    return std::abs(widthDmm - WidthDmm) <= 1 && std::abs(heightDmm - HeightDmm) <= 1 &&
+    return std::abs(int64_t{widthDmm} - WidthDmm) <= 1 && std::abs(int64_t{heightDmm} - HeightDmm) <= 1 &&
            landscape == Landscape;
   return code == PaperCode && landscape == Landscape &&
          (source == PaperSource || AnySource(source));

@@ -3,14 +3,13 @@
 
 #include <cmath>
 
-#include "engine/expr/variant.h"
 #include "engine/graphics/dib_decoder.h"
 #include "engine/graphics/graphic_error.h"
 #include "engine/graphics/icon_decoder.h"
 #include "engine/graphics/jpeg_decoder.h"
 #include "engine/graphics/metafile_player.h"
 #include "platform/canvas.h"
-#include "platform/saturate.h"
+#include "printer/printer_metrics.h"
 
 namespace lf {
 
@@ -64,11 +63,6 @@ void DecodedPicture::Draw(Canvas& canvas, const CanvasRect& target) const {
   canvas.DrawImage(target, image_);
 }
 
-namespace {
-// To nearest, halves to the even neighbour, as the engine rounds geometry.
-int32_t Round(double v) { return SaturateToInt32(RoundHalfEven(v)); }
-}  // namespace
-
 CanvasRect PictureTarget(const CanvasRect& drawRect, int32_t width, int32_t height, int32_t pictureWidth,
                          int32_t pictureHeight, double scaleX, double scaleY, const PicturePlacement& placement) {
   if (pictureWidth <= 0 || pictureHeight <= 0) return {};
@@ -78,8 +72,8 @@ CanvasRect PictureTarget(const CanvasRect& drawRect, int32_t width, int32_t heig
     if (placement.KeepAspect) {
       const double kx = static_cast<double>(width) / pictureWidth;
       const double ky = static_cast<double>(height) / pictureHeight;
-      if (kx >= ky) r.Right = r.Left + Round(pictureWidth * ky);
-      else r.Bottom = r.Top + Round(pictureHeight * kx);
+      if (kx >= ky) r.Right = r.Left + RoundToNearestEven(pictureWidth * ky);
+      else r.Bottom = r.Top + RoundToNearestEven(pictureHeight * kx);
       if (placement.Center) {
         const int32_t dx = (drawRect.Width() - r.Width()) / 2, dy = (drawRect.Height() - r.Height()) / 2;
         r = CanvasRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
@@ -87,7 +81,7 @@ CanvasRect PictureTarget(const CanvasRect& drawRect, int32_t width, int32_t heig
     }
     return r;
   }
-  const int32_t w = Round(pictureWidth * scaleX), h = Round(pictureHeight * scaleY);
+  const int32_t w = RoundToNearestEven(pictureWidth * scaleX), h = RoundToNearestEven(pictureHeight * scaleY);
   r = CanvasRect{drawRect.Left, drawRect.Top, drawRect.Left + w, drawRect.Top + h};
   if (placement.Center) {
     const int32_t dx = (drawRect.Width() - w) / 2, dy = (drawRect.Height() - h) / 2;

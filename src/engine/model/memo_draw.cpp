@@ -10,11 +10,10 @@
 #include "platform/canvas.h"
 #include "platform/code_page.h"
 #include "platform/saturate.h"
+#include "printer/printer_metrics.h"
 
 namespace lf {
 namespace {
-
-int32_t Round(double v) { return SaturateToInt32(RoundHalfEven(v)); }
 
 bool HoldsText(const TfrLines& lines) {
   for (const std::string& l : lines)
@@ -81,7 +80,7 @@ int32_t TfrMemoView::CalcWidth(const TfrLines& lines) {
   int32_t widest = 0;
   for (const std::string& line : SplitLines(text))
     widest = std::max(widest, advances.TextWidth(line, CharSpacing));
-  return Round(widest + FrameWidth + 2.0 * GapX + 1);
+  return RoundToNearestEven(widest + FrameWidth + 2.0 * GapX + 1);
 }
 
 void TfrMemoView::Draw(Canvas& canvas) {
@@ -145,11 +144,11 @@ int32_t DrawPixelHeight(int32_t size, double scaleY, const Canvas& canvas) {
 void TfrMemoView::DrawUnderlines(Canvas& canvas) {
   if (!HasFlag(flUnderlines)) return;
   const int32_t ph = DrawPixelHeight(std::clamp<int32_t>(Font.Size, 0, kMaxFontSize), ScaleY, canvas);
-  const int32_t step = std::max<int32_t>(1, Round(LineSpacing * ScaleY) + ph);
-  const CanvasPen pen{Round(FrameWidth), FrameColor, PenStyle::Solid};
+  const int32_t step = std::max<int32_t>(1, RoundToNearestEven(LineSpacing * ScaleY) + ph);
+  const CanvasPen pen{RoundToNearestEven(FrameWidth), FrameColor, PenStyle::Solid};
   const int32_t count = std::min<int32_t>(Height / step, static_cast<int32_t>(kMaxLayoutLines));
   for (int32_t i = 0; i < count; ++i) {
-    const int32_t y = Top + GapY + step * i + Round(2 * ScaleY) + ph;
+    const int32_t y = Top + GapY + step * i + RoundToNearestEven(2 * ScaleY) + ph;
     canvas.Line(Left, y, Left + Width, y, pen);
   }
 }
@@ -163,12 +162,12 @@ void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
   font.PixelHeight = DrawPixelHeight(std::clamp<int32_t>(Font.Size, 0, kMaxFontSize), ScaleY, canvas);
   canvas.SetFont(font);
   const int32_t ph = font.PixelHeight;
-  const int32_t step = std::max<int32_t>(1, Round(LineSpacing * ScaleY) + ph);
+  const int32_t step = std::max<int32_t>(1, RoundToNearestEven(LineSpacing * ScaleY) + ph);
 
   TextOutOptions options;
   options.Clipped = true;
   options.ClipRect = {DrawRect.Left + 1, DrawRect.Top, DrawRect.Right - 2, DrawRect.Bottom - 1};
-  options.CharSpacing = Round(CharSpacing * ScaleX);
+  options.CharSpacing = RoundToNearestEven(CharSpacing * ScaleX);
   options.RightToLeft = HasFlag(flRTLReading);
 
   // Unwrapped vertical lines carry no paragraph markers: each is a whole

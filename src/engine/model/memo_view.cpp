@@ -21,6 +21,7 @@
 #include "platform/canvas.h"
 #include "platform/saturate.h"
 #include "platform/stream.h"
+#include "printer/printer_metrics.h"
 
 namespace lf {
 
@@ -32,8 +33,6 @@ TfrMemoView::TfrMemoView() {
 
 namespace {
 
-int32_t Round(double v) { return SaturateToInt32(RoundHalfEven(v)); }
-
 bool HoldsMarker(const TfrLines& lines) {
   for (const std::string& l : lines)
     if (l.find(kParagraphMarker) != std::string::npos) return true;
@@ -44,7 +43,7 @@ bool HoldsMarker(const TfrLines& lines) {
 
 int32_t TfrMemoView::FontPixelHeight() const {
   const int32_t size = std::clamp<int32_t>(Font.Size, 0, kMaxFontSize);
-  return std::max<int32_t>(1, Round(size * 96.0 / 72.0));
+  return std::max<int32_t>(1, RoundToNearestEven(size * 96.0 / 72.0));
 }
 
 CanvasFont TfrMemoView::MeasureFont() const {
@@ -60,7 +59,7 @@ CanvasFont TfrMemoView::MeasureFont() const {
 
 TfrMemoBox TfrMemoView::LayoutBox() const {
   const TUnscaled g = Unscaled();
-  const int32_t half = Round(g.FrameWidth / 2.0);
+  const int32_t half = RoundToNearestEven(g.FrameWidth / 2.0);
   return {g.Left, g.Top, g.Width, g.Height, SaturateToInt32(int64_t{g.GapX} + half),
           SaturateToInt32(int64_t{g.GapY} + half / 2)};
 }
@@ -115,12 +114,12 @@ void TfrMemoView::Wrap(bool preparing, int32_t extraWidth) {
 
 int32_t TfrMemoView::MinHeight() {
   LineStep = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
-  return SaturateToInt32(int64_t{Round(FrameWidth)} * 2 + LineSpacing + int64_t{GapY} * 2 + FontPixelHeight());
+  return SaturateToInt32(int64_t{RoundToNearestEven(FrameWidth)} * 2 + LineSpacing + int64_t{GapY} * 2 + FontPixelHeight());
 }
 
 int32_t TfrMemoView::RemainHeight() {
   LineStep = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
-  const int64_t frame = Round(FrameWidth);
+  const int64_t frame = RoundToNearestEven(FrameWidth);
   const int64_t inner = Height - 2 * frame - 2 * int64_t{GapY};
   int64_t rest = inner % LineStep;
   if (rest < 0) rest += LineStep;
@@ -212,7 +211,7 @@ int32_t TfrMemoView::FittingLines(const TfrLines& lines, int32_t height) const {
   const int32_t step = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
   // The drawing rectangle's bottom: a bottom frame line takes half its width.
   int64_t bottom = static_cast<int64_t>(box.Top) + height + 1;
-  if (FrameTyp & frftBottom) bottom -= Round(FrameWidth / 2.0);
+  if (FrameTyp & frftBottom) bottom -= RoundToNearestEven(FrameWidth / 2.0);
   int64_t y = static_cast<int64_t>(box.Top) + box.GapY;
   int32_t count = 0;
   for (size_t i = 0; i < lines.size(); ++i) {

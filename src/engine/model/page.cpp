@@ -93,11 +93,11 @@ void TfrPage::ClearBands() {
 }
 
 int32_t TfrPage::DmmToPageProperty(int32_t dmm) {
-  return static_cast<int32_t>(lf::RoundHalfEven(dmm / 10.0 * 18.0 / 5.0));
+  return RoundToNearestEven(dmm / 10.0 * 18.0 / 5.0);
 }
 
 int32_t TfrPage::PagePropertyToDmm(int32_t value) {
-  return static_cast<int32_t>(lf::RoundHalfEven(value * 10.0 * 5.0 / 18.0));
+  return RoundToNearestEven(value * 10.0 * 5.0 / 18.0);
 }
 
 TfrPage* TfrPages::PageAt(int index) const {

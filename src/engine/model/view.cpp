@@ -25,6 +25,7 @@
 #include "platform/code_page.h"
 #include "platform/format_settings.h"
 #include "platform/saturate.h"
+#include "printer/printer_metrics.h"
 
 namespace lf {
 
@@ -41,8 +42,6 @@ void TfrView::LoadFromStream(TStream& stream) { ReadViewRecord(stream, *this); }
 void TfrView::SaveToStream(TStream& stream) { WriteViewRecord(stream, *this); }
 
 namespace {
-
-int32_t Round(double v) { return SaturateToInt32(RoundHalfEven(v)); }
 
 bool IsBandView(const TfrView& view) { return dynamic_cast<const TfrBandView*>(&view) != nullptr; }
 
@@ -151,17 +150,17 @@ void TfrView::BeginDraw() {
   SaveFW = FrameWidth;
 
   const double w = FrameWidth;
-  const int32_t a = Round((ScaleX * w - 1) / 2);
-  const int32_t b = Round(w * ScaleX / 2);
-  const int32_t c = Round((w * ScaleY - 1) / 2);
-  const int32_t d = Round(w * ScaleY / 2);
-  Left = SaturateToInt32(int64_t{Round(SaveX * ScaleX)} + DrawOffsetX);
-  Top = SaturateToInt32(int64_t{Round(SaveY * ScaleY)} + DrawOffsetY);
-  Width = Round(SaveDX * ScaleX);
-  Height = Round(SaveDY * ScaleY);
+  const int32_t a = RoundToNearestEven((ScaleX * w - 1) / 2);
+  const int32_t b = RoundToNearestEven(w * ScaleX / 2);
+  const int32_t c = RoundToNearestEven((w * ScaleY - 1) / 2);
+  const int32_t d = RoundToNearestEven(w * ScaleY / 2);
+  Left = SaturateToInt32(int64_t{RoundToNearestEven(SaveX * ScaleX)} + DrawOffsetX);
+  Top = SaturateToInt32(int64_t{RoundToNearestEven(SaveY * ScaleY)} + DrawOffsetY);
+  Width = RoundToNearestEven(SaveDX * ScaleX);
+  Height = RoundToNearestEven(SaveDY * ScaleY);
   FrameWidth = static_cast<float>(w * ScaleX);
-  GapX = SaturateToInt32(int64_t{Round(SaveGX * ScaleX)} + b);
-  GapY = SaturateToInt32(int64_t{Round(SaveGY * ScaleY)} + d / 2);
+  GapX = SaturateToInt32(int64_t{RoundToNearestEven(SaveGX * ScaleX)} + b);
+  GapY = SaturateToInt32(int64_t{RoundToNearestEven(SaveGY * ScaleY)} + d / 2);
 
   int64_t right = ScaledRight();
   int64_t bottom = ScaledBottom();
@@ -194,11 +193,11 @@ TfrView::TUnscaled TfrView::Unscaled() const {
 
 // Outside BeginDraw/EndDraw (no current page) the rectangle is unscaled.
 int32_t TfrView::ScaledRight() const {
-  return drawing_ ? Round((static_cast<double>(SaveX) + SaveDX) * ScaleX + DrawOffsetX)
+  return drawing_ ? RoundToNearestEven((static_cast<double>(SaveX) + SaveDX) * ScaleX + DrawOffsetX)
                   : SaturateToInt32(int64_t{Left} + Width);
 }
 int32_t TfrView::ScaledBottom() const {
-  return drawing_ ? Round((static_cast<double>(SaveY) + SaveDY) * ScaleY + DrawOffsetY)
+  return drawing_ ? RoundToNearestEven((static_cast<double>(SaveY) + SaveDY) * ScaleY + DrawOffsetY)
                   : SaturateToInt32(int64_t{Top} + Height);
 }
 
@@ -240,7 +239,7 @@ void TfrView::DrawFrame() {
   if (DrawCanvas == nullptr || state.FirstPass) return;
   if (FrameTyp == frftNone) return;
   Canvas& canvas = *DrawCanvas;
-  const int32_t width = Round(FrameWidth);
+  const int32_t width = RoundToNearestEven(FrameWidth);
   const int32_t left = Left, top = Top;
   const int32_t right = ScaledRight(), bottom = ScaledBottom();
 
@@ -272,7 +271,7 @@ void TfrView::DrawFrame() {
       const CanvasPen dashed{1, FrameColor, PenStyleOf(FrameStyle)};
       const CanvasPen gap{1, FillColor, PenStyle::Solid};
       for (int32_t k = 0; k < lines; ++k) {
-        const int32_t offset = -width / 2 + Round(k * step);
+        const int32_t offset = -width / 2 + RoundToNearestEven(k * step);
         if (FillColor != clNone) line(offset, gap);
         line(offset, dashed);
       }
@@ -320,8 +319,8 @@ void TfrView::Print(TStream& stream) {
 
 TfrView::FrameReach TfrView::ReachOfFrame() const {
   const double w = FrameWidth;
-  if (FrameStyle == psDouble) return {Round(1.5 * w), Round(w + (w - 1) / 2)};
-  return {Round(w / 2), Round((w - 1) / 2)};
+  if (FrameStyle == psDouble) return {RoundToNearestEven(1.5 * w), RoundToNearestEven(w + (w - 1) / 2)};
+  return {RoundToNearestEven(w / 2), RoundToNearestEven((w - 1) / 2)};
 }
 
 TfrRect TfrView::Widened(TfrRect r, bool wide) {

@@ -16,8 +16,6 @@
 namespace lf {
 namespace {
 
-int32_t Round(double v) { return RoundToNearestEven(v); }
-
 // Keeps the engine's missing-component list as it was: rebuilding a page on
 // every paint must not make it grow with each unknown class met again.
 class MissingComponentsGuard {
@@ -193,10 +191,10 @@ void TfrEMFPages::Draw(int index, Canvas& canvas, const CanvasRect& rect) {
   for (const auto& object : p.Page->Objects) {
     TfrView& view = *object;
     if (testVisibility) {
-      const CanvasRect wide{Round(view.Left * kx) + rect.Left - 10,
-                            Round(view.Top * ky) + rect.Top - 10,
-                            Round((static_cast<double>(view.Left) + view.Width) * kx) + rect.Left + 10,
-                            Round((static_cast<double>(view.Top) + view.Height) * ky) + rect.Top + 10};
+      const CanvasRect wide{RoundToNearestEven(view.Left * kx) + rect.Left - 10,
+                            RoundToNearestEven(view.Top * ky) + rect.Top - 10,
+                            RoundToNearestEven((static_cast<double>(view.Left) + view.Width) * kx) + rect.Left + 10,
+                            RoundToNearestEven((static_cast<double>(view.Top) + view.Height) * ky) + rect.Top + 10};
       if (!canvas.RectVisible(wide)) continue;
     }
     view.ScaleX = kx;
@@ -228,10 +226,10 @@ bool TfrEMFPages::HitTest(int index, int32_t x, int32_t y, std::string& link, in
   const auto& objects = p.Page->Objects;
   for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
     TfrView& v = **it;
-    const int32_t left = Round(v.Left * kx + ox);
-    const int32_t top = Round(v.Top * ky + oy);
-    const int32_t right = Round((static_cast<double>(v.Left) + v.Width) * kx + ox);
-    const int32_t bottom = Round((static_cast<double>(v.Top) + v.Height) * ky + oy);
+    const int32_t left = RoundToNearestEven(v.Left * kx + ox);
+    const int32_t top = RoundToNearestEven(v.Top * ky + oy);
+    const int32_t right = RoundToNearestEven((static_cast<double>(v.Left) + v.Width) * kx + ox);
+    const int32_t bottom = RoundToNearestEven((static_cast<double>(v.Top) + v.Height) * ky + oy);
     if (x >= left && x < right && y >= top && y < bottom) {
       hit = &v;
       break;

@@ -369,11 +369,12 @@ TEST(PreparedReportFile, FilesBeyondThirtyTwoBitOffsetsAreRefusedBeforeWriting) 
 }
 
 // Files the fuzz target found: margins near the 32-bit limits, text objects
-// with a character spacing or a width of as much, overflowed the sums of
-// drawing and hit testing. Margins read are saturated as a template's are.
+// with a character spacing or a width of as much, and a custom paper of as
+// much overflowed the sums of drawing, hit testing and paper matching. Margins read are saturated as a template's are.
 TEST(PreparedReportFile, FuzzFoundFilesDrawAndHitTestWithinRange) {
   for (const char* name : {"margins-beyond-the-print-width", "margins-beyond-the-print-height",
-                           "char-spacing-beyond-32-bits", "memo-width-beyond-its-gaps"}) {
+                           "char-spacing-beyond-32-bits", "memo-width-beyond-its-gaps",
+                           "custom-paper-beyond-32-bits"}) {
     std::ifstream in(std::string(LF_TEST_DATA_DIR) + "/fuzz/prepared_pages/" + name + ".frp", std::ios::binary);
     ASSERT_TRUE(in) << name;
     TMemoryStream s(std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
