@@ -2,24 +2,17 @@
 // dictionary variables, data tables with a row, templates and errors.
 #include <gtest/gtest.h>
 
-#include "param_name.h"
-
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "apps/cli_run.h"
+#include "param_name.h"
+
 namespace {
 
-struct EvalRun {
-  int status = -1;
-  std::string out, err;
-};
+using lf::test::CliRun;
 
 std::string Quote(const std::string& s) {
   std::string q = "'";
@@ -27,33 +20,15 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-std::string TempPath(const std::string& suffix) {
-  std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  for (char& c : name)
-    if (c == '/') c = '_';
-  return ::testing::TempDir() + "eval_cli_" + name + suffix;
-}
-
-EvalRun RunEval(const std::vector<std::string>& args) {
-  const std::string errPath = TempPath(".err");
-  // Date texts follow the system locale; the cases are written for the C one.
-  std::string cmd = "LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen '" LF_CLI_PATH "' eval";
-  for (const std::string& a : args) cmd += " " + Quote(a);
-  cmd += " 2>" + Quote(errPath);
-  EvalRun r;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  std::ifstream in(errPath, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  r.err = s.str();
-  return r;
-}
+class EvalCommand : public lf::test::CliTest {
+ protected:
+  CliRun RunEval(const std::vector<std::string>& args) {
+    std::string line = "eval";
+    for (const std::string& a : args) line += " " + Quote(a);
+    // Date texts follow the system locale; the cases are written for the C one.
+    return Cli(line, "LC_ALL=C.UTF-8");
+  }
+};
 
 struct CliCase {
   const char* expression;
@@ -61,11 +36,11 @@ struct CliCase {
 };
 void PrintTo(const CliCase& c, std::ostream* os) { *os << c.expression; }
 
-class EvalCommandValues : public ::testing::TestWithParam<CliCase> {};
+class EvalCommandValues : public EvalCommand, public ::testing::WithParamInterface<CliCase> {};
 
 TEST_P(EvalCommandValues, PrintsKindTabText) {
-  EvalRun r = RunEval({GetParam().expression});
-  EXPECT_EQ(r.status, 0) << r.err;
+  CliRun r = RunEval({GetParam().expression});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, std::string(GetParam().line) + "\n");
 }
 
@@ -82,62 +57,62 @@ INSTANTIATE_TEST_SUITE_P(
                       CliCase{"STRTODATE('1/2/2024') - STRTODATE('1/1/2024')", "double\t1"}),
     [](const ::testing::TestParamInfo<EvalCommandValues::ParamType>& info) { return lf::test::ParamName(info.param.expression); });
 
-TEST(EvalCommand, PrintsPostfixWithOperatorCodes) {
-  EvalRun r = RunEval({"--postfix", "a = 1 or not b"});
-  EXPECT_EQ(r.status, 0);
+TEST_F(EvalCommand, PrintsPostfixWithOperatorCodes) {
+  CliRun r = RunEval({"--postfix", "a = 1 or not b"});
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "a 1 b {12}{4}=\n");
 }
 
-TEST(EvalCommand, VariablesAreDictionaryExpressions) {
-  EvalRun r = RunEval({"--var", "Net=2*3", "--var", "Gross=[Net]+1", "gross * 2"});
-  EXPECT_EQ(r.status, 0) << r.err;
+TEST_F(EvalCommand, VariablesAreDictionaryExpressions) {
+  CliRun r = RunEval({"--var", "Net=2*3", "--var", "Gross=[Net]+1", "gross * 2"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "double\t14\n");
 }
 
-TEST(EvalCommand, DataFieldsOnTheChosenRow) {
-  const std::string data = TempPath(".json");
+TEST_F(EvalCommand, DataFieldsOnTheChosenRow) {
+  const std::string data = Path("data.json");
   std::ofstream(data, std::ios::binary)
       << "[{\"amount\":\"10.5\",\"first name\":\"Ann\"},{\"amount\":\"20\",\"first name\":\"Bob\"}]"
       << "[{\"code\":\"x\"}]";
-  EvalRun first = RunEval({"--data", data, "cds0.\"first name\" + cds1.code"});
-  EXPECT_EQ(first.status, 0) << first.err;
+  CliRun first = RunEval({"--data", data, "cds0.\"first name\" + cds1.code"});
+  EXPECT_EQ(first.exitCode, 0) << first.err;
   EXPECT_EQ(first.out, "text\tAnnx\n");
-  EvalRun second = RunEval({"--data", data, "--row", "2", "[cds0.amount] * 1.2 + 3"});
-  EXPECT_EQ(second.status, 0) << second.err;
+  CliRun second = RunEval({"--data", data, "--row", "2", "[cds0.amount] * 1.2 + 3"});
+  EXPECT_EQ(second.exitCode, 0) << second.err;
   EXPECT_EQ(second.out, "double\t27\n");
 }
 
-TEST(EvalCommand, TextFunctionsCountCharactersOfTheCodePage) {
-  const std::string data = TempPath(".json");
+TEST_F(EvalCommand, TextFunctionsCountCharactersOfTheCodePage) {
+  const std::string data = Path("data.json");
   std::ofstream(data, std::ios::binary) << "[{\"name\":\"\u0418\u0432\u0430\u043d\"}]";
   for (const char* cp : {"UTF-8", "CP1251"}) {
-    EvalRun r = RunEval({"--codepage", cp, "--data", data,
+    CliRun r = RunEval({"--codepage", cp, "--data", data,
                          "UPPERCASE(cds0.name) + STR(LENGTH(cds0.name)) + COPY(cds0.name, 2, 2)"});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "text\t\u0418\u0412\u0410\u041d4\u0432\u0430\n") << cp;
   }
 }
 
-TEST(EvalCommand, FieldIsNullNamesMissingFields) {
-  const std::string data = TempPath(".json");
+TEST_F(EvalCommand, FieldIsNullNamesMissingFields) {
+  const std::string data = Path("data.json");
   std::ofstream(data, std::ios::binary) << "[{\"a\":\"1\"}]";
   EXPECT_EQ(RunEval({"--data", data, "FIELDISNULL('cds0.a')"}).out, "boolean\tFalse\n");
   EXPECT_EQ(RunEval({"--data", data, "FIELDISNULL('cds7.a')"}).out, "boolean\tTrue\n");
-  EvalRun r = RunEval({"--data", data, "FIELDISNULL('cds0.b')"});
-  EXPECT_EQ(r.status, 1);
+  CliRun r = RunEval({"--data", data, "FIELDISNULL('cds0.b')"});
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("Field '' not found"), std::string::npos) << r.err;
 }
 
-TEST(EvalCommand, ErrorsExitOneWithTheMessage) {
-  EvalRun r = RunEval({"nothing"});
-  EXPECT_EQ(r.status, 1);
+TEST_F(EvalCommand, ErrorsExitOneWithTheMessage) {
+  CliRun r = RunEval({"nothing"});
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err.find("Undefined symbol \"NOTHING\"\n"), std::string::npos) << r.err;
   r = RunEval({"'abc' + 1"});
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("'abc' is not a valid floating point value\n"), std::string::npos) << r.err;
   r = RunEval({"--row", "0", "1"});
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("--row needs a number from 1, not '0'"), std::string::npos) << r.err;
 }
 

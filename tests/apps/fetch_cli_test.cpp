@@ -1,67 +1,39 @@
 // Tests of "lumenfoldi fetch" against scripted servers on 127.0.0.1.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include <QCoreApplication>
 #include <QProcess>
 
+#include "apps/cli_run.h"
 #include "net/scripted_server.h"
 #include "net/tls_server.h"
 
 namespace lf {
 namespace {
 
+using test::CliRun;
 using test::ScriptedServer;
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-std::string Slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-class FetchCli : public testing::Test {
+class FetchCli : public test::CliTest {
  protected:
-  FetchCli() : dir_(std::filesystem::temp_directory_path() / ("lf_fetch_" + std::to_string(getpid()))) {
-    std::filesystem::create_directories(dir_ / "xdg");
-    std::filesystem::permissions(dir_ / "xdg", std::filesystem::perms::owner_all);
-  }
-  ~FetchCli() override { std::filesystem::remove_all(dir_); }
-
   // The C locale, so that system messages read the same everywhere.
-  CliRun Cli(const std::string& args) {
-    std::string cmd = "LC_ALL=C.UTF-8 XDG_RUNTIME_DIR='" + (dir_ / "xdg").string() + "' '" LF_CLI_PATH "' fetch " + args + " >'" +
-                      (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() + "'";
-    CliRun r;
-    int status = std::system(cmd.c_str());
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(dir_ / "out");
-    r.err = Slurp(dir_ / "err");
-    return r;
-  }
-
-  std::filesystem::path dir_;
+  CliRun Fetch(const std::string& args) { return Cli("fetch " + args, "LC_ALL=C.UTF-8"); }
 };
 
 TEST_F(FetchCli, WritesBodyByteForByteAndStatusLine) {
   std::string body("bin\0\xff\r\n\x80z", 9);
   std::string response = "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\n" + body;
   ScriptedServer server({ScriptedServer::Reply(response), ScriptedServer::Reply(response)});
-  CliRun r = Cli(server.Base() + "/d.json");
+  CliRun r = Fetch(server.Base() + "/d.json");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, body);
   EXPECT_EQ(r.err, "HTTP 200 OK\n");
 
   std::filesystem::path file = dir_ / "body.bin";
-  r = Cli("-o '" + file.string() + "' " + server.Base() + "/d.json");
+  r = Fetch("-o '" + file.string() + "' " + server.Base() + "/d.json");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(Slurp(file), body);
@@ -70,7 +42,7 @@ TEST_F(FetchCli, WritesBodyByteForByteAndStatusLine) {
 TEST_F(FetchCli, FailedRequestExitsOneWithErrorLineAndNoFile) {
   ScriptedServer server({ScriptedServer::Reply("HTTP/1.0 404 Not Found\r\nContent-Length: 4\r\n\r\ngone")});
   std::filesystem::path file = dir_ / "never.bin";
-  CliRun r = Cli("-o '" + file.string() + "' " + server.Base() + "/missing");
+  CliRun r = Fetch("-o '" + file.string() + "' " + server.Base() + "/missing");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, "EHttpException: Not Found (status 404)\n");
   EXPECT_FALSE(std::filesystem::exists(file));
@@ -78,14 +50,14 @@ TEST_F(FetchCli, FailedRequestExitsOneWithErrorLineAndNoFile) {
   // An existing file survives a failed request, and no temporary file stays.
   ScriptedServer again({ScriptedServer::Reply("HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\nabc")});
   std::ofstream(file, std::ios::binary) << "precious";
-  r = Cli("-o '" + file.string() + "' " + again.Base() + "/cut");
+  r = Fetch("-o '" + file.string() + "' " + again.Base() + "/cut");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(Slurp(file), "precious");
   size_t entries = 0;
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir_)) ++entries;
   EXPECT_EQ(entries, 4u);  // xdg, out, err, never.bin
 
-  r = Cli("http://nothing-here.invalid/");
+  r = Fetch("http://nothing-here.invalid/");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "EHttpException: can't resolve hostname to IP address (status 404)\n");
@@ -94,15 +66,13 @@ TEST_F(FetchCli, FailedRequestExitsOneWithErrorLineAndNoFile) {
 TEST_F(FetchCli, FailedWritesExitOneWithTheSystemMessage) {
   std::string response = "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello";
   ScriptedServer server({ScriptedServer::Reply(response), ScriptedServer::Reply(response)});
-  CliRun r = Cli("-o /dev/full " + server.Base() + "/d");
+  CliRun r = Fetch("-o /dev/full " + server.Base() + "/d");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, "lumenfoldi fetch: cannot write '/dev/full': No space left on device\n");
 
-  std::string cmd = "LC_ALL=C.UTF-8 XDG_RUNTIME_DIR='" + (dir_ / "xdg").string() + "' '" LF_CLI_PATH "' fetch " + server.Base() +
-                    "/d >/dev/full 2>'" + (dir_ / "err").string() + "'";
-  int status = std::system(cmd.c_str());
-  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
-  EXPECT_EQ(Slurp(dir_ / "err"), "lumenfoldi fetch: cannot write standard output: No space left on device\n");
+  r = Fetch(server.Base() + "/d >/dev/full");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "lumenfoldi fetch: cannot write standard output: No space left on device\n");
 }
 
 // The program runs while this thread's event loop serves TLS, trusting the

@@ -1,49 +1,15 @@
 // Tests of "lumenfoldi frp" (dump, build), running the program itself.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+
+#include "apps/cli_run.h"
 
 namespace lf {
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-class FrpCli : public testing::Test {
- protected:
-  FrpCli() : dir_(std::filesystem::temp_directory_path() / ("lf_frp_" + std::to_string(getpid()))) {
-    std::filesystem::create_directories(dir_ / "xdg");
-    std::filesystem::permissions(dir_ / "xdg", std::filesystem::perms::owner_all);
-  }
-  ~FrpCli() override { std::filesystem::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Slurp(const std::string& path) const {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
-  }
-  CliRun Cli(const std::string& args) {
-    std::string cmd = "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + Path("xdg") + "' '" LF_CLI_PATH "' " + args +
-                      " >'" + Path("out") + "' 2>'" + Path("err") + "'";
-    CliRun r;
-    int status = std::system(cmd.c_str());
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(Path("out"));
-    r.err = Slurp(Path("err"));
-    return r;
-  }
-
-  std::filesystem::path dir_;
-};
+using test::CliRun;
+using FrpCli = test::CliTest;
 
 // Every kind of object, a page link, the paragraph marker, and pages whose
 // records only survive as their stream (an older stream version, a class

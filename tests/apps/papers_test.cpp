@@ -1,32 +1,17 @@
 // Runs "lumenfoldi papers" and "lumenfoldi printers" and checks what they print.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <sys/wait.h>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "apps/cli_run.h"
+
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-};
-
-CliRun RunCli(const std::string& args) {
-  std::string cmd = "QT_QPA_PLATFORM=offscreen '" LF_CLI_PATH "' " + args + " 2>/dev/null";
-  CliRun r;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
+using lf::test::CliRun;
+using PapersCommand = lf::test::CliTest;
+using PrintersCommand = lf::test::CliTest;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -35,9 +20,9 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-TEST(PapersCommand, PrintsTheVirtualPrinterTableWithItsMetrics) {
-  CliRun r = RunCli("papers");
-  ASSERT_EQ(r.status, 0);
+TEST_F(PapersCommand, PrintsTheVirtualPrinterTableWithItsMetrics) {
+  CliRun r = Cli("papers");
+  ASSERT_EQ(r.exitCode, 0);
   std::vector<std::string> lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 67u);
   EXPECT_EQ(lines[8], "9\tA4\t2100\t2970\t758\t1071\t18\t18\t722\t1035");
@@ -45,29 +30,23 @@ TEST(PapersCommand, PrintsTheVirtualPrinterTableWithItsMetrics) {
   EXPECT_EQ(lines[66], "256\tCustom\t0\t0\t0\t0\t18\t18\t-36\t-36");
 }
 
-TEST(PapersCommand, LandscapeSwapsTheSheet) {
-  CliRun r = RunCli("papers --landscape --printer 'virtual PRINTER'");
-  ASSERT_EQ(r.status, 0);
+TEST_F(PapersCommand, LandscapeSwapsTheSheet) {
+  CliRun r = Cli("papers --landscape --printer 'virtual PRINTER'");
+  ASSERT_EQ(r.exitCode, 0);
   std::vector<std::string> lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 67u);
   EXPECT_EQ(lines[8], "9\tA4\t2970\t2100\t1071\t758\t18\t18\t1035\t722");
 }
 
-TEST(PapersCommand, RejectsAnUnknownPrinter) {
-  std::string cmd = "QT_QPA_PLATFORM=offscreen '" LF_CLI_PATH "' papers --printer Nowhere 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  ASSERT_NE(p, nullptr);
-  std::string out;
-  std::array<char, 4096> buf;
-  for (size_t n; (n = fread(buf.data(), 1, buf.size(), p)) > 0;) out.append(buf.data(), n);
-  int st = pclose(p);
-  EXPECT_EQ(WEXITSTATUS(st), 1);
-  EXPECT_NE(out.find("lumenfoldi papers: Unknown printer 'Nowhere'\n"), std::string::npos) << out;
+TEST_F(PapersCommand, RejectsAnUnknownPrinter) {
+  CliRun r = Cli("papers --printer Nowhere");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("lumenfoldi papers: Unknown printer 'Nowhere'\n"), std::string::npos) << r.err;
 }
 
-TEST(PrintersCommand, EndsWithTheVirtualPrinterAndMarksOneAsSelected) {
-  CliRun r = RunCli("printers");
-  ASSERT_EQ(r.status, 0);
+TEST_F(PrintersCommand, EndsWithTheVirtualPrinterAndMarksOneAsSelected) {
+  CliRun r = Cli("printers");
+  ASSERT_EQ(r.exitCode, 0);
   std::vector<std::string> lines = Lines(r.out);
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back().substr(2), "Virtual printer");

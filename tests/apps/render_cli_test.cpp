@@ -2,19 +2,16 @@
 // gives its pages with their texts, outputs by extension, page lists, and
 // failures that leave nothing behind.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
 
+#include "apps/cli_run.h"
 #include "engine/output/emf_pages.h"
 #include "engine/run/globals.h"
 #include "platform/code_page.h"
@@ -24,39 +21,11 @@
 namespace lf {
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  std::string err;
-};
+using test::CliRun;
 
-class RenderCli : public testing::Test {
+class RenderCli : public test::CliTest {
  protected:
-  RenderCli() : dir_(std::filesystem::temp_directory_path() / ("lf_render_" + std::to_string(getpid()))) {
-    std::filesystem::create_directories(dir_ / "xdg");
-    std::filesystem::permissions(dir_ / "xdg", std::filesystem::perms::owner_all);
-  }
-  ~RenderCli() override { std::filesystem::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
   bool Exists(const std::string& name) const { return std::filesystem::exists(dir_ / name); }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
-  }
-  static std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
-
-  // env: assignments put before the program's own, "NAME=value ".
-  CliRun Cli(const std::string& args, const std::string& env = "") {
-    std::string cmd = env + "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + Path("xdg") + "' '" LF_CLI_PATH "' " +
-                      args + " >/dev/null 2>'" + Path("err") + "'";
-    CliRun r;
-    int status = std::system(cmd.c_str());
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = Slurp(Path("err"));
-    return r;
-  }
 
   static std::string Example(const std::string& name) {
     std::string dir = LF_SOURCE_DIR "/examples/" + name;
@@ -87,8 +56,6 @@ class RenderCli : public testing::Test {
     }
     return out;
   }
-
-  std::filesystem::path dir_;
 };
 
 // Example folders use dashes; test names cannot.
@@ -110,7 +77,7 @@ class RenderExamples : public RenderCli, public testing::WithParamInterface<Exam
 TEST_P(RenderExamples, GiveTheirPagesAndTexts) {
   const ExampleCase& c = GetParam();
   // The expected texts show numbers with the C conventions' decimal point.
-  CliRun r = Cli("render -o '" + Path("out.frp") + "' " + Example(FolderOf(c.name)), "LC_ALL=C.UTF-8 ");
+  CliRun r = Cli("render -o '" + Path("out.frp") + "' " + Example(FolderOf(c.name)), "LC_ALL=C.UTF-8");
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, std::to_string(c.pages.size()) + " pages written to " + Path("out.frp") + "\n");
   std::vector<std::string> pages = PageTexts(Path("out.frp"));

@@ -1,53 +1,20 @@
 // Tests of "lumenfoldi template" (dump, build, resave) and of the template
 // summary "lumenfoldi load" prints, running the program itself.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "apps/cli_run.h"
 #include "net/scripted_server.h"
 
 namespace lf {
 namespace {
 
+using test::CliRun;
 using test::ScriptedServer;
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-class TemplateCli : public testing::Test {
+class TemplateCli : public test::CliTest {
  protected:
-  TemplateCli() : dir_(std::filesystem::temp_directory_path() / ("lf_template_" + std::to_string(getpid()))) {
-    std::filesystem::create_directories(dir_ / "xdg");
-    std::filesystem::permissions(dir_ / "xdg", std::filesystem::perms::owner_all);
-  }
-  ~TemplateCli() override { std::filesystem::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Slurp(const std::string& path) const {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
-  }
-
-  CliRun Cli(const std::string& args, const std::string& env = "") {
-    std::string cmd = env + " QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + Path("xdg") + "' '" LF_CLI_PATH "' " + args +
-                      " >'" + Path("out") + "' 2>'" + Path("err") + "'";
-    CliRun r;
-    int status = std::system(cmd.c_str());
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(Path("out"));
-    r.err = Slurp(Path("err"));
-    return r;
-  }
-
   // Builds an example's text form into dir/NAME.frf, as scripts/build-examples
   // does: in the C locale, whose decimal separator new text objects store.
   std::string BuildExample(const std::string& example) {
@@ -57,8 +24,6 @@ class TemplateCli : public testing::Test {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     return frf;
   }
-
-  std::filesystem::path dir_;
 };
 
 TEST_F(TemplateCli, DumpBuildAndResaveReproduceTheTemplateByteForByte) {

@@ -11,10 +11,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
+
+#include "apps/cli_run.h"
 
 namespace lf {
 namespace {
@@ -59,11 +59,6 @@ class XvfbServer {
   int display_ = -1;
 };
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Pixels on the first sheet that are not paper-white: the sheet is found
 // as the white run on a line just below its top edge.
 int InkOnFirstSheet(const QImage& image) {
@@ -83,29 +78,28 @@ int InkOnFirstSheet(const QImage& image) {
   return ink;
 }
 
-TEST(ViewScreenshot, ShowsTheExampleReportOnAnXServer) {
+// Only the fresh folder: the program run here is the viewer.
+using ViewScreenshot = test::CliTest;
+
+TEST_F(ViewScreenshot, ShowsTheExampleReportOnAnXServer) {
   if (!fs::exists(LF_VIEW_PATH)) GTEST_SKIP() << "lumenfoldi-view is not built in this tree";
   XvfbServer server;
   if (server.Display() < 0) GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps installs it)";
-  const fs::path dir = fs::temp_directory_path() / ("lf_view_" + std::to_string(getpid()));
-  fs::create_directories(dir / "xdg");
-  fs::permissions(dir / "xdg", fs::perms::owner_all);
   const std::string example = std::string(LF_SOURCE_DIR) + "/examples/invoice/";
-  const std::string shot = (dir / "shot.png").string();
+  const std::string shot = Path("shot.png");
   // The private X server has no desktop session, hence no session bus: without
   // this, the D-Bus library tries to start one and leaks what it read.
   const std::string cmd = "DBUS_SESSION_BUS_ADDRESS=disabled: DISPLAY=:" + std::to_string(server.Display()) +
                           " QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR='" +
-                          (dir / "xdg").string() + "' XDG_CONFIG_HOME='" + dir.string() + "' '" LF_VIEW_PATH
+                          Path("xdg") + "' XDG_CONFIG_HOME='" + dir_.string() + "' '" LF_VIEW_PATH
                           "' --screenshot '" + shot + "' '" + example + "template.frf," + example +
-                          "data.json' 2>'" + (dir / "err").string() + "'";
+                          "data.json' 2>'" + Path("err") + "'";
   const int status = std::system(cmd.c_str());
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << cmd << "\n" << ReadFile(dir / "err");
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << cmd << "\n" << Slurp(Path("err"));
   QImage image(QString::fromStdString(shot));
   ASSERT_FALSE(image.isNull());
   EXPECT_EQ(image.size(), QSize(870, 480));
   EXPECT_GT(InkOnFirstSheet(image), 100);
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "net/http_fetch.h"
 #include "net/scripted_server.h"
 #include "net/socket.h"
 #include "platform/message_wait.h"
@@ -25,35 +26,8 @@ namespace {
 
 using test::ScriptedServer;
 using Step = ScriptedServer::Step;
-
-struct Outcome {
-  bool raised = false;
-  std::string message;  // of the EHttpException
-  int errorCode = 0;
-  int status = 0;
-  std::string reason;
-  std::string body;
-};
-
-Outcome Fetch(THttpCli& cli, const std::string& url, TMemoryStream* stream = nullptr) {
-  TMemoryStream own;
-  TMemoryStream& s = stream ? *stream : own;
-  cli.SetURL(url);
-  cli.SetReceiveStream(&s);
-  Outcome o;
-  try {
-    cli.Get();
-  } catch (const EHttpException& e) {
-    o.raised = true;
-    o.message = e.Message();
-    o.errorCode = e.ErrorCode();
-  }
-  cli.SetReceiveStream(nullptr);
-  o.status = cli.ResponseStatus();
-  o.reason = cli.ResponseReason();
-  o.body = s.Bytes();
-  return o;
-}
+using test::Fetch;
+using test::Outcome;
 
 class HttpCliTest : public testing::Test {
  protected:

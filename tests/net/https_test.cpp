@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "net/http_cli.h"
+#include "net/http_fetch.h"
 #include "net/scripted_server.h"
 #include "net/socket.h"
 #include "net/tls_server.h"
@@ -14,6 +15,8 @@
 namespace lf {
 namespace {
 
+using test::Fetch;
+using test::Outcome;
 using test::ScriptedServer;
 using test::TlsServer;
 
@@ -36,30 +39,6 @@ class CertFileScope {
 };
 
 std::string TestCertificate() { return test::TlsTestFile("server.crt").toStdString(); }
-
-struct Outcome {
-  bool raised = false;
-  std::string message;
-  int errorCode = 0;
-  std::string body;
-};
-
-Outcome Fetch(THttpCli& cli, const std::string& url) {
-  TMemoryStream stream;
-  cli.SetURL(url);
-  cli.SetReceiveStream(&stream);
-  Outcome o;
-  try {
-    cli.Get();
-  } catch (const EHttpException& e) {
-    o.raised = true;
-    o.message = e.Message();
-    o.errorCode = e.ErrorCode();
-  }
-  cli.SetReceiveStream(nullptr);
-  o.body = stream.Bytes();
-  return o;
-}
 
 struct BodyCase {
   const char* name;
