@@ -4,9 +4,12 @@
 // continued pages, page breaks in columns, two passes and nested sub-reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <string>
 
+#include "engine/model/picture_view.h"
 #include "engine/prepare/report_run.h"
 
 namespace lf::test {
@@ -277,6 +280,36 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{"NestedSubReportRunsOverAPageBreak", "", NestedSubReportOverAPageBreak,
                  {"20:o1 | 40:o2 | 60:i1 | 80:i2 | 100:i3", "20:i4 | 40:i5 | 60:end"}}),
     ReportCaseName);
+
+// A stretched text split over two pages, and a picture that did not fit on
+// the first: on the second page the text's end is drawn last, as tall as
+// the band's part there, so its frame ends level with the picture.
+TEST(PreparationRules, ContinuedStretchedTextEndsLevelWithItsBand) {
+  ReportRun run(Numbers(1));
+  TfrPage& page = run.AddPage();
+  run.Band(page, btMasterData, 0, 160, "frdataset0", flStretched | flBandBreaked);
+  TfrMemoView& text = run.Text(page, 20, 0, "");
+  for (int i = 1; i <= 16; ++i) text.Memo.push_back("a" + std::to_string(i));
+  text.Flags |= flStretched;
+  auto picture = std::make_unique<TfrPictureView>();
+  picture->Name = "Picture1";
+  picture->SetBounds(250, 150, 100, 100);
+  page.AddObject(std::move(picture));
+  ASSERT_TRUE(run.Prepare());
+  TfrEMFPages& pages = *run.Report().PreparedPages;
+  ASSERT_EQ(pages.Count(), 2);
+  pages.LoadPage(1);
+  const auto& drawn = pages.PageAt(1).Page->Objects;
+  ASSERT_EQ(drawn.size(), 2u);
+  ASSERT_NE(dynamic_cast<TfrPictureView*>(drawn[0].get()), nullptr);
+  auto* end = dynamic_cast<TfrMemoView*>(drawn[1].get());
+  ASSERT_NE(end, nullptr);
+  EXPECT_EQ(end->Top, drawn[0]->Top);
+  EXPECT_EQ(end->Height, drawn[0]->Height);
+  std::string last = end->Memo.back();
+  last.erase(std::remove(last.begin(), last.end(), '\x01'), last.end());
+  EXPECT_EQ(last, "a16");
+}
 
 }  // namespace
 }  // namespace lf::test
