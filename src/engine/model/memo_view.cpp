@@ -46,6 +46,10 @@ int32_t TfrMemoView::FontPixelHeight() const {
   return std::max<int32_t>(1, RoundToNearestEven(size * 96.0 / 72.0));
 }
 
+int32_t TfrMemoView::LineStepAtScaleOne() const {
+  return std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
+}
+
 CanvasFont TfrMemoView::MeasureFont() const {
   CanvasFont f;
   f.Name = Font.Name;
@@ -79,7 +83,7 @@ void TfrMemoView::Wrap(bool preparing, int32_t extraWidth) {
   TfrMemoBox box = LayoutBox();
   box.Width = SaturateToInt32(int64_t{box.Width} + extraWidth);
   const bool vertical = (Alignment & frtaVertical) != 0;
-  LineStep = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
+  LineStep = LineStepAtScaleOne();
   LayoutLines.clear();
 
   TfrWrapOptions options;
@@ -113,12 +117,12 @@ void TfrMemoView::Wrap(bool preparing, int32_t extraWidth) {
 }
 
 int32_t TfrMemoView::MinHeight() {
-  LineStep = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
+  LineStep = LineStepAtScaleOne();
   return SaturateToInt32(int64_t{RoundToNearestEven(FrameWidth)} * 2 + LineSpacing + int64_t{GapY} * 2 + FontPixelHeight());
 }
 
 int32_t TfrMemoView::RemainHeight() {
-  LineStep = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
+  LineStep = LineStepAtScaleOne();
   const int64_t frame = RoundToNearestEven(FrameWidth);
   const int64_t inner = Height - 2 * frame - 2 * int64_t{GapY};
   int64_t rest = inner % LineStep;
@@ -208,7 +212,7 @@ int32_t TfrMemoView::CalcHeight() {
 
 int32_t TfrMemoView::FittingLines(const TfrLines& lines, int32_t height) const {
   const TfrMemoBox box = LayoutBox();
-  const int32_t step = std::max<int32_t>(1, SaturateToInt32(int64_t{LineSpacing} + FontPixelHeight()));
+  const int32_t step = LineStepAtScaleOne();
   // The drawing rectangle's bottom: a bottom frame line takes half its width.
   int64_t bottom = static_cast<int64_t>(box.Top) + height + 1;
   if (FrameTyp & frftBottom) bottom -= RoundToNearestEven(FrameWidth / 2.0);

@@ -99,6 +99,8 @@ class TfrMemoView : public TfrStretcheable {
   CanvasFont MeasureFont() const;
   // Pixel height of the font at scale 1.
   int32_t FontPixelHeight() const;
+  // LineSpacing plus FontPixelHeight, at least 1.
+  int32_t LineStepAtScaleOne() const;
   // The unscaled rectangle with the gaps BeginDraw would give at scale 1
   // (between BeginDraw and EndDraw: the rectangle BeginDraw aligned).
   TfrMemoBox LayoutBox() const;
