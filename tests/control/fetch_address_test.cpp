@@ -1,5 +1,7 @@
 // Reading a parameter's address outside the control's flow: http(s) through
 // the control's client against a scripted server, anything else from disk.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -28,7 +30,7 @@ TEST(FetchAddress, HttpAddressesOfEitherCaseGoThroughTheControlsClient) {
 
 TEST(FetchAddress, OtherAddressesAreFilesNamedInTheHostCodePage) {
   ScopedHostCodePage gbk("GBK");
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "lf_fetch_address_test";
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("lf_fetch_address_test_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const std::string utf8Name = (dir / "数据.json").string();
   std::ofstream(utf8Name, std::ios::binary) << std::string("a\0b", 3);

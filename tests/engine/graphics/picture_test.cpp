@@ -2,6 +2,8 @@
 // themselves: bitmaps of every depth and coding, JPEG images through
 // libjpeg, icons, Windows and enhanced metafiles; their limits and errors;
 // picture objects drawn through the painter canvas.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -441,7 +443,7 @@ TEST_F(PictureObject, UnreadableRecordFailsNamingTheObject) {
 }
 
 TEST_F(PictureObject, LoadFromFileClearsForAMissingFileAndFailsForABadOne) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "lf_picture_test";
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("lf_picture_test_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const std::string bad = (dir / "bad.jpg").string();
   std::ofstream(bad, std::ios::binary) << std::string("\xFF\xD8\xFF\xE0 broken", 11);

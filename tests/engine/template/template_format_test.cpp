@@ -1,5 +1,7 @@
 // Whole templates: save and load keep every record, old versions load, and
 // bad templates end in the boxes and states users are shown.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -553,7 +555,8 @@ class TemplatePassword : public TemplateFormat {
  protected:
   HeadlessPasswordPrompt prompt;
   ScopedPasswordPrompt scopedPrompt{&prompt};
-  std::string path = ::testing::TempDir() + "/protected.frf";
+  // ctest runs the tests of this suite side by side, each in its own process.
+  std::string path = ::testing::TempDir() + "/protected_" + std::to_string(::getpid()) + ".frf";
 
   void LoadFile(TfrReport& r) {
     auto original = SampleReport();
