@@ -114,8 +114,8 @@ TPreparedPage& ReadPageFields(Reader& r, TfrEMFPages& list, int page, bool curre
   next = NextOffset(r, page, at, r.U32(), at + fieldsBytes);
   TPreparedPage& p = list.AppendEmpty();
   p.PaperCode = r.U16();
-  p.WidthDmm = r.I32();
-  p.HeightDmm = r.I32();
+  p.WidthDmm = std::clamp(r.I32(), 0, kMaxPaperSizeDmm);
+  p.HeightDmm = std::clamp(r.I32(), 0, kMaxPaperSizeDmm);
   p.Landscape = r.U8();
   p.PaperSource = current ? r.I32() : kAnySource;
   p.SheetCoordinates = r.U8();

@@ -76,8 +76,8 @@ void ReadPage(TextFormObject& in, TPreparedPage& p) {
   p.PaperSource = -1;
   p.SheetCoordinates = 1;
   in.Int("PaperCode", p.PaperCode);
-  in.Int("WidthDmm", p.WidthDmm);
-  in.Int("HeightDmm", p.HeightDmm);
+  in.Int("WidthDmm", p.WidthDmm, 0, kMaxPaperSizeDmm);
+  in.Int("HeightDmm", p.HeightDmm, 0, kMaxPaperSizeDmm);
   in.Flag("Landscape", p.Landscape);
   in.Int("PaperSource", p.PaperSource);
   in.Flag("SheetCoordinates", p.SheetCoordinates);

@@ -370,7 +370,8 @@ TEST(PreparedReportFile, FilesBeyondThirtyTwoBitOffsetsAreRefusedBeforeWriting) 
 
 // Files the fuzz target found: margins near the 32-bit limits, text objects
 // with a character spacing or a width of as much, and a custom paper of as
-// much overflowed the sums of drawing, hit testing and paper matching. Margins read are saturated as a template's are.
+// much overflowed the sums of drawing, hit testing and paper matching. Margins
+// and paper sizes read are saturated as a template's are.
 TEST(PreparedReportFile, FuzzFoundFilesDrawAndHitTestWithinRange) {
   for (const char* name : {"margins-beyond-the-print-width", "margins-beyond-the-print-height",
                            "char-spacing-beyond-32-bits", "memo-width-beyond-its-gaps",
@@ -389,6 +390,8 @@ TEST(PreparedReportFile, FuzzFoundFilesDrawAndHitTestWithinRange) {
     for (int i = 0; i < pages.Count(); ++i) {
       const TfrPageMargins& m = pages.PageAt(i).Margins;
       for (int32_t v : {m.Left, m.Top, m.Right, m.Bottom}) EXPECT_LE(std::abs(v), kMaxPageCoordinate) << name;
+      EXPECT_LE(pages.PageAt(i).WidthDmm, kMaxPaperSizeDmm) << name;
+      EXPECT_LE(pages.PageAt(i).HeightDmm, kMaxPaperSizeDmm) << name;
       // Objects of unknown classes raise the engine's errors; the rest draws.
       RecordingCanvas canvas;
       try {

@@ -87,6 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "Prepared report text: Pages[0]: 'Stream' is not valid base64"},
         TextErrorCase{"PaperCodeRange", R"({"Pages": [{"PaperCode": 65536}]})",
                       "Prepared report text: Pages[0]: 'PaperCode' must be an integer from 0 to 65535"},
+        TextErrorCase{"PaperBeyondTheSizeLimit", R"({"Pages": [{"HeightDmm": 100001}]})",
+                      "Prepared report text: Pages[0]: 'HeightDmm' must be an integer from 0 to 100000"},
         TextErrorCase{"MarginBeyondThePageLimit", R"({"Pages": [{"Margins": [0, 0, 1000001, 0]}]})",
                       "Prepared report text: Pages[0]: 'Margins' must hold integers from -1000000 to 1000000"},
         TextErrorCase{"TemplateOnlyKey", R"({"Pages": [{"Objects": [{"TypeCode": 0, "Script": []}]}]})",
