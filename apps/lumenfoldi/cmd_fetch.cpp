@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "command.h"
-#include "output_file.h"
+#include "platform/output_file.h"
 #include "net/http_cli.h"
 #include "platform/stream.h"
 

@@ -15,7 +15,7 @@
 
 #include "command.h"
 #include "engine/output/pdf_export.h"
-#include "output_file.h"
+#include "platform/output_file.h"
 #include "platform/code_page.h"
 #include "platform/exception.h"
 

@@ -6,7 +6,7 @@
 
 #include "platform/stream.h"
 
-namespace lf::cli {
+namespace lf {
 
 // Writes into a temporary file in the target's folder and renames it over the
 // target in Commit(), so a failed job never leaves a truncated file nor loses
@@ -37,8 +37,11 @@ class OutputFile : public TStream {
   bool committed_ = false;
 };
 
+// Writes bytes to path through an OutputFile and commits it.
+void WriteFileAtomically(const std::string& path, const std::string& bytes);
+
 // Writes bytes to standard output and flushes them; raises EStreamError
 // "cannot write standard output: <system message>" when that fails.
 void WriteStdout(const std::string& bytes);
 
-}  // namespace lf::cli
+}  // namespace lf

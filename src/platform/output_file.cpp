@@ -1,12 +1,12 @@
 // Output files that are renamed into place once complete.
-#include "output_file.h"
+#include "platform/output_file.h"
 
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace lf::cli {
+namespace lf {
 
 OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
   struct stat st {};
@@ -85,9 +85,15 @@ void OutputFile::Commit() {
   }
 }
 
+void WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  OutputFile file(path);
+  file.Write(bytes.data(), bytes.size());
+  file.Commit();
+}
+
 void WriteStdout(const std::string& bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
     throw EStreamError(std::string("cannot write standard output: ") + std::strerror(errno));
 }
 
-}  // namespace lf::cli
+}  // namespace lf
