@@ -23,12 +23,13 @@
 #include "platform/painter_canvas.h"
 #include "platform/password_prompt.h"
 #include "platform/stream.h"
+#include "run_timeout.h"
 
 namespace lf::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "render [--codepage CP] [--password P] [--pages LIST] [--dpi N] [--progress] -o OUT "
+    "render [--codepage CP] [--password P] [--pages LIST] [--dpi N] [--progress] [--timeout SECONDS] -o OUT "
     "\"TEMPLATE,DATA\" | render [--pages LIST] [--dpi N] -o OUT FILE.frp   "
     "prepare a report into a .frp, .pdf or .png pages";
 
@@ -36,8 +37,6 @@ constexpr const char* kUsage =
 // about 140 MB of pixels).
 constexpr int kDefaultDpi = 96;
 constexpr int kMaxDpi = 600;
-// Page units per inch.
-constexpr double kPageUnitsPerInch = 93.0 / 1.015;
 
 bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
   if (s.size() < suffix.size()) return false;
@@ -76,9 +75,6 @@ std::vector<int> ParsePageList(const std::string& text, int count) {
   return pages;
 }
 
-double PageWidthInches(const TPreparedPage& p) { return p.Metrics.SheetWidth / kPageUnitsPerInch; }
-double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight / kPageUnitsPerInch; }
-
 std::string NumberedPngName(const std::string& out, int n) {
   std::string base = out.substr(0, out.size() - 4);
   return base + "-" + std::to_string(n) + ".png";
@@ -86,8 +82,8 @@ std::string NumberedPngName(const std::string& out, int n) {
 
 void WritePng(TfrEMFPages& pages, int index, int dpi, const std::string& path) {
   const TPreparedPage& p = pages.PageAt(index);
-  int w = std::max(1, static_cast<int>(PageWidthInches(p) * dpi + 0.5));
-  int h = std::max(1, static_cast<int>(PageHeightInches(p) * dpi + 0.5));
+  int w = std::max(1, static_cast<int>(p.WidthInches() * dpi + 0.5));
+  int h = std::max(1, static_cast<int>(p.HeightInches() * dpi + 0.5));
   QImage image(w, h, QImage::Format_RGB32);
   if (image.isNull()) throw Exception("cannot make an image of " + std::to_string(w) + "x" + std::to_string(h));
   image.fill(Qt::white);
@@ -157,17 +153,19 @@ int WritePages(TfrReport& report, const Options& opts, const std::string& out) {
 }
 
 int RunRender(const Args& raw) {
-  Options opts(raw, {"codepage", "password", "pages", "dpi", "o", "output"}, {"progress"});
+  Options opts(raw, {"codepage", "password", "pages", "dpi", "o", "output", "timeout"}, {"progress"});
+  const double timeout = opts.Has("timeout") ? ParseTimeout(opts.Value("timeout")) : 0;
   const std::string out = opts.Has("o") ? opts.Value("o") : opts.Value("output");
   if (opts.Positional().size() != 1 || out.empty())
     throw Exception(std::string("usage: lumenfoldi ") + kUsage);
   if (opts.Has("codepage")) SetHostCodePage(opts.Value("codepage"));
   if (opts.Has("password")) DefaultPasswordPrompt().answer = Utf8ToHost(opts.Value("password"));
   const std::string source = opts.Positional()[0];
+  TfrRunOptions run;
   if (opts.Has("progress") || isatty(fileno(stderr))) {
     // The engine reports some counts twice (a page begun, then finished);
     // a line is written only when the text changes.
-    ProgressTextHandler() = [last = std::string()](const std::string& text) mutable {
+    run.Progress = [last = std::string()](const std::string& text) mutable {
       if (text == last) return;
       last = text;
       std::string line = HostToUtf8(text) + "\n";
@@ -217,7 +215,13 @@ int RunRender(const Args& raw) {
     report.LoadFromStream(*file);
   }
   if (boxes.shown > 0) return 1;
-  bool done = PrepareReport(report);
+  RunTimeout stop(report, timeout);
+  bool done = PrepareReport(report, run);
+  if (stop.Expired()) {
+    std::fprintf(stderr, "The preparation took longer than %s seconds and was stopped; nothing was written\n",
+                 opts.Value("timeout").c_str());
+    return 2;
+  }
   if (boxes.shown > 0) return 1;
   if (!done) {
     std::fprintf(stderr, "The report was cancelled\n");

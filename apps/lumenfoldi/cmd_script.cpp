@@ -1,9 +1,6 @@
 // "lumenfoldi script": compiles a script and lists its commands, or runs it
 // against a report and prints the script variables.
-#include <QTimer>
-
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -19,6 +16,7 @@
 #include "engine/model/text_lines.h"
 #include "platform/code_page.h"
 #include "platform/stream.h"
+#include "run_timeout.h"
 
 namespace lf::cli {
 namespace {
@@ -26,9 +24,6 @@ namespace {
 constexpr const char* kUsage =
     "usage: lumenfoldi script [--codepage CP] [--compile] [--template FILE.frf] [--data FILE] "
     "[--var NAME=EXPR]... [--timeout SECONDS] FILE|-";
-
-// Longest run a --timeout may ask for, seconds (keeps the timer in range).
-constexpr double kMaxTimeoutSeconds = 86400.0 * 24;
 
 // Compiles; prints one listing line per command and the errors on standard
 // error. Exit 1 when there were errors.
@@ -42,16 +37,6 @@ int ListCommands(const TfrLines& source) {
   WriteOutput("-", out);
   for (const std::string& e : errors) std::fprintf(stderr, "%s\n", HostToUtf8(e).c_str());
   return errors.empty() ? 0 : 1;
-}
-
-double ParseTimeout(const std::string& text) {
-  double seconds = -1;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-  if (ec != std::errc() || end != text.data() + text.size() || !(seconds > 0) ||
-      seconds > kMaxTimeoutSeconds)
-    throw Exception("--timeout needs a number of seconds above 0 and at most " +
-                    std::to_string(static_cast<long>(kMaxTimeoutSeconds)));
-  return seconds;
 }
 
 // Every script variable, sorted by name: name, kind, text of the value.
@@ -82,12 +67,7 @@ int RunAgainstReport(const Options& opts, const TfrLines& source) {
   for (const std::string& e : errors) std::fprintf(stderr, "%s\n", HostToUtf8(e).c_str());
   if (!errors.empty()) return 1;
 
-  QTimer stopTimer;
-  if (timeout > 0) {
-    stopTimer.setSingleShot(true);
-    QObject::connect(&stopTimer, &QTimer::timeout, [report] { report->StopRequested = true; });
-    stopTimer.start(static_cast<int>(std::min(timeout * 1000.0, 2147483647.0)));
-  }
+  RunTimeout stop(*report, timeout);
   interpreter.DoScript(compiled);
   PrintScriptVariables();
   return report->StopRequested ? 2 : 0;

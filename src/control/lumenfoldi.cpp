@@ -71,7 +71,13 @@ void Tlumenfoldi::setParams(std::u16string_view param1) {
   if (!FetchData(data) || !alive.Alive()) return;
   LoadDataText(data);
   if (!FetchTemplate(templateUrl) || !alive.Alive()) return;
-  PrepareAndShow();
+  try {
+    PrepareAndShow();
+  } catch (const EOwnerDestroyed&) {
+    // The preparation stopped because an event it dispatched destroyed the
+    // control: nothing is left to report to.
+    if (alive.Alive()) throw;
+  }
 }
 
 void Tlumenfoldi::ReleaseTables() {

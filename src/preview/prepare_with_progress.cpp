@@ -23,18 +23,14 @@ bool PrepareWithProgress(TfrReport& report, QWidget* parent) {
   TfrProgressForm window(parent);
   window.SetCaption(PreparingCaption(report));
   window.SetLine1(std::string(kProgressPage) + " 1");
-  auto& handler = ProgressTextHandler();
-  auto previous = handler;
-  handler = [&window](const std::string& text) {
-    window.SetLine1(text);
-    QCoreApplication::processEvents();
-  };
+  // The run lets the window handle its messages after each text.
+  TfrRunOptions options;
+  options.Progress = [&window](const std::string& text) { window.SetLine1(text); };
   bool prepared = false;
   int result = window.ShowModalFor(report, [&](TfrProgressForm& w) {
-    prepared = PrepareReport(report);
+    prepared = PrepareReport(report, options);
     w.EndJob(prepared && !report.StopRequested);
   });
-  handler = previous;
   if (window.JobError()) std::rethrow_exception(window.JobError());
   return result == QDialog::Accepted && prepared;
 }

@@ -168,6 +168,20 @@ TEST_F(RenderCli, FailuresExitOneAndWriteNothing) {
   }
 }
 
+TEST_F(RenderCli, TimeoutStopsTheRunWithExitTwoAndWritesNothing) {
+  // Ten million rows of text: far more than half a second of work.
+  std::string data = LF_SOURCE_DIR "/examples/invoice/data.json";
+  std::string endless = Template("endless", R"({"Version": 25, "Pages": [{"Name": "Page1", "Objects": [
+      {"TypeCode": 2, "Name": "Rows", "FrameTyp": 5, "FormatStr": "10000000", "Top": 20, "Height": 20},
+      {"TypeCode": 0, "Name": "Row", "Top": 20, "Width": 100, "Height": 20, "Memo": ["[LINE#]"]}]}]})");
+  CliRun r = Cli("render --timeout 0.5 -o '" + Path("out.pdf") + "' '" + endless + "," + data + "'");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.err, "The preparation took longer than 0.5 seconds and was stopped; nothing was written\n");
+  EXPECT_FALSE(Exists("out.pdf"));
+  EXPECT_EQ(Cli("render --timeout 0 -o '" + Path("out.pdf") + "' '" + endless + "," + data + "'").err,
+            "lumenfoldi render: --timeout needs a number of seconds above 0 and at most 2073600\n");
+}
+
 // The program fetches both addresses over TLS, trusting the test server's
 // certificate through SSL_CERT_FILE; the server serves from this thread, so
 // the program runs beside the event loop.

@@ -2,6 +2,7 @@
 // pages stay with the report, a calculation error is shown and leaves none.
 #include <gtest/gtest.h>
 
+#include <QTimer>
 #include <memory>
 
 #include "control/lumenfoldi.h"
@@ -74,6 +75,20 @@ TEST_F(ReportPreparation, CalculationErrorIsShownAndTheCallSucceeds) {
   EXPECT_EQ(recorder_.boxes[0].caption, "Error");
   EXPECT_EQ(control_.frReport1().PreparedPages->Count(), 0);
   EXPECT_NE(control_.frReport1().FindObject("Amount"), nullptr);
+}
+
+// A host handler run while the preparation dispatches messages destroys the
+// control: the call returns without touching it again. Run under the
+// sanitizer build, a use after free fails this test.
+TEST_F(ReportPreparation, ControlDestroyedDuringThePreparationIsNotTouchedAgain) {
+  ScriptedServer server({ScriptedServer::Reply(Reply("[{\"a\":\"1\"},{\"a\":\"2\"}]")),
+                         ScriptedServer::Reply(Reply(ListTemplate("[cds0.a]")))});
+  auto control = std::make_unique<Tlumenfoldi>();
+  Tlumenfoldi* raw = control.get();
+  raw->frReport1().OnBeginDoc = [&control] { QTimer::singleShot(0, [&control] { control.reset(); }); };
+  raw->setParams(Utf8ToUtf16(server.Base() + "/t.frf," + server.Base() + "/d.json"));
+  EXPECT_EQ(control, nullptr);
+  EXPECT_TRUE(recorder_.boxes.empty());
 }
 
 }  // namespace

@@ -23,6 +23,9 @@ BandDataset ResolveBandDataset(TComponent* reportOwner, std::string_view name) {
   BandDataset result;
   if (!name.empty() && name[0] >= '1' && name[0] <= '9') {
     int32_t count = TextToInteger(name);
+    if (count > kMaxCountingRecords)
+      throw EConvertError("The data source " + std::string(name) + " counts more than " +
+                          std::to_string(kMaxCountingRecords) + " records");
     auto counter = std::make_unique<TfrUserDataset>();
     counter->RangeEnd = reCount;
     counter->RangeEndCount = count;

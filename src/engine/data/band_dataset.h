@@ -13,6 +13,9 @@ namespace lf {
 class TfrBand;
 class TfrReport;
 
+// Records a counting data source ("1000") may count.
+inline constexpr int32_t kMaxCountingRecords = 10000000;
+
 // What a band's data source resolves to: the dataset the band iterates and,
 // when that one is private to the band, its owner.
 struct BandDataset {
@@ -22,7 +25,7 @@ struct BandDataset {
 
 // The dataset a band's data source names. A name starting with a digit 1..9
 // makes a counting TfrUserDataset with that many records (returned in
-// Owned); otherwise the report dataset of that name found from reportOwner
+// Owned; EConvertError beyond kMaxCountingRecords); otherwise the report dataset of that name found from reportOwner
 // (none when not found). Raises EConvertError for a number that is not an
 // integer and EInvalidCast for a component that is not a report dataset.
 // Init is called on the result.

@@ -52,6 +52,10 @@ inline const char* BandKindName(int kind) {
 }
 
 inline constexpr bool IsValidBandKind(int kind) { return kind >= 0 && kind < kBandKindCount; }
+// Master, detail and sub-detail data bands: the kinds that walk records.
+inline constexpr bool IsDataBandKind(int kind) {
+  return kind == btMasterData || kind == btDetailData || kind == btSubDetailData;
+}
 
 // The header, data and footer kinds of the three data levels, in the order the
 // engine walks them.

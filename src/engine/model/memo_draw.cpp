@@ -21,12 +21,6 @@ bool HoldsText(const TfrLines& lines) {
   return false;
 }
 
-bool HoldsMarker(const TfrLines& lines) {
-  for (const std::string& l : lines)
-    if (l.find(kParagraphMarker) != std::string::npos) return true;
-  return false;
-}
-
 // The no-break space of the host code page (empty when it has none).
 const std::string& NoBreakSpace() {
   static int codePage = -1;

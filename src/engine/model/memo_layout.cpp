@@ -206,13 +206,24 @@ class LineWrapper {
   size_t Break(size_t start, size_t candidate, size_t at) {
     if (opt_.WordBreak) {
       const size_t wordStart = candidate == kNone ? start : candidate + 1;
+      // No point past at fits, and the rules look two characters beyond a
+      // point: the rest of a long word is never scanned.
       size_t wordEnd = at;
-      while (wordEnd < line_.size() && !IsWordDelimiter(line_[wordEnd])) wordEnd += CharLength(line_, wordEnd);
-      const int32_t hyphen = adv_.CharWidth("-") + opt_.CharSpacing;
+      for (int k = 0; k < 2 && wordEnd < line_.size() && !IsWordDelimiter(line_[wordEnd]); ++k)
+        wordEnd += CharLength(line_, wordEnd);
+      const int64_t hyphen = int64_t{adv_.CharWidth("-")} + opt_.CharSpacing;
       size_t accepted = kNone;
+      size_t measured = wordStart;  // width(start, measured) is known
+      int64_t width = Width(start, wordStart);
       for (size_t p : HyphenationPoints(line_.substr(wordStart, wordEnd - wordStart))) {
         const size_t point = wordStart + p;
-        if (Width(start, point) + hyphen > opt_.AvailableWidth) break;
+        while (measured < point) {
+          const size_t len = step_(line_, measured);
+          width += int64_t{adv_.CharWidth(line_.substr(measured, len))} + opt_.CharSpacing;
+          measured += len;
+        }
+        const int64_t upToPoint = measured == point ? width : Width(start, point);
+        if (upToPoint + hyphen > opt_.AvailableWidth) break;
         accepted = point;
       }
       if (accepted != kNone && accepted > start) {

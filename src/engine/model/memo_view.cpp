@@ -31,15 +31,11 @@ TfrMemoView::TfrMemoView() {
   Flags = flStretched | flWordWrap;
 }
 
-namespace {
-
 bool HoldsMarker(const TfrLines& lines) {
   for (const std::string& l : lines)
     if (l.find(kParagraphMarker) != std::string::npos) return true;
   return false;
 }
-
-}  // namespace
 
 int32_t TfrMemoView::FontPixelHeight() const {
   const int32_t size = std::clamp<int32_t>(Font.Size, 0, kMaxFontSize);
@@ -232,7 +228,10 @@ void TfrMemoView::Print(TStream& stream) {
   const uint8_t mode = DrawMode;
   struct ModeReset {
     TfrMemoView& v;
-    ~ModeReset() { v.DrawMode = drAll; }
+    ~ModeReset() {
+      v.DrawMode = drAll;
+      v.AtLeastOneLine = false;
+    }
   } modeReset{*this};
 
   bool changed = false;
@@ -270,6 +269,7 @@ void TfrMemoView::Print(TStream& stream) {
     Wrap(true);
     kept = LayoutLines;
     DrawnLines = FittingLines(kept, Height);
+    if (DrawnLines == 0 && AtLeastOneLine && !kept.empty()) DrawnLines = 1;
     WorkLines.assign(kept.begin(), kept.begin() + DrawnLines);
     if (!HoldsMarker(WorkLines)) WorkLines.push_back(std::string(1, kParagraphMarker));
   }

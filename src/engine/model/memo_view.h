@@ -45,6 +45,8 @@ struct TfrHighlightAttr {
 // Character that ends the last layout line of a paragraph; a text holding
 // it anywhere is already laid out.
 inline constexpr char kParagraphMarker = '\x01';
+// Whether any of the lines holds a paragraph marker (lines laid out before).
+bool HoldsMarker(const TfrLines& lines);
 // Extra width, page units, an AutoWidth text is laid out in when drawn.
 inline constexpr int32_t kAutoWidthLayoutExtra = 100;
 // Layout lines one text may produce; more stops the layout with
@@ -77,6 +79,7 @@ class TfrMemoView : public TfrStretcheable {
   int32_t MinHeight() override;
   // Part of the height that holds no whole line.
   int32_t RemainHeight() override;
+  bool SplitFinished() const override { return WorkLines.empty(); }
   // Writes the object with its finished text into the page being prepared,
   // in the current draw mode, then resets the draw mode.
   void Print(TStream& stream) override;

@@ -7,7 +7,9 @@
 #include "engine/model/properties.h"
 #include "engine/model/report.h"
 #include "engine/model/unique_name.h"
+#include "engine/template/template_format.h"
 #include "platform/code_page.h"
+#include "platform/saturate.h"
 #include "printer/paper_table.h"
 #include "printer/printer.h"
 
@@ -52,20 +54,20 @@ int32_t TfrPage::LeftLimit() const {
 
 int32_t TfrPage::RightLimit() const {
   if (!SheetCoordinates) return Metrics.SheetWidth;
-  return Margins.Right != 0 ? Metrics.SheetWidth - Margins.Right
-                            : Metrics.OffsetX + Metrics.PrintWidth;
+  return SaturateToInt32(Margins.Right != 0 ? int64_t{Metrics.SheetWidth} - Margins.Right
+                                            : int64_t{Metrics.OffsetX} + Metrics.PrintWidth);
 }
 
 int32_t TfrPage::BottomLimit() const {
-  int32_t bottom;
+  int64_t bottom;
   if (!SheetCoordinates)
     bottom = Metrics.SheetHeight;
   else
-    bottom = Margins.Bottom != 0 ? Metrics.SheetHeight - Margins.Bottom
-                                 : Metrics.OffsetY + Metrics.PrintHeight;
+    bottom = Margins.Bottom != 0 ? int64_t{Metrics.SheetHeight} - Margins.Bottom
+                                 : int64_t{Metrics.OffsetY} + Metrics.PrintHeight;
   const TfrBand* footer = Bands[btPageFooter].get();
   if (Initialized && footer && footer->View) bottom -= footer->Height;
-  return bottom;
+  return SaturateToInt32(bottom);
 }
 
 TfrView* TfrPage::FindObject(std::string_view name) const {
@@ -141,6 +143,12 @@ int32_t PaperDmmOf(const std::string& name, const Variant& value) {
   const int32_t dmm = TfrPage::PagePropertyToDmm(Int32Of(name, value));
   if (dmm < 0 || dmm > kMaxPaperDmm) OutOfRange(name, value);
   return dmm;
+}
+
+// Geometry a script writes: saturated to what a template may hold, so that
+// sums of it stay in 32 bits.
+int32_t CoordinateOf(const std::string& name, const Variant& value) {
+  return SaturatedCoordinate(Int32Of(name, value));
 }
 
 }  // namespace
@@ -253,15 +261,15 @@ void TfrPage::SetProperty(const std::string& name, const Variant& value) {
     ChangePaper(kPaperCustom, WidthDmm, PaperDmmOf(n, value), PaperSource, Landscape);
   } else if (n == "ORIENTATION") {
     ChangePaper(PaperCode, WidthDmm, HeightDmm, PaperSource, EnumOf(*this, n, value) != 0);
-  } else if (n == "LEFTMARGIN") Margins.Left = Int32Of(n, value);
-  else if (n == "TOPMARGIN") Margins.Top = Int32Of(n, value);
-  else if (n == "RIGHTMARGIN") Margins.Right = Int32Of(n, value);
-  else if (n == "BOTTOMMARGIN") Margins.Bottom = Int32Of(n, value);
+  } else if (n == "LEFTMARGIN") Margins.Left = CoordinateOf(n, value);
+  else if (n == "TOPMARGIN") Margins.Top = CoordinateOf(n, value);
+  else if (n == "RIGHTMARGIN") Margins.Right = CoordinateOf(n, value);
+  else if (n == "BOTTOMMARGIN") Margins.Bottom = CoordinateOf(n, value);
   else if (n == "PRINTTOPREVPAGE") PrintToPrevPage = value.AsBoolean();
   else if (n == "STRETCHTOPRINTABLE") SheetCoordinates = !value.AsBoolean();
-  else if (n == "COLUMNS") Columns = Int32Of(n, value);
-  else if (n == "COLUMNWIDTH") ColumnWidth = Int32Of(n, value);
-  else if (n == "COLUMNGAP") ColumnGap = Int32Of(n, value);
+  else if (n == "COLUMNS") Columns = CoordinateOf(n, value);
+  else if (n == "COLUMNWIDTH") ColumnWidth = CoordinateOf(n, value);
+  else if (n == "COLUMNGAP") ColumnGap = CoordinateOf(n, value);
   else if (n == "ONBEFOREPRINT") Script = SplitLines(value.AsText());
 }
 

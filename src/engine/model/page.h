@@ -48,6 +48,14 @@ inline constexpr int32_t kActionPrint = 0;
 inline constexpr int32_t kActionStart = 1;
 inline constexpr int32_t kActionNext = 2;
 
+// How the page being formed counts as fresh: at a place where a band that
+// does not fit gains nothing from a new page.
+enum class TfrFreshness : uint8_t {
+  UpToFreshY,  // while CurY is at most FreshY (the top of the page or column)
+  HeadBands,   // always: the head bands of a new page or column are printing
+  NotStarted,  // never: a sub-report page before its parent started a page for it
+};
+
 class TfrPage : public TfrObject {
  public:
   // A report page with that paper: the printer layer adopts the paper (code,
@@ -70,6 +78,16 @@ class TfrPage : public TfrObject {
   int32_t RightLimit() const;
   // Minus the page footer's height while the page's bands are built.
   int32_t BottomLimit() const;
+
+  // Fresh until CurY passes y.
+  void SetFreshUpTo(int32_t y) {
+    Freshness = TfrFreshness::UpToFreshY;
+    FreshY = y;
+  }
+  bool IsFresh() const {
+    return Freshness == TfrFreshness::HeadBands ||
+           (Freshness == TfrFreshness::UpToFreshY && CurY <= FreshY);
+  }
 
   // Page columns to form: Columns, or 1 when it is 0 or less.
   int32_t ColumnCount() const { return Columns > 0 ? Columns : 1; }
@@ -106,7 +124,10 @@ class TfrPage : public TfrObject {
   int32_t PositionCounter = 0;         // "CURRENT#"
   TfrBand* LastPrintedBand = nullptr;
   bool NoRepeatHeaders = false;
-  int32_t FreshY = 0;                  // run time: CurY up to which the page counts as fresh
+  // Run time: whether a band that does not fit may still print here, split,
+  // because a new page would give it no more room.
+  TfrFreshness Freshness = TfrFreshness::UpToFreshY;
+  int32_t FreshY = 0;                  // run time, page units: see TfrFreshness::UpToFreshY
   int32_t PaperCode = 0;
   int32_t WidthDmm = 0, HeightDmm = 0; // tenths of a millimetre
   TfrPageMargins Margins;

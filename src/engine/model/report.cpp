@@ -49,6 +49,7 @@ void TfrReport::SetDataset(TfrDataset* dataset) {
 }
 
 TfrReport::~TfrReport() {
+  liveness_.End();
   // The engine-wide run state must not keep pointing into a report that is gone.
   DetachReport(*this);
   TfrEngineState& state = EngineState();

@@ -13,6 +13,7 @@
 #include "engine/model/text_lines.h"
 #include "engine/expr/variant.h"
 #include "platform/component.h"
+#include "platform/liveness.h"
 #include "platform/stream.h"
 
 namespace lf {
@@ -109,6 +110,10 @@ class TfrReport : public TComponent {
   // that name is replaced only once the new one is complete.
   void SavePreparedReport(const std::string& fileName);
 
+  // Ends when the report is destroyed; a run that dispatches messages holds
+  // one, so that a handler destroying the report stops it safely.
+  LivenessGuard Guard() const { return liveness_.Guard(); }
+
   // Events, raised only when assigned.
   std::function<void()> OnBeginDoc, OnEndDoc, OnPrintReport;
   std::function<void(int pgNo)> OnBeginPage, OnEndPage;
@@ -177,6 +182,7 @@ class TfrReport : public TComponent {
   uint8_t GeneratorVersion = kGeneratorVersion;
 
  private:
+  Liveness liveness_;  // ended first in the destructor; see platform/liveness.h
   std::unique_ptr<TComponentWatch> datasetWatch_;  // clears Dataset when it goes
 };
 

@@ -222,11 +222,16 @@ class TfrStretcheable : public TfrView {
   virtual int32_t CalcHeight() = 0;
   virtual int32_t MinHeight() = 0;
   virtual int32_t RemainHeight() = 0;
+  // After a print in splitting mode: whether nothing is left for the next page.
+  virtual bool SplitFinished() const { return false; }
 
   void CallMethod(const std::string& name, const Variant& p1, const Variant& p2,
                   const Variant& p3, Variant& result) override;
 
   uint8_t DrawMode = drAll;  // 0 normal, 1 measuring, 2 splitting
+  // Splitting on a fresh page: the next print draws at least one line, cut
+  // at the bottom when it is taller than Height. Reset by every print.
+  bool AtLeastOneLine = false;
 };
 
 }  // namespace lf

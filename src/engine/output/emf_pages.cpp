@@ -85,7 +85,10 @@ TPreparedPage& TfrEMFPages::AppendEmpty() {
 }
 
 void TfrEMFPages::Clear() {
-  while (!pages_.empty()) Delete(0);
+  TfrEngineState& state = EngineState();
+  for (const auto& page : pages_)
+    if (page->Page.get() == state.CurPage) state.CurPage = nullptr;
+  pages_.clear();
 }
 
 void TfrEMFPages::LoadPage(int index) {

@@ -1,11 +1,8 @@
 // Hyperlink checks and the platform's opener.
 #include "engine/output/link_opener.h"
 
-#include <QDesktopServices>
-#include <QString>
-#include <QUrl>
-
 #include "platform/code_page.h"
+#include "platform/url_opener.h"
 
 namespace lf {
 
@@ -16,10 +13,6 @@ std::string OpenableLink(std::string_view address) {
   return {};
 }
 
-bool OpenLinkWithPlatform(const std::string& address) {
-  const std::string utf8 = HostToUtf8(address);
-  return QDesktopServices::openUrl(
-      QUrl(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), QUrl::TolerantMode));
-}
+bool OpenLinkWithPlatform(const std::string& address) { return OpenUrlWithPlatform(HostToUtf8(address)); }
 
 }  // namespace lf

@@ -15,10 +15,7 @@
 namespace lf {
 namespace {
 
-constexpr double kPageUnitsPerInch = 93.0 / 1.015;
 
-double PageWidthInches(const TPreparedPage& p) { return p.Metrics.SheetWidth / kPageUnitsPerInch; }
-double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight / kPageUnitsPerInch; }
 
 // QPdfWriter compresses every page through two fresh 10 MB buffers. Under
 // glibc's sliding thresholds each is a new mapping, or heap given back and
@@ -53,7 +50,7 @@ void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::strin
   bool first = true;
   for (int index : list) {
     const TPreparedPage& p = pages.PageAt(index);
-    QPageSize size(QSizeF(PageWidthInches(p) * 25.4, PageHeightInches(p) * 25.4),
+    QPageSize size(QSizeF(p.WidthInches() * 25.4, p.HeightInches() * 25.4),
                    QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
     writer.setPageSize(size);
     if (first) {
@@ -63,8 +60,8 @@ void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::strin
       writer.newPage();
     }
     PainterCanvas canvas(painter, kPdfDpi, true, &runs);
-    CanvasRect rect{0, 0, static_cast<int32_t>(PageWidthInches(p) * kPdfDpi),
-                    static_cast<int32_t>(PageHeightInches(p) * kPdfDpi)};
+    CanvasRect rect{0, 0, static_cast<int32_t>(p.WidthInches() * kPdfDpi),
+                    static_cast<int32_t>(p.HeightInches() * kPdfDpi)};
     DrawPageOnce(pages, index, canvas, rect);
   }
   if (!first) painter.end();

@@ -25,6 +25,10 @@ struct TPreparedPage {
   bool Shown = false;              // to be drawn now; otherwise drawing releases Page
   std::unique_ptr<TMemoryStream> Stream;  // version byte, then object records
   std::unique_ptr<TfrPage> Page;   // the objects while materialized
+
+  // The sheet's size in inches.
+  double WidthInches() const { return Metrics.SheetWidth / PageUnitsPerInch; }
+  double HeightInches() const { return Metrics.SheetHeight / PageUnitsPerInch; }
 };
 
 }  // namespace lf

@@ -2,7 +2,6 @@
 // placing and stretching, band columns, objects, splits across pages, and
 // the band's counters and aggregates.
 #include <algorithm>
-#include <limits>
 
 #include "engine/data/dataset.h"
 #include "engine/functions/aggregates.h"
@@ -13,24 +12,20 @@
 #include "engine/prepare/preparation.h"
 #include "engine/run/globals.h"
 #include "engine/script/interpreter.h"
+#include "platform/saturate.h"
 
 namespace lf {
 namespace {
 
-bool IsDataKind(int kind) {
-  return kind == btMasterData || kind == btDetailData || kind == btSubDetailData;
-}
 // Kinds that keep their own Top and take no room from CurY.
 bool IsFixedKind(int kind) { return kind == btPageFooter || kind == btOverlay || kind == btNone; }
 
 TfrReport& CurrentReport() { return *EngineState().CurReport; }
 
-bool IsFresh(const TfrPage& page) { return page.CurY <= page.FreshY; }
-
 // A data band with a dataset followed in its chain by bands without one:
 // the chain prints as one record.
 bool PrintsAsBlock(const TfrBand& b) {
-  return IsDataKind(b.Kind) && b.Next && !b.Next->DataSet;
+  return IsDataBandKind(b.Kind) && b.Next && !b.Next->DataSet;
 }
 
 int32_t ColumnFooterHeight(const TfrPage& page) {
@@ -56,13 +51,15 @@ int32_t MeasureObjects(TfrBand& b, bool all) {
   return result;
 }
 
-// Keeps the objects' heights while a band stretches them.
+// Keeps the objects' heights while a band stretches them; leaves them alone
+// when the report went meanwhile.
 class HeightsScope {
  public:
-  explicit HeightsScope(TfrBand& b) : band_(b) {
+  HeightsScope(TfrBand& b, const TfrRunContext& run) : band_(b), run_(run) {
     for (TfrView* o : b.Objects) heights_.push_back(o->Height);
   }
   ~HeightsScope() {
+    if (!run_.ReportAlive()) return;
     for (size_t i = 0; i < heights_.size() && i < band_.Objects.size(); ++i)
       band_.Objects[i]->Height = heights_[i];
   }
@@ -71,37 +68,65 @@ class HeightsScope {
 
  private:
   TfrBand& band_;
+  const TfrRunContext& run_;
   std::vector<int32_t> heights_;
 };
 
-// Moves an object by (dx, dy) for as long as it prints.
+// Moves an object by (dx, dy) for as long as it prints; leaves it alone
+// when the report went meanwhile.
 class ShiftScope {
  public:
-  ShiftScope(TfrView& v, int32_t dx, int32_t dy) : v_(v), dx_(dx), dy_(dy) {
-    v_.Left += dx_;
-    v_.Top += dy_;
+  ShiftScope(TfrView& v, int32_t dx, int32_t dy, const TfrRunContext& run)
+      : v_(v), run_(run), left_(v.Left), top_(v.Top) {
+    v_.Left = SaturateToInt32(int64_t{left_} + dx);
+    v_.Top = SaturateToInt32(int64_t{top_} + dy);
   }
   ~ShiftScope() {
-    v_.Left -= dx_;
-    v_.Top -= dy_;
+    if (!run_.ReportAlive()) return;
+    v_.Left = left_;
+    v_.Top = top_;
   }
   ShiftScope(const ShiftScope&) = delete;
   ShiftScope& operator=(const ShiftScope&) = delete;
 
  private:
   TfrView& v_;
-  int32_t dx_, dy_;
+  const TfrRunContext& run_;
+  int32_t left_, top_;
 };
 
-void TellHooked(TfrView& printed) {
+}  // namespace
+
+void TfrRunContext::PrintShifted(TfrView& o, int32_t dx, int32_t dy) {
+  ShiftScope shift(o, dx, dy, *this);
+  PrintOnOutputPage(o, OutputPageIndex());
+}
+
+void TfrRunContext::TellHooked(TfrView& printed) {
   if (!dynamic_cast<TfrMemoView*>(&printed)) return;
   for (TfrView* h : Globals().HookedObjects)
     if (h) h->OnHook(&printed);
 }
 
-}  // namespace
+void TfrRunContext::HandleObjectError() {
+  try {
+    throw;
+  } catch (const EPrepareError&) {
+    throw;
+  } catch (const EOwnerDestroyed&) {
+    throw;
+  } catch (const std::exception& e) {
+    CheckAlive();
+    ReportCalculationError(e.what());
+  }
+}
 
-void ReportCalculationError(const std::string& error) {
+void TfrRunContext::RunScript(const TfrLines& script) {
+  Globals().Interpreter->DoScript(script);
+  CheckAlive();
+}
+
+void TfrRunContext::ReportCalculationError(const std::string& error) {
   TfrEngineState& st = EngineState();
   TfrReport& report = CurrentReport();
   if (!st.ErrorFlag) st.ErrorText = CalculationErrorMessage(report, st.CurView, error);
@@ -115,17 +140,15 @@ bool HoldsCrossCells(const TfrBand& band) {
   return false;
 }
 
-void RunBandScript(TfrBand& b) {
+void TfrRunContext::RunBandScript(TfrBand& b) {
   if (b.Script.empty()) return;
   TfrEngineState& st = EngineState();
   st.CurBand = &b;
   st.CurView = b.View;
   try {
-    Globals().Interpreter->DoScript(b.Script);
-  } catch (const EPrepareError&) {
-    throw;
-  } catch (const std::exception& e) {
-    ReportCalculationError(e.what());
+    RunScript(b.Script);
+  } catch (...) {
+    HandleObjectError();
   }
 }
 
@@ -135,26 +158,26 @@ void ResetCounters(TfrBand& band, int32_t value) {
     if (auto* memo = dynamic_cast<TfrMemoView*>(v)) memo->LastPrintedText.clear();
 }
 
-void Accumulate(TfrBand& band, int crossColumn) {
+void TfrRunContext::Accumulate(TfrBand& band, int crossColumn) {
   TfrEngineState& st = EngineState();
   st.CurBand = &band;
   try {
     AccumulateAggregates(band, SharedParser(), crossColumn);
-  } catch (const std::exception& e) {
-    ReportCalculationError(e.what());
+  } catch (...) {
+    HandleObjectError();
   }
 }
 
-void ResetBandAggregates(TfrBand& band) {
+void TfrRunContext::ResetBandAggregates(TfrBand& band) {
   EngineState().CurBand = &band;
   try {
     ResetAggregates(band);
-  } catch (const std::exception& e) {
-    ReportCalculationError(e.what());
+  } catch (...) {
+    HandleObjectError();
   }
 }
 
-bool PrintBand(TfrBand& b) {
+bool TfrRunContext::PrintBand(TfrBand& b) {
   TfrPage& page = *b.Page;
   TfrReport& report = CurrentReport();
   TfrEngineState& st = EngineState();
@@ -170,7 +193,7 @@ bool PrintBand(TfrBand& b) {
   TfrBand* last = page.LastPrintedBand;
   if (last && last != &b && last->IsPresent() && last->ColumnNo > 1) {
     page.ShiftX = last->SavedShift;
-    page.CurY += std::max(last->Height, last->MeasuredHeight);
+    page.CurY = SaturateToInt32(int64_t{page.CurY} + std::max(last->Height, last->MeasuredHeight));
     last->ColumnNo = 1;
   }
 
@@ -197,8 +220,8 @@ bool PrintBand(TfrBand& b) {
       if (b.Kind != btPageFooter && b.Kind != btOverlay && b.Kind != btColumnFooter &&
           b.Kind != btNone) {
         int32_t h = BandHeight(b);
-        if (page.CurY + h > page.BottomY && !b.Breaked) {
-          if (!IsFresh(page)) {
+        if (int64_t{page.CurY} + h > page.BottomY && !b.Breaked) {
+          if (!page.IsFresh()) {
             if (page.IsSubReportPage) {
               b.Breaked = savedBreaked;
               return true;
@@ -207,24 +230,24 @@ bool PrintBand(TfrBand& b) {
             result = true;
           }
           // A band that fits on no page prints here, split.
-          if (IsFresh(page) && page.CurY + h > page.BottomY) b.Breaked = true;
+          if (page.IsFresh() && int64_t{page.CurY} + h > page.BottomY) b.Breaked = true;
         }
       }
       b.SubReportsDone = true;
-      if (IsDataKind(b.Kind) && b.DataSet && PrintsAsBlock(b)) {
+      if (IsDataBandKind(b.Kind) && b.DataSet && PrintsAsBlock(b)) {
         for (TfrBand* c = &b; c; c = c->Next.get())
           if (c->Visible) PutBand(*c);
         result = result || !b.SubReportsDone;
       } else {
         PutBand(b);
         if (b.Child) PrintBand(*b.Child);
-        if (!IsDataKind(b.Kind) && b.Kind != btGroupHeader && b.FormNewPage) StartNewPage(page);
+        if (!IsDataBandKind(b.Kind) && b.Kind != btGroupHeader && b.FormNewPage) StartNewPage(page);
         result = result || !b.SubReportsDone;
       }
     }
   } else {
     if (b.Child && b.PrintChildIfInvisible) PrintBand(*b.Child);
-    if (IsDataKind(b.Kind)) Accumulate(b);
+    if (IsDataBandKind(b.Kind)) Accumulate(b);
   }
 
   if (!b.NoAggregateReset) {
@@ -239,7 +262,7 @@ bool PrintBand(TfrBand& b) {
   return result;
 }
 
-int32_t BandHeight(TfrBand& b) {
+int32_t TfrRunContext::BandHeight(TfrBand& b) {
   if (PrintsAsBlock(b)) {
     // The block's height decides where it goes; each band of it keeps its
     // own measured height, which stretches and places it.
@@ -255,7 +278,7 @@ int32_t BandHeight(TfrBand& b) {
   return result;
 }
 
-int32_t MeasureHeight(TfrBand& b) {
+int32_t TfrRunContext::MeasureHeight(TfrBand& b) {
   TfrPage& page = *b.Page;
   TfrReport& report = CurrentReport();
   int32_t result = b.Height;
@@ -282,24 +305,22 @@ int32_t MeasureHeight(TfrBand& b) {
       }
       result = MeasureObjects(b, false);
     }
-  } catch (const EPrepareError&) {
-    throw;
-  } catch (const std::exception& e) {
-    ReportCalculationError(e.what());
+  } catch (...) {
+    HandleObjectError();
   }
   b.MeasuredHeight = std::max(b.MeasuredHeight, result);
   return result;
 }
 
-bool CheckPageBreak(TfrBand& b, int32_t top, int32_t height, bool testOnly) {
+bool TfrRunContext::CheckPageBreak(TfrBand& b, int32_t top, int32_t height, bool testOnly) {
   if (b.Kind == btColumnFooter) return false;
   TfrPage& page = *b.Page;
-  if (page.BottomY >= top + height + ColumnFooterHeight(page)) return false;
+  if (page.BottomY >= int64_t{top} + height + ColumnFooterHeight(page)) return false;
   if (!testOnly) StartNewColumn(page, &b);
   return true;
 }
 
-void PutBand(TfrBand& b) {
+void TfrRunContext::PutBand(TfrBand& b) {
   if (!b.IsPresent()) return;
   TfrPage& page = *b.Page;
   const int32_t savedTop = b.Top;
@@ -307,13 +328,13 @@ void PutBand(TfrBand& b) {
   if (!fixed) b.Top = page.CurY;
   if (b.Stretched) {
     const int32_t a = b.MeasuredHeight >= 0 ? b.MeasuredHeight : b.Height;
-    HeightsScope heights(b);
+    HeightsScope heights(b, *this);
     for (TfrView* o : b.Objects)
       if (dynamic_cast<TfrStretcheable*>(o) && o->HasFlag(flStretched) && o->Height > 0)
         o->Height = a - o->Top;
     b.PrintHeight = a;
     if (!fixed) {
-      if (!b.Breaked && !IsFresh(page)) CheckPageBreak(b, b.Top, a, false);
+      if (!b.Breaked && !page.IsFresh()) CheckPageBreak(b, b.Top, a, false);
       b.Top = page.CurY;
     }
     bool tookOver = false;
@@ -322,11 +343,11 @@ void PutBand(TfrBand& b) {
     } else {
       tookOver = PrintObjects(b);
       if (HoldsCrossCells(b) && b.Kind != btPageFooter) PrintCrossColumns(b);
-      if (!fixed && !tookOver) page.CurY += a;
+      if (!fixed && !tookOver) page.CurY = SaturateToInt32(int64_t{page.CurY} + a);
     }
   } else {
     if (!fixed) {
-      if (!b.Breaked && !IsFresh(page)) CheckPageBreak(b, b.Top, b.Height, false);
+      if (!b.Breaked && !page.IsFresh()) CheckPageBreak(b, b.Top, b.Height, false);
       b.Top = page.CurY;
     }
     if (b.Breaked) {
@@ -335,7 +356,7 @@ void PutBand(TfrBand& b) {
     } else {
       bool tookOver = PrintObjects(b);
       if (HoldsCrossCells(b) && b.Kind != btPageFooter) PrintCrossColumns(b);
-      if (!fixed && !tookOver) page.CurY += b.Height;
+      if (!fixed && !tookOver) page.CurY = SaturateToInt32(int64_t{page.CurY} + b.Height);
     }
   }
 
@@ -350,15 +371,15 @@ void PutBand(TfrBand& b) {
       page.ShiftX = b.SavedShift;
       b.ColumnNo = 1;
     } else {
-      page.ShiftX = b.SavedShift + (view->ColumnWidth + view->ColumnGap) * previous;
-      page.CurY -= std::max(b.MeasuredHeight, b.Height);
+      page.ShiftX = SaturateToInt32(int64_t{b.SavedShift} + (int64_t{view->ColumnWidth} + view->ColumnGap) * previous);
+      page.CurY = SaturateToInt32(int64_t{page.CurY} - std::max(b.MeasuredHeight, b.Height));
     }
   }
   b.Top = savedTop;
-  if (IsDataKind(b.Kind)) Accumulate(b);
+  if (IsDataBandKind(b.Kind)) Accumulate(b);
 }
 
-bool PrintObjects(TfrBand& b) {
+bool TfrRunContext::PrintObjects(TfrBand& b) {
   TfrReport& report = CurrentReport();
   for (size_t i = 0; i < b.Objects.size(); ++i) {
     TfrView* o = b.Objects[i];
@@ -373,7 +394,7 @@ bool PrintObjects(TfrBand& b) {
   return false;
 }
 
-void PrintObject(TfrBand& b, TfrView& o) {
+void TfrRunContext::PrintObject(TfrBand& b, TfrView& o) {
   TfrEngineState& st = EngineState();
   TfrPage& page = *b.Page;
   st.CurPage = &page;
@@ -381,25 +402,21 @@ void PrintObject(TfrBand& b, TfrView& o) {
   if (o.Parent != &b) return;
   try {
     if (!(InFirstPass() && !b.Breaked)) {
-      ShiftScope shift(o, page.ShiftX - page.LeftLimit(), b.Top);
       st.CurView = &o;
-      o.Print(OutputPageStream(OutputPageIndex()));
+      PrintShifted(o, SaturateToInt32(int64_t{page.ShiftX} - page.LeftLimit()), b.Top);
     } else {
       st.CurView = &o;
       auto* memo = dynamic_cast<TfrMemoView*>(&o);
-      if (!(memo && memo->DrawMode != drAll) && !o.Script.empty())
-        Globals().Interpreter->DoScript(o.Script);
+      if (!(memo && memo->DrawMode != drAll) && !o.Script.empty()) RunScript(o.Script);
       return;
     }
     TellHooked(o);
-  } catch (const EPrepareError&) {
-    throw;
-  } catch (const std::exception& e) {
-    ReportCalculationError(e.what());
+  } catch (...) {
+    HandleObjectError();
   }
 }
 
-void PrintSplit(TfrBand& b) {
+void TfrRunContext::PrintSplit(TfrBand& b) {
   TfrPage& page = *b.Page;
   TfrReport& report = CurrentReport();
   struct Saved {
@@ -412,11 +429,17 @@ void PrintSplit(TfrBand& b) {
     saved.push_back({o->Top, o->Height});
     if (o->BandAlign == baBottom) o->Top = b.MeasuredHeight - o->Height;
   }
+  // On a fresh page a split text prints at least one line, so that every
+  // split ends: a new page would give it no more room.
+  auto splitOn = [&page](TfrStretcheable& s) {
+    s.DrawMode = drAfterCalcHeight;
+    s.AtLeastOneLine = page.IsFresh();
+  };
   auto printNow = [&](TfrView& o, int32_t top, int32_t height, bool split) {
     int32_t t = o.Top, h = o.Height;
     o.Top = top;
     o.Height = height;
-    if (auto* s = dynamic_cast<TfrStretcheable*>(&o); s && split) s->DrawMode = drAfterCalcHeight;
+    if (auto* s = dynamic_cast<TfrStretcheable*>(&o); s && split) splitOn(*s);
     PrintObject(b, o);
     o.Top = t;
     o.Height = h;
@@ -438,7 +461,7 @@ void PrintSplit(TfrBand& b) {
       bool pending = false;
       for (TfrView* o : b.Objects) pending = pending || o->Pending;
       if (!pending) break;
-      const int32_t r = page.BottomY - ColumnFooterHeight(page) - b.Top - 2;
+      const int32_t r = SaturateToInt32(int64_t{page.BottomY} - ColumnFooterHeight(page) - b.Top - 2);
       int32_t bottom = 0;
       bool progressed = false;
       for (TfrView* o : b.Objects) {
@@ -454,22 +477,29 @@ void PrintSplit(TfrBand& b) {
           const int32_t fit = r - y + 1;
           o->Height = fit;
           int32_t rem = 0;
+          bool finished = false;
           try {
             rem = s->RemainHeight();
-            if (s->MinHeight() < fit) {
-              s->DrawMode = drAfterCalcHeight;
+            if (s->MinHeight() < fit || page.IsFresh()) {
+              splitOn(*s);
+              const bool forced = s->AtLeastOneLine;
               PrintObject(b, *o);
+              finished = forced && s->SplitFinished();
               progressed = true;
             }
-          } catch (const std::exception& e) {
-            ReportCalculationError(e.what());
+          } catch (...) {
+            HandleObjectError();
           }
           o->Height = h;
-          pushBelow(*o, rem);
-          o->Height += rem;
+          if (finished) {
+            o->Pending = false;
+          } else {
+            pushBelow(*o, rem);
+            o->Height = SaturateToInt32(int64_t{o->Height} + rem);
+          }
           bottom = std::max(bottom, r);
         } else if (y >= 0 && y < r) {
-          if (y == 0 && IsFresh(page)) {
+          if (y == 0 && page.IsFresh()) {
             // Taller than any page: clipped to the room left.
             printNow(*o, 0, std::min(h, r), false);
             o->Pending = false;
@@ -483,7 +513,7 @@ void PrintSplit(TfrBand& b) {
             o->Height = y + h;
             o->Top = 0;
             bottom = std::max(bottom, y + h);
-            s->DrawMode = drAfterCalcHeight;
+            splitOn(*s);
             o->Pending = false;
             if (o->HasFlag(flStretched)) {
               o->RedrawAtEnd = true;
@@ -493,19 +523,22 @@ void PrintSplit(TfrBand& b) {
             progressed = true;
           } else {
             const int32_t before = y + h;
+            const bool forced = page.IsFresh();
             printNow(*o, 0, r, true);
             int32_t rem = 0;
             try {
               rem = s->RemainHeight();
-            } catch (const std::exception& e) {
-              ReportCalculationError(e.what());
+            } catch (...) {
+              HandleObjectError();
             }
-            if (rem >= before) {
+            if (forced && s->SplitFinished()) {
+              o->Pending = false;
+            } else if (rem >= before) {
               // Nothing of it fitted the room: it ends here.
               o->Pending = false;
             } else {
               pushBelow(*o, rem);
-              o->Height += rem;
+              o->Height = SaturateToInt32(int64_t{o->Height} + rem);
             }
             bottom = std::max(bottom, r);
             progressed = true;
@@ -517,15 +550,15 @@ void PrintSplit(TfrBand& b) {
       bool anyPending = false;
       for (TfrView* o : b.Objects)
         if (o->Pending) {
-          o->Top -= r;
+          o->Top = SaturateToInt32(int64_t{o->Top} - r);
           anyPending = true;
         }
       // Head bands print on the page they head: what does not fit is cut.
-      if (anyPending && page.FreshY == std::numeric_limits<int32_t>::max()) {
+      if (anyPending && page.Freshness == TfrFreshness::HeadBands) {
         for (TfrView* o : b.Objects) o->Pending = false;
         anyPending = false;
       }
-      if (anyPending && !progressed && r <= 0 && IsFresh(page)) {
+      if (anyPending && !progressed && r <= 0 && page.IsFresh()) {
         // No room at all: what is left is dropped rather than paged forever.
         for (TfrView* o : b.Objects) o->Pending = false;
         anyPending = false;
@@ -540,6 +573,7 @@ void PrintSplit(TfrBand& b) {
   for (TfrView* o : b.Objects)
     if (o->RedrawAtEnd) {
       o->Height = b.PrintHeight;
+      if (auto* s = dynamic_cast<TfrStretcheable*>(o)) s->AtLeastOneLine = page.IsFresh();
       PrintObject(b, *o);
     }
   for (size_t i = 0; i < b.Objects.size() && i < saved.size(); ++i) {
@@ -547,7 +581,7 @@ void PrintSplit(TfrBand& b) {
     b.Objects[i]->Height = saved[i].height;
     b.Objects[i]->Pending = false;
   }
-  page.CurY += b.PrintHeight;
+  page.CurY = SaturateToInt32(int64_t{page.CurY} + b.PrintHeight);
 }
 
 }  // namespace lf

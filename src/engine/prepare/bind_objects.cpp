@@ -1,6 +1,7 @@
 // InitRun, BindObjects (run-time bands, chains, headers, footers, groups,
 // cross bands, child bands, columns), aggregate registration and EndRun.
 #include <algorithm>
+#include <unordered_map>
 
 #include "engine/data/band_dataset.h"
 #include "engine/data/field_reference.h"
@@ -13,6 +14,7 @@
 #include "engine/script/interpreter.h"
 #include "engine/script/report_interpreter.h"
 #include "platform/code_page.h"
+#include "platform/saturate.h"
 
 namespace lf {
 namespace {
@@ -22,9 +24,6 @@ inline constexpr int kModalCancel = 2;
 TfrBandView* AsBandView(TfrView* view) { return dynamic_cast<TfrBandView*>(view); }
 bool IsSubReportFrame(const TfrView* view) {
   return dynamic_cast<const TfrSubReportView*>(view) != nullptr;
-}
-bool IsDataKind(int kind) {
-  return kind == btMasterData || kind == btDetailData || kind == btSubDetailData;
 }
 
 void Compile(TfrLines& script) {
@@ -61,20 +60,20 @@ void CollectObjects(TfrPage& page, TfrBand& band) {
     return band.Top <= v.Top && v.Top <= band.Top + band.Height;
   };
   for (auto& obj : page.Objects)
-    if (!obj->Parent && !IsSubReportFrame(obj.get()) && obj->Pending && inside(*obj)) {
+    if (obj->Pending && !obj->Parent && inside(*obj) && !IsSubReportFrame(obj.get())) {
       obj->Parent = &band;
       obj->Top -= band.Top;
       obj->Pending = false;
       band.Objects.push_back(obj.get());
     }
   for (auto& obj : page.Objects)
-    if (obj->Parent && obj->Parent != &band && obj->Pending && inside(*obj)) {
+    if (obj->Pending && obj->Parent && obj->Parent != &band && inside(*obj)) {
       obj->Top -= band.Top;
       obj->Pending = false;
       band.Objects.push_back(obj.get());
     }
   for (auto& obj : page.Objects)
-    if (!obj->Parent && IsSubReportFrame(obj.get()) && obj->Pending && inside(*obj)) {
+    if (obj->Pending && !obj->Parent && inside(*obj) && IsSubReportFrame(obj.get())) {
       obj->Parent = &band;
       obj->Top -= band.Top;
       obj->Pending = false;
@@ -198,25 +197,56 @@ void BindCrossDataSources(TfrPage& page, TfrReport& report) {
 }
 
 void BindChildren(TfrPage& page) {
+  // Names (ASCII case ignored) to the first object so named, band views to
+  // their bands: one lookup per child, whatever the number of bands.
+  std::unordered_map<std::string, TfrView*> byName;
+  for (auto& obj : page.Objects) byName.try_emplace(AsciiLower(obj->Name), obj.get());
+  std::unordered_map<const TfrView*, TfrBand*> bandOf;
+  for (auto& first : page.Bands)
+    for (TfrBand* b = first.get(); b; b = b->Next.get())
+      if (b->View) bandOf.try_emplace(b->View, b);
   for (int kind = btReportTitle; kind <= btChild; ++kind)
     for (TfrBand* b = page.Bands[kind].get(); b; b = b->Next.get()) {
       auto* view = b->View;
       if (!view || view->ChildBand.empty()) continue;
-      TfrView* target = page.FindObject(view->ChildBand);
-      b->Child = target ? BandOfView(page, target) : nullptr;
+      auto named = byName.find(AsciiLower(view->ChildBand));
+      auto band = named == byName.end() ? bandOf.end() : bandOf.find(named->second);
+      b->Child = band == bandOf.end() ? nullptr : band->second;
     }
-  // A child chain that comes back to a band would print forever.
+  // A child chain that comes back to a band would print forever. Each band
+  // has one child, so one walk down from every band not yet walked finds
+  // each cycle, marking the bands it passes: a band marked by the walk in
+  // progress closes a cycle, one marked by an earlier walk leads to none.
+  // A walk also counts each band's chain length, itself included.
+  struct Mark {
+    int walk;
+    int length;
+  };
+  std::unordered_map<const TfrBand*, Mark> marks;
+  int walk = 0;
   for (int kind = btReportTitle; kind <= btChild; ++kind)
     for (TfrBand* b = page.Bands[kind].get(); b; b = b->Next.get()) {
-      std::vector<TfrBand*> seen{b};
-      for (TfrBand* c = b->Child; c; c = c->Child) {
-        if (std::find(seen.begin(), seen.end(), c) != seen.end()) {
-          std::string names;
-          for (TfrBand* s : seen) names += s->Name + " -> ";
-          throw EPrepareError("Child bands form a cycle: " + names + c->Name);
+      if (marks.contains(b)) continue;
+      ++walk;
+      std::vector<TfrBand*> path;
+      int below = 0;
+      for (TfrBand* c = b; c; c = c->Child) {
+        auto [at, added] = marks.try_emplace(c, Mark{walk, 0});
+        if (!added) {
+          if (at->second.walk == walk) {
+            std::string names;
+            for (TfrBand* s : path) names += s->Name + " -> ";
+            throw EPrepareError("Child bands form a cycle: " + names + c->Name);
+          }
+          below = at->second.length;
+          break;
         }
-        seen.push_back(c);
+        path.push_back(c);
       }
+      for (auto it = path.rbegin(); it != path.rend(); ++it) marks[*it].length = ++below;
+      if (below > kMaxChildBandChain)
+        throw EPrepareError("The child bands below " + b->Name + " chain more than " +
+                            std::to_string(kMaxChildBandChain) + " bands");
     }
 }
 
@@ -229,7 +259,7 @@ void AttachGroups(TfrPage& page) {
     if (!name.empty()) {
       TfrView* target = page.FindObject(name);
       data = target ? BandOfView(page, target) : nullptr;
-      if (!data || !IsDataKind(data->Kind)) continue;
+      if (!data || !IsDataBandKind(data->Kind)) continue;
     }
     g->DataBand = data;
     if (!data->FirstGroup) {
@@ -242,8 +272,10 @@ void AttachGroups(TfrPage& page) {
   }
 }
 
+}  // namespace
+
 // Runs a dialog page's script; a modal result it sets decides cancelling.
-void RunDialogPage(TfrPage& page) {
+void TfrRunContext::RunDialogPage(TfrPage& page) {
   auto* interp = dynamic_cast<TInterpretator*>(Globals().Interpreter.get());
   int modal = 0;
   std::function<void(TfrPage&, int)> saved;
@@ -258,18 +290,16 @@ void RunDialogPage(TfrPage& page) {
     TfrLines script = page.Script;
     Compile(script);
     EngineState().CurView = nullptr;
-    if (!script.empty()) Globals().Interpreter->DoScript(script);
+    if (!script.empty()) RunScript(script);
   } catch (...) {
     if (interp) interp->OnModalResult = saved;
     throw;
   }
   if (interp) interp->OnModalResult = saved;
-  if (modal == kModalCancel) RunState().Cancelled = true;
+  if (modal == kModalCancel) State.Cancelled = true;
 }
 
-}  // namespace
-
-void InitRun(TfrPage& page) {
+void TfrRunContext::InitRun(TfrPage& page) {
   TfrReport& report = *EngineState().CurReport;
   if (InSecondPass(report) && page.Initialized) {
     if (page.PageType == ptReport) {
@@ -297,7 +327,7 @@ void InitRun(TfrPage& page) {
   page.Initialized = true;
 }
 
-void BindObjects(TfrPage& page) {
+void TfrRunContext::BindObjects(TfrPage& page) {
   TfrReport& report = *EngineState().CurReport;
   EngineState().CurPage = &page;
   Compile(page.Script);
@@ -329,11 +359,11 @@ void BindObjects(TfrPage& page) {
   BindChildren(page);
   AttachGroups(page);
   if (page.Columns == 0) page.Columns = 1;
-  int32_t cols = page.ColumnCount();
-  page.ColumnWidth = (page.RightLimit() - page.LeftLimit() - (cols - 1) * page.ColumnGap) / cols;
+  const int64_t cols = page.ColumnCount();
+  page.ColumnWidth = SaturateToInt32((int64_t{page.RightLimit()} - page.LeftLimit() - (cols - 1) * page.ColumnGap) / cols);
 }
 
-void RegisterPageAggregates(TfrPage& page) {
+void TfrRunContext::RegisterPageAggregates(TfrPage& page) {
   TfrReport& report = *EngineState().CurReport;
   TfrEngineState& st = EngineState();
   st.CurPage = &page;
@@ -383,12 +413,12 @@ void RegisterPageAggregates(TfrPage& page) {
     if (cross.View)
       RegisterAggregates(cross, {page.Bands[btCrossFooter].get()}, SharedParser(), dictVars,
                          Globals().Interpreter.get());
-  } catch (const std::exception& e) {
-    ReportCalculationError(e.what());
+  } catch (...) {
+    HandleObjectError();
   }
 }
 
-void EndRun(TfrPage& page) {
+void TfrRunContext::EndRun(TfrPage& page) {
   TfrReport& report = *EngineState().CurReport;
   if (InFirstPass() && report.SavedTwoPass) return;
   if (!page.Initialized) return;

@@ -10,18 +10,14 @@
 #include "engine/prepare/preparation.h"
 #include "engine/run/globals.h"
 #include "engine/script/interpreter.h"
+#include "platform/saturate.h"
 
 namespace lf {
-namespace {
-
-bool IsDataKind(int kind) {
-  return kind == btMasterData || kind == btDetailData || kind == btSubDetailData;
-}
 
 // Moves x to the left limit of the next output page when a column of width
 // w does not fit; rowIndex is the output page the row started on.
-void MakeRoom(TfrPage& page, TfrBand& row, int32_t& x, int32_t w, int32_t rowIndex) {
-  if (page.RightLimit() >= x + w) return;
+void TfrRunContext::MakeRoom(TfrPage& page, TfrBand& row, int32_t& x, int32_t w, int32_t rowIndex) {
+  if (int64_t{page.RightLimit()} >= int64_t{x} + w) return;
   TfrReport& report = *EngineState().CurReport;
   x = page.LeftLimit();
   SetOutputPageIndex(OutputPageIndex() + 1);
@@ -44,9 +40,7 @@ void MakeRoom(TfrPage& page, TfrBand& row, int32_t& x, int32_t w, int32_t rowInd
   }
 }
 
-}  // namespace
-
-void PrintCrossColumns(TfrBand& b) {
+void TfrRunContext::PrintCrossColumns(TfrBand& b) {
   TfrPage& page = *b.Page;
   TfrReport& report = *EngineState().CurReport;
   TfrEngineState& st = EngineState();
@@ -84,8 +78,8 @@ void PrintCrossColumns(TfrBand& b) {
         MakeRoom(page, b, x, data.Width, index);
         PrintCrossCell(data, b, x);
         Accumulate(data);
-        if (IsDataKind(b.Kind)) Accumulate(b, page.CrossColumn);
-        x += data.Width;
+        if (IsDataBandKind(b.Kind)) Accumulate(b, page.CrossColumn);
+        x = SaturateToInt32(int64_t{x} + data.Width);
         ++page.CrossColumn;
         ds->Next();
       }
@@ -106,7 +100,7 @@ void PrintCrossColumns(TfrBand& b) {
   SetOutputPageIndex(index);
 }
 
-void PrintCrossCell(TfrBand& c, TfrBand& b, int32_t x) {
+void TfrRunContext::PrintCrossCell(TfrBand& c, TfrBand& b, int32_t x) {
   TfrEngineState& st = EngineState();
   st.CurBand = &c;
   c.LineNo = b.LineNo;
@@ -117,28 +111,14 @@ void PrintCrossCell(TfrBand& c, TfrBand& b, int32_t x) {
     st.CurView = o;
     try {
       if (InFirstPass()) {
-        if (!o->Script.empty()) Globals().Interpreter->DoScript(o->Script);
+        if (!o->Script.empty()) RunScript(o->Script);
         continue;
       }
-      o->Left += x;
-      o->Top += b.Top;
-      try {
-        o->Print(OutputPageStream(OutputPageIndex()));
-      } catch (...) {
-        o->Left -= x;
-        o->Top -= b.Top;
-        throw;
-      }
-      o->Left -= x;
-      o->Top -= b.Top;
+      PrintShifted(*o, x, b.Top);
       o->Parent = &c;
-      if (dynamic_cast<TfrMemoView*>(o))
-        for (TfrView* h : Globals().HookedObjects)
-          if (h) h->OnHook(o);
-    } catch (const EPrepareError&) {
-      throw;
-    } catch (const std::exception& e) {
-      ReportCalculationError(e.what());
+      TellHooked(*o);
+    } catch (...) {
+      HandleObjectError();
       return;
     }
   }

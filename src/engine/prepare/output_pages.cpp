@@ -1,5 +1,5 @@
 // The preparation's view of the prepared pages: the output report's list,
-// with the page limit of one run.
+// with the page and byte budgets of one run.
 #include "engine/output/emf_pages.h"
 #include "engine/prepare/preparation.h"
 #include "engine/run/globals.h"
@@ -14,17 +14,12 @@ TfrEMFPages& Pages(TfrReport& report) {
 
 }  // namespace
 
-int32_t& PreparedPageLimit() {
-  static int32_t limit = kMaxPreparedPages;
-  return limit;
-}
-
 int OutputPageCount() { return Pages(OutputReport()).Count(); }
 
-void AddOutputPage(TfrPage& page) {
+void TfrRunContext::AddOutputPage(TfrPage& page) {
   TfrEMFPages& pages = Pages(OutputReport());
-  if (pages.Count() >= PreparedPageLimit())
-    throw EPrepareError("The report has more than " + std::to_string(PreparedPageLimit()) +
+  if (pages.Count() >= Options.Budgets.Pages)
+    throw EPrepareError("The report has more than " + std::to_string(Options.Budgets.Pages) +
                         " pages; preparation stopped");
   // The page before is mostly finished: its stream gives back the room its
   // growth left over, which for long reports is a good part of the memory.
@@ -32,17 +27,26 @@ void AddOutputPage(TfrPage& page) {
     if (TMemoryStream* last = pages.PageAt(pages.Count() - 1).Stream.get()) last->Bytes().shrink_to_fit();
   }
   pages.Add(page);
+  if (TMemoryStream* made = pages.PageAt(pages.Count() - 1).Stream.get()) PreparedBytes += made->Size();
 }
 
-TStream& OutputPageStream(int index) {
+void TfrRunContext::PrintOnOutputPage(TfrView& view, int index) {
   TfrEMFPages& pages = Pages(OutputReport());
   if (index < 0 || index >= pages.Count())
     throw EPrepareError("No output page " + std::to_string(index + 1) + " to print on");
-  TPreparedPage& p = pages.PageAt(index);
-  p.Stream->SetPosition(p.Stream->Size());
-  return *p.Stream;
+  TMemoryStream& stream = *pages.PageAt(index).Stream;
+  const int64_t before = stream.Size();
+  stream.SetPosition(before);
+  view.Print(stream);
+  PreparedBytes += stream.Size() - before;
+  if (PreparedBytes > Options.Budgets.PreparedBytes)
+    throw EPrepareError("The prepared pages take more than " + std::to_string(Options.Budgets.PreparedBytes) +
+                        " bytes; preparation stopped");
 }
 
-void ClearOutputPages(TfrReport& report) { Pages(report).Clear(); }
+void TfrRunContext::ClearOutputPages(TfrReport& report) {
+  Pages(report).Clear();
+  PreparedBytes = 0;
+}
 
 }  // namespace lf

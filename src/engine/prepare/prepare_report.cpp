@@ -1,5 +1,4 @@
 // PrepareReport with its template copy and restore, the passes and BuildPages.
-#include <QCoreApplication>
 #include <cmath>
 
 #include "engine/data/dataset.h"
@@ -11,13 +10,10 @@
 #include "engine/template/template_format.h"
 #include "engine/script/interpreter.h"
 #include "platform/message_box.h"
+#include "platform/message_wait.h"
 
 namespace lf {
 namespace {
-
-void DispatchPending() {
-  if (QCoreApplication::instance()) QCoreApplication::processEvents();
-}
 
 // Run state that must not outlive a run, whatever ends it: the engine may
 // never point at a band or object that the restore destroyed.
@@ -33,24 +29,36 @@ void ClearRunPointers(TfrReport& report) {
   if (st.MasterReport == &report) st.MasterReport = nullptr;
   report.ActivePage = nullptr;
   report.InFinalPass = false;
+  report.BandPrinter = nullptr;
 }
 
-void PassWorker(TfrReport& report);
+// The engine-wide pointers of a run whose report was destroyed mid-run.
+void ForgetRun() {
+  TfrEngineState& st = EngineState();
+  st.CurReport = nullptr;
+  st.MasterReport = nullptr;
+  st.CurPage = nullptr;
+  st.CurBand = nullptr;
+  st.CurView = nullptr;
+  st.AggregateDataBand = nullptr;
+  st.AggregatesRegistering = false;
+  st.FirstPass = false;
+  st.Preparing = false;
+  Globals().HookedObjects.clear();
+}
 
-// SHOWBAND prints the band at once, also in record mode.
-class TShowBandPrinter : public TfrBandPrinter {
- public:
-  void ShowBand(TfrBand& band) override { PrintBand(band); }
-};
+}  // namespace
 
-TShowBandPrinter& ShowBandPrinter() {
-  static TShowBandPrinter printer;
-  return printer;
+TfrRunContext::TfrRunContext(TfrReport& report, TfrRunOptions options)
+    : Options(std::move(options)), report_(report), alive_(report.Guard()) {}
+
+void TfrRunContext::CheckAlive() const {
+  if (!alive_.Alive()) throw EOwnerDestroyed();
 }
 
 // One or two passes.
-bool RunPreparation(TfrReport& report) {
-  TfrRunState& rs = RunState();
+bool TfrRunContext::RunPasses(TfrReport& report) {
+  TfrRunState& rs = State;
   TfrEngineState& st = EngineState();
   report.StopRequested = false;
   rs.Continuing = false;
@@ -75,7 +83,7 @@ bool RunPreparation(TfrReport& report) {
   return true;
 }
 
-void PassWorker(TfrReport& report) {
+void TfrRunContext::PassWorker(TfrReport& report) {
   BuildPages(report);
   if (report.InFinalPass) return;
   EngineState().TotalPages = OutputPageCount();
@@ -83,21 +91,9 @@ void PassWorker(TfrReport& report) {
   if (report.StopRequested) {
     ClearOutputPages(report);
   } else {
-    RunPreparation(report);
+    RunPasses(report);
   }
   report.TwoPass = true;
-}
-
-}  // namespace
-
-TfrRunState& RunState() {
-  static TfrRunState state;
-  return state;
-}
-
-std::function<void(const std::string&)>& ProgressTextHandler() {
-  static std::function<void(const std::string&)> handler;
-  return handler;
 }
 
 int32_t OutputPageIndex() { return EngineState().PageNo - 1; }
@@ -111,26 +107,45 @@ TfrReport& OutputReport() {
 bool InFirstPass() { return EngineState().FirstPass; }
 bool InSecondPass(const TfrReport& report) { return report.SavedTwoPass && !EngineState().FirstPass; }
 
-void ReportProgress(TfrReport& report, int n) {
+void TfrRunContext::ReportProgress(TfrReport& report, int n) {
   if (report.OnProgress) {
     report.OnProgress(n);
-  } else if (report.ShowProgress && ProgressTextHandler()) {
-    std::string text = RunState().ProgressPrefix + " " + std::to_string(n);
+    CheckAlive();
+  } else if (report.ShowProgress && Options.Progress) {
+    std::string text = State.ProgressPrefix + " " + std::to_string(n);
     if (InSecondPass(report))
       text += " " + LoadLocalizedString(55199) + " " + std::to_string(EngineState().TotalPages);
-    ProgressTextHandler()(text);
+    Options.Progress(text);
+    CheckAlive();
   }
-  DispatchPending();
+  recordsSinceCheck_ = 0;
+  ProcessMessages();
+  CheckAlive();
 }
 
-bool PrepareReport(TfrReport& report) {
-  TfrRunState& rs = RunState();
+void TfrRunContext::CountRecord() {
+  if (++recordsSinceCheck_ < kRecordsPerMessageCheck) return;
+  recordsSinceCheck_ = 0;
+  ProcessMessages();
+  CheckAlive();
+}
+
+bool PrepareReport(TfrReport& report, TfrRunOptions options) {
+  TfrRunContext run(report, std::move(options));
+  return run.Prepare();
+}
+
+bool TfrRunContext::Prepare() {
+  TfrReport& report = report_;
+  TfrRunState& rs = State;
   TfrEngineState& st = EngineState();
-  if (rs.Preparing)
+  if (st.Preparing)
     throw EPrepareError("A report is being prepared already; it cannot be prepared again until it ends");
+  if (ran_) throw EPrepareError("A run context prepares one report once");
+  ran_ = true;
   report.SelectPrinterByName(report.PrinterName);
   rs = TfrRunState{};
-  rs.Preparing = true;
+  st.Preparing = true;
   double now = NowDateTime();
   st.StartDate = std::floor(now);
   st.StartTime = now - std::floor(now);
@@ -143,16 +158,24 @@ bool PrepareReport(TfrReport& report) {
   st.ErrorText.clear();
   report.SavedTwoPass = report.TwoPass;
   AttachReport(SharedParser(), report);
-  report.BandPrinter = &ShowBandPrinter();
+  report.BandPrinter = this;
 
   TMemoryStream saved;
   report.SaveToStream(saved);
   bool result = false;
   try {
     if (report.OnBeginDoc) report.OnBeginDoc();
-    result = RunPreparation(report);
+    CheckAlive();
+    result = RunPasses(report);
     if (report.OnEndDoc) report.OnEndDoc();
+    CheckAlive();
   } catch (...) {
+    if (!alive_.Alive()) {
+      // An event handled during the run destroyed the report: nothing of it
+      // may be touched, only the engine's pointers into it go.
+      ForgetRun();
+      throw;
+    }
     // Whatever ended the run, the template comes back as it was and the
     // prepared pages of the broken run go.
     for (int i = 0; i < report.Pages->Count(); ++i) {
@@ -166,7 +189,7 @@ bool PrepareReport(TfrReport& report) {
     ClearRunPointers(report);
     ClearOutputPages(report);
     report.TwoPass = report.SavedTwoPass;
-    rs.Preparing = false;
+    st.Preparing = false;
     throw;
   }
   bool errorFlag = st.ErrorFlag;
@@ -175,7 +198,7 @@ bool PrepareReport(TfrReport& report) {
   saved.SetPosition(0);
   report.LoadFromStream(saved);
   ClearRunPointers(report);
-  rs.Preparing = false;
+  st.Preparing = false;
   if (result && rs.Cancelled) result = false;
   if (errorFlag) {
     ShowMessageBox(LoadLocalizedString(55206), errorText, mbOK | mbIconError);
@@ -186,12 +209,12 @@ bool PrepareReport(TfrReport& report) {
   return result;
 }
 
-void BuildPages(TfrReport& report) {
-  TfrRunState& rs = RunState();
+void TfrRunContext::BuildPages(TfrReport& report) {
+  TfrRunState& rs = State;
   TfrEngineState& st = EngineState();
-  DispatchPending();
+  ProcessMessages();
+  CheckAlive();
   report.Rebuildable = true;
-  rs.Preparing = true;
   st.CurReport = &report;
   report.Dictionary->ClearCache();
   AttachReport(SharedParser(), report);
@@ -223,7 +246,7 @@ void BuildPages(TfrReport& report) {
         st.CurPage = &page;
         if (!page.Visible && !page.Script.empty()) {
           st.CurView = nullptr;
-          Globals().Interpreter->DoScript(page.Script);
+          RunScript(page.Script);
         }
         if (page.PageType == ptReport && page.Visible && !page.IsSubReportPage) {
           page.RecordMode = 0;

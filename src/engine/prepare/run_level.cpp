@@ -9,43 +9,42 @@
 #include "engine/script/interpreter.h"
 
 namespace lf {
-namespace {
 
-// Bands waiting until it is known whether their data subset is empty.
-struct PendingBands {
-  std::vector<TfrBand*> bands;
-  int deepest = 1;
-};
-
-// One list per page being formed, innermost last: a sub-report page forms
-// while its frame's band prints. A deque keeps the outer lists in place.
-std::deque<PendingBands>& PendingStack() {
-  static std::deque<PendingBands> stack;
-  return stack;
-}
-
-class PendingScope {
+class TfrRunContext::PendingScope {
  public:
-  PendingScope() { PendingStack().emplace_back(); }
-  ~PendingScope() { PendingStack().pop_back(); }
+  explicit PendingScope(std::deque<PendingBands>& stack) : stack_(stack) { stack_.emplace_back(); }
+  ~PendingScope() { stack_.pop_back(); }
   PendingScope(const PendingScope&) = delete;
   PendingScope& operator=(const PendingScope&) = delete;
+
+ private:
+  std::deque<PendingBands>& stack_;
 };
 
-PendingBands& Pending() { return PendingStack().back(); }
-
-void PrintPending(TfrPage& page, PendingBands& pending) {
+void TfrRunContext::PrintPending(TfrPage& page, PendingBands& pending) {
   std::vector<TfrBand*> bands;
   bands.swap(pending.bands);
   for (TfrBand* b : bands)
     if (b) EmitBand(page, b);
 }
 
-bool IsPending(const PendingBands& pending, const TfrBand* band) {
-  return std::find(pending.bands.begin(), pending.bands.end(), band) != pending.bands.end();
+void TfrRunContext::Record(TfrPage& page, TfrBand* band, int action) {
+  if (++RecordedActions > Options.Budgets.RecordedActions)
+    throw EPrepareError("The sub-reports record more than " + std::to_string(Options.Budgets.RecordedActions) +
+                        " band actions; preparation stopped");
+  page.PlayList.push_back({band, action});
 }
 
-void Record(TfrPage& page, TfrBand* band, int action) { page.PlayList.push_back({band, action}); }
+void TfrRunContext::ClearPlayList(TfrPage& page) {
+  RecordedActions -= static_cast<int64_t>(page.PlayList.size());
+  page.PlayList.clear();
+}
+
+namespace {
+
+bool IsPending(const TfrRunContext::PendingBands& pending, const TfrBand* band) {
+  return std::find(pending.bands.begin(), pending.bands.end(), band) != pending.bands.end();
+}
 
 // Evaluates a group header's condition for the current record.
 Variant GroupValue(TfrBand& header) {
@@ -54,21 +53,21 @@ Variant GroupValue(TfrBand& header) {
   return SharedParser().EvaluatePostfix(header.GroupCondition);
 }
 
-bool GroupChanged(TfrBand& header, TfrDataset& dataset) {
+}  // namespace
+
+bool TfrRunContext::GroupChanged(TfrBand& header, TfrDataset& dataset) {
   if (dataset.Eof() || header.LastGroupValue.IsEmpty()) return true;
   Variant now;
   try {
     now = GroupValue(header);
-  } catch (const std::exception& e) {
-    ReportCalculationError(e.what());
+  } catch (...) {
+    HandleObjectError();
     return false;
   }
   return now.Compare(header.LastGroupValue) != 0;
 }
 
-}  // namespace
-
-void EmitBand(TfrPage& page, TfrBand* band) {
+void TfrRunContext::EmitBand(TfrPage& page, TfrBand* band) {
   if (!band) return;
   if (page.RecordMode != 0) {
     Record(page, band, kActionPrint);
@@ -79,9 +78,9 @@ void EmitBand(TfrPage& page, TfrBand* band) {
   PrintBand(*band);
 }
 
-void BuildPage(TfrPage& page) {
+void TfrRunContext::BuildPage(TfrPage& page) {
   TfrReport& report = *EngineState().CurReport;
-  TfrRunState& rs = RunState();
+  TfrRunState& rs = State;
   TfrEngineState& st = EngineState();
   TfrBand* master = page.Bands[btMasterData].get();
   if (!report.PrintIfEmpty) {
@@ -106,9 +105,9 @@ void BuildPage(TfrPage& page) {
     st.CurView = nullptr;
     if (!page.Script.empty()) {
       try {
-        Globals().Interpreter->DoScript(page.Script);
-      } catch (const std::exception& e) {
-        ReportCalculationError(e.what());
+        RunScript(page.Script);
+      } catch (...) {
+        HandleObjectError();
       }
     }
     if (rs.Continuing && rs.SavedCurY == rs.SavedBottomY) {
@@ -119,13 +118,13 @@ void BuildPage(TfrPage& page) {
     page.BottomY = rs.Continuing && rs.FooterDone ? rs.SavedBottomY : page.BottomLimit();
     page.CurColumn = 0;
     page.ShiftX = page.LeftLimit();
-    page.FreshY = page.TopLimit();
+    page.SetFreshUpTo(page.TopLimit());
     if (rs.Continuing) {
       page.CurY = rs.SavedCurY;
     } else {
       AddOutputPage(page);
       page.CurY = page.TopLimit();
-      page.FreshY = page.CurY;
+      page.SetFreshUpTo(page.CurY);
       EmitBand(page, page.Bands[btOverlay].get());
       EmitBand(page, page.Bands[btNone].get());
     }
@@ -139,8 +138,8 @@ void BuildPage(TfrPage& page) {
     }
   }
   if (!manual) {
-    PendingScope scope;
-    PendingBands& pending = Pending();
+    PendingScope scope(pending_);
+    PendingBands& pending = pending_.back();
     pending.deepest = 1;
     for (int level = 3; level >= 1; --level)
       if (page.Bands[kBandTriples[level - 1].data]->IsPresent()) {
@@ -189,9 +188,9 @@ void BuildPage(TfrPage& page) {
   page.LastPrintedBand = nullptr;
 }
 
-void RunLevel(TfrPage& page, int level) {
+void TfrRunContext::RunLevel(TfrPage& page, int level) {
   TfrReport& report = *EngineState().CurReport;
-  PendingBands& pending = Pending();
+  PendingBands& pending = pending_.back();
   const TBandTriple& triple = kBandTriples[level - 1];
   const bool recording = page.RecordMode != 0;
   for (TfrBand* band = page.Bands[triple.data].get(); band; band = band->Next.get()) {
@@ -218,6 +217,7 @@ void RunLevel(TfrPage& page, int level) {
     if (band->Footer) ResetBandAggregates(*band->Footer);
     bool anyPrinted = false;
     while (!ds->Eof() && !report.StopRequested) {
+      CountRecord();
       bool printed = true;
       pending.bands.push_back(band);
       if (band->PrintIfSubsetEmpty) PrintPending(page, pending);

@@ -1,23 +1,27 @@
 // Sub-report frames: their pages formed in record mode, then replayed
 // beside one another inside the band, across pages when they need to.
 #include <algorithm>
-#include <limits>
 
 #include "engine/data/dataset.h"
 #include "engine/model/subreport_view.h"
 #include "engine/prepare/preparation.h"
 #include "engine/run/globals.h"
+#include "platform/saturate.h"
 
 namespace lf {
-namespace {
 
-class DepthScope {
+class TfrRunContext::DepthScope {
  public:
-  DepthScope() { ++RunState().SubReportDepth; }
-  ~DepthScope() { --RunState().SubReportDepth; }
+  explicit DepthScope(TfrRunState& state) : state_(state) { ++state_.SubReportDepth; }
+  ~DepthScope() { --state_.SubReportDepth; }
   DepthScope(const DepthScope&) = delete;
   DepthScope& operator=(const DepthScope&) = delete;
+
+ private:
+  TfrRunState& state_;
 };
+
+namespace {
 
 // The frames of band from FirstSubReport on, by position in its objects.
 std::vector<TfrSubReportView*> Frames(TfrBand& band) {
@@ -31,7 +35,9 @@ TfrPage* SubPageOf(const TfrSubReportView& frame) {
   return EngineState().CurReport->Pages->PageAt(frame.SubPage);
 }
 
-void RunSubReportRounds(TfrBand& band, bool afterNewPage) {
+}  // namespace
+
+void TfrRunContext::RunSubReportRounds(TfrBand& band, bool afterNewPage) {
   TfrPage& page = *band.Page;
   TfrReport& report = *EngineState().CurReport;
   std::vector<TfrSubReportView*> frames = Frames(band);
@@ -43,7 +49,7 @@ void RunSubReportRounds(TfrBand& band, bool afterNewPage) {
         if (TfrPage* sub = SubPageOf(*f); sub && f->Visible) {
           sub->CurY = page.CurY;
           sub->BottomY = page.BottomY;
-          sub->FreshY = sub->CurY;
+          sub->SetFreshUpTo(sub->CurY);
         }
     band.SubReportsDone = true;
     band.SubReportsBottom = page.CurY;
@@ -71,20 +77,18 @@ void RunSubReportRounds(TfrBand& band, bool afterNewPage) {
     if (band.SubReportsDone || report.StopRequested) break;
   }
   for (TfrSubReportView* f : frames)
-    if (TfrPage* sub = SubPageOf(*f)) sub->PlayList.clear();
-  page.CurY += std::max(band.MeasuredHeight, band.SubReportsBottom - page.CurY);
+    if (TfrPage* sub = SubPageOf(*f)) ClearPlayList(*sub);
+  page.CurY = SaturateToInt32(int64_t{page.CurY} + std::max<int64_t>(band.MeasuredHeight, int64_t{band.SubReportsBottom} - page.CurY));
   page.SuspendedBand = nullptr;
 }
 
-}  // namespace
-
-void StartSubReports(TfrBand& band, int frameIndex) {
+void TfrRunContext::StartSubReports(TfrBand& band, int frameIndex) {
   TfrPage& page = *band.Page;
   TfrEngineState& st = EngineState();
-  if (RunState().SubReportDepth >= kMaxSubReportDepth)
+  if (State.SubReportDepth >= kMaxSubReportDepth)
     throw EPrepareError("Sub-report " + band.Objects[frameIndex]->Name + " is nested more than " +
                         std::to_string(kMaxSubReportDepth) + " levels deep");
-  DepthScope depth;
+  DepthScope depth(State);
   band.FirstSubReport = frameIndex;
   int32_t a = page.CurY + band.Height;
   if (a < 1) a = 0;
@@ -96,7 +100,7 @@ void StartSubReports(TfrBand& band, int frameIndex) {
     if (!f->Visible || !sub) continue;
     TfrBand* savedBand = st.CurBand;
     sub->RecordMode = 1;
-    sub->PlayList.clear();
+    ClearPlayList(*sub);
     BuildPage(*sub);
     st.CurPage = &page;
     st.CurBand = savedBand;
@@ -109,16 +113,16 @@ void StartSubReports(TfrBand& band, int frameIndex) {
     sub->PlayPosition = 0;
     sub->SuspendedBand = nullptr;
     // Not fresh until the parent has started a page for it.
-    sub->FreshY = std::numeric_limits<int32_t>::min();
+    sub->Freshness = TfrFreshness::NotStarted;
   }
   page.SuspendedBand = nullptr;
   RunSubReportRounds(band, false);
   if (OutputPageIndex() == index) page.CurY = std::max(page.CurY, a);
 }
 
-void RunSubReports(TfrBand& band) { RunSubReportRounds(band, true); }
+void TfrRunContext::RunSubReports(TfrBand& band) { RunSubReportRounds(band, true); }
 
-bool ReplayBands(TfrPage& sub) {
+bool TfrRunContext::ReplayBands(TfrPage& sub) {
   TfrEngineState& st = EngineState();
   while (sub.PlayPosition < static_cast<int32_t>(sub.PlayList.size())) {
     TfrPlayEntry entry = sub.PlayList[static_cast<size_t>(sub.PlayPosition)];
@@ -130,6 +134,7 @@ bool ReplayBands(TfrPage& sub) {
         ResetCounters(*band, 1);
         break;
       case kActionNext:
+        CountRecord();
         if (band->DataSet) band->DataSet->Next();
         ++sub.PositionCounter;
         ++band->LineThroughNo;

@@ -41,6 +41,7 @@ struct TfrEngineState {
   TfrBand* CurBand = nullptr;         // none outside band printing
   TfrView* CurView = nullptr;         // object being printed, measured or drawn
   int DocMode = kDocModeDesign;
+  bool Preparing = false;             // a preparation runs
   bool FirstPass = false;             // first pass of a two-pass report
   int32_t PageNo = 0;                 // PAGE# (from 1 while forming)
   int32_t TotalPages = 0;             // TOTALPAGES

@@ -2,12 +2,15 @@
 // current report and the engine's run state.
 #include "engine/script/report_interpreter.h"
 
+#include <algorithm>
+
 #include "engine/model/band.h"
 #include "engine/data/dictionary_names.h"
 #include "engine/run/globals.h"
 #include "engine/model/page.h"
 #include "engine/model/report.h"
 #include "engine/model/view.h"
+#include "engine/template/template_format.h"
 #include "platform/code_page.h"
 #include "platform/message_wait.h"
 
@@ -81,7 +84,9 @@ void TInterpretator::SetValue(const std::string& name, const Variant& value) {
   if (SameTextAscii(name, "CURY")) {
     if (TfrBand* band = state.CurBand)
       if (band->PageBreakRequests > 0 || band->ColumnBreakRequests > 0) band->KeepCurY = true;
-    if (state.CurPage) state.CurPage->CurY = static_cast<int32_t>(value.AsInteger());
+    if (state.CurPage)
+      state.CurPage->CurY = static_cast<int32_t>(
+          std::clamp<int64_t>(value.AsInteger(), -kMaxPageCoordinate, kMaxPageCoordinate));
     return;
   }
   if (SameTextAscii(name, "PROGRESS")) {

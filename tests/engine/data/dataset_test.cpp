@@ -104,6 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadNameCase{"3a", "'3a' is not a valid integer value"},
                       BadNameCase{"1 ", "'1 ' is not a valid integer value"},
                       BadNameCase{"2147483648", "'2147483648' is not a valid integer value"},
+                      BadNameCase{"10000001", "The data source 10000001 counts more than 10000000 records"},
                       BadNameCase{"99999999999999999999",
                                   "'99999999999999999999' is not a valid integer value"}),
     [](const ::testing::TestParamInfo<BandDatasetNames::ParamType>& info) { return lf::test::ParamName(info.param.name); });
@@ -116,7 +117,7 @@ TEST_F(Datasets, BandDataSourceNamesAReportDatasetOrNothing) {
   EXPECT_TRUE(table->Active());  // Init opened the table
   EXPECT_EQ(ResolveBandDataset(&owner, "frdataset7").Used, nullptr);
   EXPECT_EQ(ResolveBandDataset(&owner, "").Used, nullptr);
-  EXPECT_EQ(ResolveBandDataset(&owner, "2147483647").Used->RangeEndCount, 2147483647);
+  EXPECT_EQ(ResolveBandDataset(&owner, "10000000").Used->RangeEndCount, kMaxCountingRecords);
   try {
     ResolveBandDataset(&owner, "cds0");
     FAIL() << "no error";

@@ -76,6 +76,24 @@ TEST_F(MemoWrap, WordBreakHyphenatesCyrillicButNotLatin) {
   EXPECT_EQ(Wrap("a programmingtexts", 12, true), (TfrLines{"a", "programmingt", "exts|"}));
 }
 
+TEST_F(MemoWrap, WordBreakOfAVeryLongWordLooksOnlyAtWhatCanStillFit) {
+  // A 1,000,000-letter Cyrillic word: hyphenated line after line, each cut
+  // found without scanning the rest of the word (that took minutes).
+  const std::string syllable = Utf8ToHost("пере");
+  std::string word;
+  for (int i = 0; i < 250000; ++i) word += syllable;
+  TfrLines lines = Wrap(word, 2000, true);
+  ASSERT_GT(lines.size(), 500u);
+  std::string joined;
+  for (std::string& l : lines) {
+    ASSERT_FALSE(l.empty());
+    if (l.back() == '-' || l.back() == '|') l.pop_back();
+    joined += l;
+  }
+  EXPECT_EQ(joined, word);
+  EXPECT_EQ(HostToUtf8(lines[0]).substr(HostToUtf8(lines[0]).size() - 3), "е-");
+}
+
 struct HyphenCase {
   const char* name;
   const char* codePage;

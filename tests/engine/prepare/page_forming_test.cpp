@@ -44,9 +44,9 @@ TEST(PageForming, TwoPassesKnowTotalPagesAndOnePassForgetsThem) {
   run.Report().TwoPass = true;
   std::vector<std::string> progress;
   run.Report().ShowProgress = true;
-  ProgressTextHandler() = [&progress](const std::string& t) { progress.push_back(t); };
-  ASSERT_TRUE(run.Prepare());
-  ProgressTextHandler() = nullptr;
+  TfrRunOptions options;
+  options.Progress = [&progress](const std::string& t) { progress.push_back(t); };
+  ASSERT_TRUE(run.Prepare(options));
   std::vector<std::string> pages = run.Pages();
   ASSERT_EQ(pages.size(), 3u);
   EXPECT_NE(pages[0].find("200:1 of 3"), std::string::npos) << pages[0];

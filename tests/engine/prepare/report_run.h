@@ -84,7 +84,7 @@ class ReportRun {
     return static_cast<TfrSubReportView&>(*page.AddObject(std::move(view)));
   }
 
-  bool Prepare() { return PrepareReport(*report_); }
+  bool Prepare(TfrRunOptions options = {}) { return PrepareReport(*report_, std::move(options)); }
 
   // Each prepared page as "top:text" of its texts in drawing order, joined
   // by " | "; a text's left follows as "@left" when it is not 20.

@@ -11,9 +11,9 @@
 namespace lf::test {
 namespace {
 
-std::string PrepareError(ReportRun& run) {
+std::string PrepareError(ReportRun& run, TfrRunOptions options = {}) {
   try {
-    run.Prepare();
+    run.Prepare(std::move(options));
   } catch (const EPrepareError& e) {
     return e.Message();
   }
@@ -73,12 +73,117 @@ TEST(RunSafety, PageLimitStopsTheRunWithAClearError) {
   TfrPage& page = run.AddPage();
   run.Band(page, btMasterData, 40, 20, "frdataset0", flBandNewPageAfter);
   run.Text(page, 20, 40, "[cds0.n]");
-  EXPECT_EQ(PreparedPageLimit(), kMaxPreparedPages);
-  PreparedPageLimit() = 4;
-  std::string error = PrepareError(run);
-  PreparedPageLimit() = kMaxPreparedPages;
-  EXPECT_EQ(error, "The report has more than 4 pages; preparation stopped");
+  TfrRunOptions options;
+  options.Budgets.Pages = 4;
+  EXPECT_EQ(PrepareError(run, options), "The report has more than 4 pages; preparation stopped");
   EXPECT_EQ(run.Report().PreparedPages->Count(), 0);
+}
+
+// All texts of all pages, each page's texts joined by "/".
+std::string AllText(ReportRun& run) {
+  std::string all;
+  for (const std::string& p : run.Pages()) all += p + "\n";
+  return all;
+}
+
+// A 90 x 30 mm label: a stretched text in large letters is taller than the
+// room left under its band's top, and taller than the page at 1600 points.
+class LabelText : public ::testing::TestWithParam<int> {};
+
+TEST_P(LabelText, PrintsEveryLineOnAtMostTwoPages) {
+  ReportRun run;
+  TfrPage& page = *run.Report().Pages->Add();
+  page.ChangePaper(256, 900, 300, -1, false);
+  run.Band(page, btMasterData, 10, 60, "1", flStretched);
+  TfrMemoView& text = run.Text(page, 20, 10, "", 300, 60);
+  text.Flags = flStretched | flWordWrap;
+  text.Font.Size = GetParam();
+  text.Memo = {"SALE", "50%"};
+  ASSERT_TRUE(run.Prepare());
+  const std::string all = AllText(run);
+  EXPECT_LE(run.Report().PreparedPages->Count(), 2);
+  EXPECT_NE(all.find("SALE"), std::string::npos) << all;
+  EXPECT_NE(all.find("50%"), std::string::npos) << all;
+}
+
+INSTANTIATE_TEST_SUITE_P(RunSafety, LabelText, ::testing::Values(72, 1600),
+                         [](const auto& info) { return std::to_string(info.param) + "Points"; });
+
+TEST(RunSafety, PageLimitHoldsAtTheRealLimitAndClearsWhatWasFormed) {
+  // Pages with nothing on them, one more than the limit allows.
+  ReportRun run;
+  TfrPage& page = run.AddPage();
+  run.Band(page, btMasterData, 40, 20, std::to_string(kMaxPreparedPages + 1), flBandNewPageAfter);
+  EXPECT_EQ(PrepareError(run), "The report has more than 1000000 pages; preparation stopped");
+  EXPECT_EQ(run.Report().PreparedPages->Count(), 0);
+}
+
+TEST(RunSafety, PreparedBytesBeyondTheBudgetStopTheRun) {
+  // About 100 bytes a row; the budget lets 10 rows through, not 40.
+  auto build = [](ReportRun& run) {
+    TfrPage& page = run.AddPage(100000);
+    run.Band(page, btMasterData, 40, 20, "frdataset0");
+    run.Text(page, 20, 40, "[cds0.n]");
+  };
+  TfrRunOptions options;
+  ReportRun probe(Numbers(10));
+  build(probe);
+  TfrRunContext measured(probe.Report());
+  ASSERT_TRUE(measured.Prepare());
+  options.Budgets.PreparedBytes = measured.PreparedBytes;
+  ReportRun fits(Numbers(10));
+  build(fits);
+  EXPECT_TRUE(fits.Prepare(options));
+  ReportRun over(Numbers(40));
+  build(over);
+  EXPECT_EQ(PrepareError(over, options), "The prepared pages take more than " +
+                                             std::to_string(measured.PreparedBytes) +
+                                             " bytes; preparation stopped");
+  EXPECT_EQ(over.Report().PreparedPages->Count(), 0);
+  EXPECT_EQ(kMaxPreparedBytes, int64_t{1} << 30);
+}
+
+TEST(RunSafety, SubReportRecordingBeyondTheBudgetStopsTheRun) {
+  // The sub-report over 1000 counted records records 2001 actions.
+  auto build = [](ReportRun& run) {
+    TfrPage& first = run.AddPage();
+    run.Band(first, btReportTitle, 0, 40);
+    run.SubReport(first, 20, 0, 1);
+    TfrPage& second = run.AddPage();
+    run.Band(second, btMasterData, 0, 20, "1000");
+  };
+  TfrRunOptions options;
+  options.Budgets.RecordedActions = 2001;
+  ReportRun fits;
+  build(fits);
+  EXPECT_TRUE(fits.Prepare(options));
+  options.Budgets.RecordedActions = 2000;
+  ReportRun over;
+  build(over);
+  EXPECT_EQ(PrepareError(over, options),
+            "The sub-reports record more than 2000 band actions; preparation stopped");
+}
+
+TEST(RunSafety, LongChildBandChainsBindAndOverlongOnesAreRefused) {
+  // Chains are checked in one walk (this once took hours); printing them
+  // goes one band deeper a child, so their length is limited.
+  for (int length : {kMaxChildBandChain, 20000}) {
+    ReportRun run;
+    TfrPage& page = run.AddPage(1000000);
+    TfrBandView* last = &run.Band(page, btReportTitle, 0, 1);
+    const std::string head = last->Name;
+    for (int i = 1; i < length; ++i) {
+      TfrBandView& child = run.Band(page, btChild, 10 + i, 0);
+      last->ChildBand = child.Name;
+      last = &child;
+    }
+    if (length <= kMaxChildBandChain) {
+      EXPECT_TRUE(run.Prepare());
+    } else {
+      EXPECT_EQ(PrepareError(run), "The child bands below " + head + " chain more than " +
+                                       std::to_string(kMaxChildBandChain) + " bands");
+    }
+  }
 }
 
 TEST(RunSafety, ChildBandsInACycleAreRefusedByName) {
