@@ -1,5 +1,6 @@
 // Preparing a report inside the progress window.
 #include <QApplication>
+#include <QPointer>
 
 #include "engine/model/report.h"
 #include "engine/prepare/preparation.h"
@@ -20,18 +21,28 @@ std::string PreparingCaption(const TfrReport& report) {
 bool PrepareWithProgress(TfrReport& report, QWidget* parent) {
   if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || !report.ShowProgress || report.OnProgress)
     return PrepareReport(report);
-  TfrProgressForm window(parent);
-  window.SetCaption(PreparingCaption(report));
-  window.SetLine1(std::string(kProgressPage) + " 1");
+  // The window is the parent's child: a handler run during the preparation
+  // may destroy the parent, and the window with it.
+  QPointer<TfrProgressForm> window(new TfrProgressForm(parent));
+  struct Release {
+    QPointer<TfrProgressForm>& w;
+    ~Release() { delete w.data(); }
+  } release{window};
+  LivenessGuard alive = report.Guard();
+  window->SetCaption(PreparingCaption(report));
+  window->SetLine1(std::string(kProgressPage) + " 1");
   // The run lets the window handle its messages after each text.
   TfrRunOptions options;
-  options.Progress = [&window](const std::string& text) { window.SetLine1(text); };
+  options.Progress = [&window](const std::string& text) {
+    if (window) window->SetLine1(text);
+  };
   bool prepared = false;
-  int result = window.ShowModalFor(report, [&](TfrProgressForm& w) {
+  int result = window->ShowModalFor(report, [&](TfrProgressForm& w) {
     prepared = PrepareReport(report, options);
     w.EndJob(prepared && !report.StopRequested);
   });
-  if (window.JobError()) std::rethrow_exception(window.JobError());
+  if (!window || !alive.Alive()) throw EOwnerDestroyed();
+  if (window->JobError()) std::rethrow_exception(window->JobError());
   return result == QDialog::Accepted && prepared;
 }
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -36,15 +37,19 @@ int TfrProgressForm::ShowModalFor(TfrReport& report, std::function<void(TfrProgr
   running_ = false;
   // The job starts once the modal loop runs; it keeps the loop alive by
   // processing events itself.
+  // The job dispatches messages: a handler may destroy this window (with
+  // its parent) meanwhile, and then nothing of it is touched again.
   QTimer::singleShot(0, this, [this, hook = std::move(startHook)] {
+    QPointer<TfrProgressForm> self(this);
     running_ = true;
     try {
       hook(*this);
     } catch (...) {
+      if (!self) return;
       jobError_ = std::current_exception();
       EndJob(false);
     }
-    running_ = false;
+    if (self) running_ = false;
   });
   int result = exec();
   report_ = nullptr;

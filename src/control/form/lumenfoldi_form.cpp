@@ -42,6 +42,7 @@ TlumenfoldiForm::TlumenfoldiForm(QWidget* parent) : QWidget(parent), control_(st
 }
 
 TlumenfoldiForm::~TlumenfoldiForm() {
+  liveness_.End();
   // The report may still point at the panel; the panel goes first.
   control_->frReport1().Preview = nullptr;
   delete frPreview1_;
@@ -68,10 +69,14 @@ void TlumenfoldiForm::PrepareAndShow(TfrReport& report) {
 bool TlumenfoldiForm::Prepare(TfrReport& report) {
   // The pages on screen stay usable, but nothing may replace them meanwhile.
   frPreview1_->Window().SetPreparing(true);
+  // A handler run during the preparation may destroy this window.
   struct Done {
     TfrPreview* panel;
-    ~Done() { panel->Window().SetPreparing(false); }
-  } done{frPreview1_};
+    LivenessGuard alive;
+    ~Done() {
+      if (alive.Alive()) panel->Window().SetPreparing(false);
+    }
+  } done{frPreview1_, liveness_.Guard()};
   return PrepareWithProgress(report, this);
 }
 

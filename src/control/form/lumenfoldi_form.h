@@ -48,6 +48,7 @@ class TlumenfoldiForm : public QWidget {
   bool Prepare(TfrReport& report);
   void Show(TfrReport& report);
 
+  Liveness liveness_;  // ended first in the destructor; see platform/liveness.h
   std::unique_ptr<Tlumenfoldi> control_;
   QWidget* pnl1_;
   QPushButton* btn2_;
