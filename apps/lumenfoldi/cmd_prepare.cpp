@@ -13,6 +13,7 @@
 #include "control/lumenfoldi.h"
 #include "engine/output/emf_pages.h"
 #include "engine/prepare/preparation.h"
+#include "engine/run/globals.h"
 #include "net/http_cli.h"
 #include "platform/code_page.h"
 #include "platform/message_box.h"
@@ -84,7 +85,7 @@ int RunPrepare(const Args& raw) {
   QTimer stopWatch;
   QObject::connect(&stopWatch, &QTimer::timeout, [&report] {
     if (!g_stopAsked) return;
-    if (!RunState().Preparing) std::_Exit(kStoppedExitCode);
+    if (!EngineState().Preparing) std::_Exit(kStoppedExitCode);
     report.StopRequested = true;
   });
   stopWatch.start(kStopPollMs);
