@@ -48,14 +48,17 @@ class FormEvents : public QObject {
         return false;
       }
     }
+    if (type == QEvent::KeyRelease) lastKey_ = nullptr;
     if (type != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || !(widget == form || (control_.KeyPreview() && form->isAncestorOf(widget)))) return false;
+    if (!widget || !(widget == form || form->isAncestorOf(widget))) return false;
+    // A key a child ignores climbs to its parents: the form decides at the
+    // first widget of its own the key reaches (the form itself, or with
+    // KeyPreview any child), once.
     auto* key = static_cast<QKeyEvent*>(event);
-    // An ignored key climbs to the parents: the form hears it once.
-    if (key == lastKey_ && key->timestamp() == lastKeyTime_) return false;
+    if (key == lastKey_) return false;
     lastKey_ = key;
-    lastKeyTime_ = key->timestamp();
+    if (widget != form && !control_.KeyPreview()) return false;
     const QString text = key->text();
     if (text.size() != 1) return false;
     const int16_t original = static_cast<int16_t>(text[0].unicode());
@@ -79,8 +82,7 @@ class FormEvents : public QObject {
  private:
   ControlObject& control_;
   bool replaying_ = false;
-  const QKeyEvent* lastKey_ = nullptr;
-  quint64 lastKeyTime_ = 0;
+  const QKeyEvent* lastKey_ = nullptr;  // the key press being delivered, till its release
 };
 
 namespace {
