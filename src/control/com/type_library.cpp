@@ -94,6 +94,32 @@ bool SameGuid(const GUID& a, const GUID& b) {
   return true;
 }
 
+bool ParseGuid(std::string_view text, GUID& out) {
+  // "{" 8 "-" 4 "-" 4 "-" 4 "-" 12 "}", hexadecimal digits.
+  if (text.size() != 38 || text[0] != '{' || text[37] != '}') return false;
+  uint8_t bytes[16];
+  size_t n = 0;
+  for (size_t i = 1; i < 37; ++i) {
+    if (i == 9 || i == 14 || i == 19 || i == 24) {
+      if (text[i] != '-') return false;
+      continue;
+    }
+    auto digit = [](char c) {
+      return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    };
+    const int high = digit(text[i]), low = digit(text[i + 1]);
+    if (high < 0 || low < 0 || i + 1 == 9 || i + 1 == 14 || i + 1 == 19 || i + 1 == 24) return false;
+    bytes[n++] = static_cast<uint8_t>(high * 16 + low);
+    ++i;
+  }
+  out.Data1 = static_cast<uint32_t>(bytes[0]) << 24 | static_cast<uint32_t>(bytes[1]) << 16 |
+              static_cast<uint32_t>(bytes[2]) << 8 | bytes[3];
+  out.Data2 = static_cast<uint16_t>(bytes[4] << 8 | bytes[5]);
+  out.Data3 = static_cast<uint16_t>(bytes[6] << 8 | bytes[7]);
+  for (int i = 0; i < 8; ++i) out.Data4[i] = bytes[8 + i];
+  return true;
+}
+
 std::string IdlText() {
   std::string out;
   out += "// lumenfoldiProj1.idl: the type library of liblumenfoldiProj1.so, as printed by `lumenfoldi com idl`.\n";

@@ -109,6 +109,8 @@ const Event* FindEvent(DISPID id);
 // "{2E7B57C9-1BC5-491F-BF4A-D1567E297E25}".
 std::string GuidText(const GUID& guid);
 bool SameGuid(const GUID& a, const GUID& b);
+// The GUID of such a text (braces and hex case as in GuidText, or lower case); false when it is none.
+bool ParseGuid(std::string_view text, GUID& out);
 // ASCII letter case ignored; UTF-16 against ASCII.
 bool SameName(std::u16string_view a, std::string_view b);
 
