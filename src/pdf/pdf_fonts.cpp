@@ -267,8 +267,14 @@ PdfFonts::PdfFonts(PdfObjectWriter& writer) : writer_(writer), buffer_(hb_buffer
 PdfFonts::~PdfFonts() { hb_buffer_destroy(buffer_); }
 
 PdfFace* PdfFonts::FaceFor(const std::string& family, bool bold, bool italic, bool anyFamily,
-                           PdfFontChoice& choice) {
+                           PdfFontChoice& choice, char32_t c) {
   FcPattern* pattern = FcPatternCreate();
+  if (c) {
+    FcCharSet* chars = FcCharSetCreate();
+    FcCharSetAddChar(chars, c);
+    FcPatternAddCharSet(pattern, FC_CHARSET, chars);
+    FcCharSetDestroy(chars);
+  }
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
   FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
@@ -306,16 +312,23 @@ PdfFace* PdfFonts::FaceFor(const std::string& family, bool bold, bool italic, bo
       }
     }
   }
-  FcPatternDestroy(match);
   if (face) {
+    // fontconfig may offer a plain face as the bold or italic one, marked
+    // to be emboldened or slanted.
+    FcBool embolden = FcFalse;
+    FcMatrix* matrix = nullptr;
+    const bool slanted = FcPatternGetMatrix(match, FC_MATRIX, 0, &matrix) == FcResultMatch &&
+                         matrix && matrix->xy != 0;
+    FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden);
     choice.Face = face;
-    choice.SyntheticBold = bold && weight < FC_WEIGHT_DEMIBOLD;
-    choice.SyntheticItalic = italic && slant == FC_SLANT_ROMAN;
+    choice.SyntheticBold = bold && (weight < FC_WEIGHT_DEMIBOLD || embolden);
+    choice.SyntheticItalic = italic && (slant == FC_SLANT_ROMAN || slanted);
   }
+  FcPatternDestroy(match);
   return face;
 }
 
-const std::vector<PdfFontChoice>& PdfFonts::Chain(const CanvasFont& font) {
+PdfFontChain& PdfFonts::Chain(const CanvasFont& font) {
   const bool bold = (font.Style & fsBold) != 0, italic = (font.Style & fsItalic) != 0;
   std::string key = font.Name;
   key += '\0';
@@ -327,26 +340,29 @@ const std::vector<PdfFontChoice>& PdfFonts::Chain(const CanvasFont& font) {
   for (std::string fallback : {CharsetFamily(font.Charset), std::string("DejaVu Sans")})
     if (std::find(families.begin(), families.end(), fallback) == families.end())
       families.push_back(fallback);
-  std::vector<PdfFontChoice> chain;
+  PdfFontChain chain;
+  chain.Family = families.front();
+  chain.Bold = bold;
+  chain.Italic = italic;
   for (const std::string& family : families) {
     PdfFontChoice choice;
     if (FaceFor(family, bold, italic, false, choice) &&
-        std::none_of(chain.begin(), chain.end(),
+        std::none_of(chain.Faces.begin(), chain.Faces.end(),
                      [&](const PdfFontChoice& c) { return c.Face == choice.Face; }))
-      chain.push_back(choice);
+      chain.Faces.push_back(choice);
   }
-  if (chain.empty()) {
+  if (chain.Faces.empty()) {
     PdfFontChoice choice;
     if (!FaceFor("sans-serif", bold, italic, true, choice))
       throw Exception("no font is installed to draw '" + HostToUtf8(font.Name) + "'");
-    chain.push_back(choice);
+    chain.Faces.push_back(choice);
   }
   return chains_.emplace(std::move(key), std::move(chain)).first->second;
 }
 
 const std::vector<ShapedRun>& PdfFonts::Shape(const CanvasFont& font, std::u16string_view text,
                                               bool rightToLeft) {
-  const std::vector<PdfFontChoice>& chain = Chain(font);
+  PdfFontChain& chain = Chain(font);
   std::string key(reinterpret_cast<const char*>(&chain), sizeof &chain);
   key += rightToLeft ? 'R' : 'L';
   key.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
@@ -358,8 +374,23 @@ const std::vector<ShapedRun>& PdfFonts::Shape(const CanvasFont& font, std::u16st
   return shaped_.emplace(std::move(key), scratch_).first->second;
 }
 
-void PdfFonts::ShapeRuns(const std::vector<PdfFontChoice>& chain, std::u16string_view text,
-                         bool rightToLeft, std::vector<ShapedRun>& runs) {
+size_t PdfFonts::ChoiceFor(PdfFontChain& chain, char32_t c) {
+  if (c < 0x20) return 0;
+  for (size_t k = 0; k < chain.Faces.size(); ++k)
+    if (chain.Faces[k].Face->Glyph(c) != 0) return k;
+  if (std::find(chain.Missing.begin(), chain.Missing.end(), c) != chain.Missing.end()) return 0;
+  PdfFontChoice choice;
+  if (FaceFor(chain.Family, chain.Bold, chain.Italic, true, choice, c) && choice.Face->Glyph(c) != 0) {
+    chain.Faces.push_back(choice);
+    return chain.Faces.size() - 1;
+  }
+  // Bounded: a text of unknown characters must not make the list grow without end.
+  if (chain.Missing.size() < 1024) chain.Missing.push_back(c);
+  return 0;
+}
+
+void PdfFonts::ShapeRuns(PdfFontChain& chain, std::u16string_view text, bool rightToLeft,
+                         std::vector<ShapedRun>& runs) {
   // Each character takes the first face that has it; control characters
   // draw as nothing in the first face.
   struct Piece {
@@ -370,14 +401,7 @@ void PdfFonts::ShapeRuns(const std::vector<PdfFontChoice>& chain, std::u16string
   for (size_t i = 0; i < text.size();) {
     size_t length = 1;
     const char32_t c = CodePointAt(text, i, length);
-    size_t choice = 0;
-    if (c >= 0x20) {
-      for (size_t k = 0; k < chain.size(); ++k)
-        if (chain[k].Face->Glyph(c) != 0) {
-          choice = k;
-          break;
-        }
-    }
+    const size_t choice = ChoiceFor(chain, c);
     if (!pieces.empty() && pieces.back().Choice == choice && pieces.back().End == i)
       pieces.back().End = i + length;
     else
@@ -387,7 +411,7 @@ void PdfFonts::ShapeRuns(const std::vector<PdfFontChoice>& chain, std::u16string
   unsigned featureCount = 0;
   const hb_feature_t* features = ShapingFeatures(featureCount);
   for (const Piece& piece : pieces) {
-    const PdfFontChoice& choice = chain[piece.Choice];
+    const PdfFontChoice choice = chain.Faces[piece.Choice];
     PdfFace& face = *choice.Face;
     hb_buffer_clear_contents(buffer_);
     hb_buffer_add_utf16(buffer_, reinterpret_cast<const uint16_t*>(text.data()),

@@ -88,6 +88,14 @@ struct ShapedRun {
   int64_t Advance = 0;   // font units, the run's length
 };
 
+// The faces that draw one template font.
+struct PdfFontChain {
+  std::vector<PdfFontChoice> Faces;
+  std::string Family;        // the first family asked for
+  bool Bold = false, Italic = false;
+  std::vector<char32_t> Missing;  // characters no installed font has
+};
+
 class PdfFonts {
  public:
   explicit PdfFonts(PdfObjectWriter& writer);
@@ -96,8 +104,9 @@ class PdfFonts {
   PdfFonts& operator=(const PdfFonts&) = delete;
 
   // The faces that draw font, in the order characters look for their glyph:
-  // the substitute family, the family of its character set, DejaVu Sans.
-  const std::vector<PdfFontChoice>& Chain(const CanvasFont& font);
+  // the substitute family, the family of its character set, DejaVu Sans,
+  // then for characters none of them has the font fontconfig finds for them.
+  PdfFontChain& Chain(const CanvasFont& font);
   // Shapes text (UTF-16) in font; rightToLeft puts the runs of a
   // right-to-left paragraph in reading order from the right. The glyphs are
   // recorded as used. The result stays valid until the next call.
@@ -110,16 +119,20 @@ class PdfFonts {
   void WriteAll();
 
  private:
+  // The face fontconfig matches for family and style; with anyFamily
+  // whatever family it offers instead, with c a face that has c.
   PdfFace* FaceFor(const std::string& family, bool bold, bool italic, bool anyFamily,
-                   PdfFontChoice& choice);
-  void ShapeRuns(const std::vector<PdfFontChoice>& chain, std::u16string_view text,
-                 bool rightToLeft, std::vector<ShapedRun>& runs);
+                   PdfFontChoice& choice, char32_t c = 0);
+  // The index in chain of the face that draws c (0 when none does).
+  size_t ChoiceFor(PdfFontChain& chain, char32_t c);
+  void ShapeRuns(PdfFontChain& chain, std::u16string_view text, bool rightToLeft,
+                 std::vector<ShapedRun>& runs);
 
   PdfObjectWriter& writer_;
   hb_buffer_t* buffer_ = nullptr;
   std::vector<std::unique_ptr<PdfFace>> faces_;
   std::unordered_map<std::string, PdfFace*> facesByFile_;  // "path\0index"
-  std::unordered_map<std::string, std::vector<PdfFontChoice>> chains_;
+  std::unordered_map<std::string, PdfFontChain> chains_;
   std::unordered_map<std::string, std::vector<ShapedRun>> shaped_;
   std::vector<ShapedRun> scratch_;
 };

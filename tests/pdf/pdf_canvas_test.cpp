@@ -115,6 +115,7 @@ TEST_F(PdfCanvasTest, TextsComeBackInEveryScriptFromEmbeddedSubsets) {
 TEST_F(PdfCanvasTest, APictureShownOnManyPagesIsStoredOnce) {
   QImage opaque(40, 30, QImage::Format_RGB32);
   opaque.fill(QColor(200, 30, 30));
+  opaque.setPixelColor(0, 0, QColor(0, 0, 0));
   QImage seeThrough(20, 20, QImage::Format_ARGB32);
   seeThrough.fill(QColor(0, 0, 255, 100));
   QImage photo(64, 48, QImage::Format_RGB32);

@@ -65,16 +65,17 @@ void AddLinks(const TPreparedPage& p, const CanvasRect& rect, const std::vector<
                        RoundToNearestEven(v.Top * ky) + rect.Top,
                        RoundToNearestEven((static_cast<double>(v.Left) + v.Width) * kx) + rect.Left,
                        RoundToNearestEven((static_cast<double>(v.Top) + v.Height) * ky) + rect.Top};
-    if (v.Tag.find('@') != std::string::npos) {
-      // A page that is not in the document has nothing to go to.
-      const std::optional<int> page = LinkedPage(v.Tag);
-      if (page && static_cast<size_t>(*page) <= position.size() &&
-          position[static_cast<size_t>(*page - 1)] >= 0)
-        pdf.LinkToPage(r, position[static_cast<size_t>(*page - 1)]);
+    // Web and mail addresses first: a mail address holds an "@" too.
+    const std::string address = OpenableLink(v.Tag);
+    if (!address.empty()) {
+      pdf.LinkToUri(r, address);
       continue;
     }
-    const std::string address = OpenableLink(v.Tag);
-    if (!address.empty()) pdf.LinkToUri(r, address);
+    // A page that is not in the document has nothing to go to.
+    const std::optional<int> page = LinkedPage(v.Tag);
+    if (page && static_cast<size_t>(*page) <= position.size() &&
+        position[static_cast<size_t>(*page - 1)] >= 0)
+      pdf.LinkToPage(r, position[static_cast<size_t>(*page - 1)]);
   }
 }
 

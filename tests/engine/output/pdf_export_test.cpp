@@ -140,6 +140,46 @@ TEST_F(PdfExport, ARepeatedTextKeepsItsGlyphs) {
   for (size_t i = perLine; i < texts.size(); ++i) EXPECT_EQ(texts[i], texts[i - perLine]) << i;
 }
 
+// Hyperlink objects become links a PDF reader follows: "@N" to the page
+// showing prepared page N (none when it is left out), web and mail
+// addresses as they are, any other address not at all.
+TEST_F(PdfExport, HyperlinkObjectsBecomeLinks) {
+  TfrPage a4(9, 2100, 2970, -1, false);
+  for (int i = 0; i < 3; ++i) list.Add(a4);
+  auto link = [&](int page, const std::string& tag) {
+    TfrMemoView memo;
+    memo.SetBounds(20, 20, 150, 18);
+    memo.Name = "URL" + std::to_string(page) + tag.substr(0, 1);
+    memo.Tag = tag;
+    memo.WorkLines = {tag};
+    AppendRecord(list.PageAt(page), memo);
+  };
+  link(0, "@3");
+  link(0, "@2");  // page 2 is not written
+  link(0, " https://example.com/x ");
+  link(0, "mailto:a@example.com");
+  link(0, "file:///etc/passwd");
+  link(2, "@1");
+  WritePdf(list, {0, 2}, Path("links.pdf"));
+  QFile file(QString::fromStdString(Path("links.pdf")));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray pdf = file.readAll();
+  EXPECT_EQ(pdf.count("/Subtype/Link"), 4);
+  EXPECT_TRUE(pdf.contains("/URI(https://example.com/x)"));
+  EXPECT_TRUE(pdf.contains("/URI(mailto:a@example.com)"));
+  EXPECT_FALSE(pdf.contains("passwd"));
+  // The two page links point at each other's pages.
+  QRegularExpression dest("/Dest\\[(\\d+) 0 R");
+  QRegularExpression page("\n(\\d+) 0 obj\n<</Type /Page ");
+  std::vector<QString> targets, pages;
+  for (auto it = dest.globalMatch(QString::fromLatin1(pdf)); it.hasNext();) targets.push_back(it.next().captured(1));
+  for (auto it = page.globalMatch(QString::fromLatin1(pdf)); it.hasNext();) pages.push_back(it.next().captured(1));
+  ASSERT_EQ(targets.size(), 2u);
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_EQ(targets[0], pages[1]);
+  EXPECT_EQ(targets[1], pages[0]);
+}
+
 TEST_F(PdfExport, AFileThatCannotBeWrittenIsAnError) {
   TfrPage a4(9, 2100, 2970, -1, false);
   list.Add(a4);
