@@ -19,8 +19,6 @@
 namespace lf {
 namespace {
 
-constexpr double kPageUnitsPerInch = 93.0 / 1.015;
-
 // Many small allocations come and go for every page; fixed thresholds keep
 // the heap's top in the process instead of giving it back and faulting it
 // in again.
@@ -28,7 +26,7 @@ constexpr int kHeapMmapThreshold = 64 << 20;  // bytes; larger blocks are mapped
 constexpr int kHeapTrimThreshold = 128 << 20;  // bytes of free heap top kept
 
 int32_t DeviceUnits(double pageUnits) {
-  return static_cast<int32_t>(std::lround(pageUnits / kPageUnitsPerInch * kPdfDpi));
+  return static_cast<int32_t>(std::lround(pageUnits / PageUnitsPerInch * kPdfDpi));
 }
 
 PdfDocumentInfo InfoOf(const TfrReport* report) {
