@@ -8,6 +8,7 @@
 
 #include "platform/code_page.h"
 #include "printer/paper_table.h"
+#include "printer/print_document.h"
 #include "printer/printer_metrics.h"
 #include "printer/printer_platform.h"
 
@@ -117,7 +118,18 @@ class CupsSystemPrinter : public TPlatformPrinter {
   TDeviceCaps DeviceCaps() override { return caps_; }
   std::vector<TPrinterChoice> Papers() override { return papers_; }
   std::vector<TPrinterChoice> Sources() override { return sources_; }
-  bool Printing() override { return false; }
+  bool Printing() override { return printing_; }
+
+  std::unique_ptr<TPrintDocument> StartDocument(const std::string& title, int copies) override {
+    cups_dest_t* dest = Dest();
+    if (!dest || !devMode_) throw EPrinterError("No printer is selected");
+    TPrintJobSettings settings;
+    settings.Title = title;
+    settings.Copies = copies;
+    settings.Media = MediaName(devMode_->PaperSize, devMode_->PaperWidth, devMode_->PaperLength);
+    settings.Landscape = devMode_->Orientation == dmOrientLandscape;
+    return StartCupsDocument(*dest, settings, printing_);
+  }
 
  private:
   cups_dest_t* Dest() const {
@@ -240,6 +252,7 @@ class CupsSystemPrinter : public TPlatformPrinter {
   int32_t dpi_ = kFallbackDpi;
   std::vector<cups_size_t> media_;  // of the selected printer
   std::vector<TPrinterChoice> papers_, sources_;
+  bool printing_ = false;  // a document of this printer is open
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Prepared pages to a PDF document through QPdfWriter and the painter canvas.
 #include "engine/output/pdf_export.h"
 
+#include <QIODevice>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -9,7 +10,9 @@
 
 #include "engine/output/emf_pages.h"
 #include "platform/exception.h"
+#include "platform/output_file.h"
 #include "platform/painter_canvas.h"
+#include "platform/stream.h"
 #include "platform/text_run_cache.h"
 
 namespace lf {
@@ -27,6 +30,35 @@ double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight /
 constexpr int kHeapMmapThreshold = 64 << 20;  // bytes; larger blocks are mapped
 constexpr int kHeapTrimThreshold = 128 << 20;  // bytes of free heap top kept
 
+// The PDF writer's output device over one of our streams. Qt's writer does
+// not expect its device to throw, so the first error is kept, every later
+// write fails, and the error is raised once the painter is out of the way.
+class StreamDevice : public QIODevice {
+ public:
+  explicit StreamDevice(TStream& out) : out_(out) { open(QIODevice::WriteOnly); }
+  bool isSequential() const override { return true; }
+  void RaiseError() const {
+    if (error_) std::rethrow_exception(error_);
+  }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 size) override {
+    if (error_) return -1;
+    try {
+      out_.WriteBuffer(data, static_cast<size_t>(size));
+    } catch (...) {
+      error_ = std::current_exception();
+      return -1;
+    }
+    return size;
+  }
+
+ private:
+  TStream& out_;
+  std::exception_ptr error_;
+};
+
 }  // namespace
 
 void KeepPageBuffersInHeap() {
@@ -43,31 +75,51 @@ void DrawPageOnce(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRec
   pages.Draw(index, canvas, CanvasRect{});
 }
 
-void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path) {
-  QPdfWriter writer(QString::fromStdString(path));
+int WritePdf(TfrEMFPages& pages, const std::vector<int>& list, TStream& out,
+             const PdfPageDone& pageDone) {
+  StreamDevice device(out);
+  QPdfWriter writer(&device);
   writer.setResolution(kPdfDpi);
   writer.setPageMargins(QMarginsF(0, 0, 0, 0));
   writer.setCreator("lumenfoldi");
   QPainter painter;
   TextRunCache runs;
-  bool first = true;
-  for (int index : list) {
-    const TPreparedPage& p = pages.PageAt(index);
-    QPageSize size(QSizeF(PageWidthInches(p) * 25.4, PageHeightInches(p) * 25.4),
-                   QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
-    writer.setPageSize(size);
-    if (first) {
-      if (!painter.begin(&writer)) throw Exception("cannot write '" + path + "'");
-      first = false;
-    } else {
-      writer.newPage();
+  int done = 0;
+  try {
+    for (int index : list) {
+      const TPreparedPage& p = pages.PageAt(index);
+      QPageSize size(QSizeF(PageWidthInches(p) * 25.4, PageHeightInches(p) * 25.4),
+                     QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+      writer.setPageSize(size);
+      if (done == 0) {
+        if (!painter.begin(&writer)) {
+          device.RaiseError();
+          throw Exception("cannot start a PDF document");
+        }
+      } else {
+        writer.newPage();
+      }
+      device.RaiseError();
+      PainterCanvas canvas(painter, kPdfDpi, true, &runs);
+      CanvasRect rect{0, 0, static_cast<int32_t>(PageWidthInches(p) * kPdfDpi),
+                      static_cast<int32_t>(PageHeightInches(p) * kPdfDpi)};
+      DrawPageOnce(pages, index, canvas, rect);
+      ++done;
+      if (pageDone && !pageDone(done)) break;
     }
-    PainterCanvas canvas(painter, kPdfDpi, true, &runs);
-    CanvasRect rect{0, 0, static_cast<int32_t>(PageWidthInches(p) * kPdfDpi),
-                    static_cast<int32_t>(PageHeightInches(p) * kPdfDpi)};
-    DrawPageOnce(pages, index, canvas, rect);
+  } catch (...) {
+    if (painter.isActive()) painter.end();
+    throw;
   }
-  if (!first) painter.end();
+  if (painter.isActive()) painter.end();
+  device.RaiseError();
+  return done;
+}
+
+void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path) {
+  OutputFile file(path);
+  WritePdf(pages, list, file);
+  file.Commit();
 }
 
 }  // namespace lf

@@ -2,12 +2,14 @@
 // page, sized by its paper, texts as selectable text in embedded subsets.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace lf {
 
 class Canvas;
+class TStream;
 struct CanvasRect;
 class TfrEMFPages;
 
@@ -15,8 +17,18 @@ class TfrEMFPages;
 // the output stays vector, this only fixes the grid positions snap to.
 inline constexpr int kPdfDpi = 600;
 
-// Writes the pages of list (indexes into pages, in that order) to the file
-// at path (UTF-8). Raises lf::Exception when the file cannot be written.
+// Called after each page is drawn with the number of pages drawn so far;
+// returning false ends the document after that page.
+using PdfPageDone = std::function<bool(int done)>;
+
+// Writes the pages of list (indexes into pages, in that order, a page may
+// come more than once) as one PDF document to out, from its position on,
+// each page in its own paper size and orientation. The bytes go to out as
+// pages are drawn, one page at a time. Returns the number of pages written.
+// Raises lf::Exception when out cannot be written, or what pageDone raises.
+int WritePdf(TfrEMFPages& pages, const std::vector<int>& list, TStream& out,
+             const PdfPageDone& pageDone = {});
+// The same into the file at path (UTF-8), which appears only when complete.
 void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path);
 
 // Sets the process's allocator so the large buffers PDF writing takes for

@@ -151,7 +151,7 @@ TEST_F(PdfExport, AFileThatCannotBeWrittenIsAnError) {
     WritePdf(list, {0}, path);
     FAIL() << "no error";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "cannot write '" + path + "'");
+    EXPECT_EQ(e.Message(), "cannot write '" + path + "': No such file or directory");
   }
 }
 
