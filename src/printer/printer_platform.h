@@ -90,6 +90,9 @@ class TPlatformPrinter {
  public:
   virtual ~TPlatformPrinter() = default;
 
+  // Reads the installed printers again (printers may have come or gone);
+  // the selection stays on the same printer while it is there.
+  virtual void ReloadPrinters() {}
   // Installed printers in the platform's order.
   virtual std::vector<std::string> Printers() = 0;
   // Index of the selected printer in Printers(), -1 when none.
