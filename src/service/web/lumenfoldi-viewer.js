@@ -36,6 +36,8 @@ const STYLE = `
 .bar button:disabled { opacity: .4; }
 .bar .sep { width: 1px; height: 24px; background: #c8c8c8; margin: 0 4px; }
 .bar input.pageno { width: 4.5em; text-align: right; }
+.bar input[type=checkbox] { height: auto; min-width: 0; }
+.bar label { display: inline-flex; align-items: center; gap: 2px; }
 .bar input.find { width: 12em; }
 .bar .count { min-width: 5em; font-size: 12px; color: #555; }
 .body { position: absolute; top: 44px; left: 0; right: 0; bottom: 0; display: flex; }
@@ -162,14 +164,14 @@ export class LumenfoldiViewer extends HTMLElement {
     const button = (label, text, onclick, extra = {}) =>
       el('button', { type: 'button', 'aria-label': label, title: label, text, onclick, ...extra });
     this._thumbToggle = button('Thumbnails', '☰', () => this._toggleThumbs(), { 'aria-pressed': 'false' });
-    this._firstBtn = button('First page', '⏮', () => this.goToPage(1));
-    this._prevBtn = button('Previous page', '◀', () => this.goToPage(this._page - 1));
+    this._firstBtn = button('First page', '«', () => this.goToPage(1));
+    this._prevBtn = button('Previous page', '‹', () => this.goToPage(this._page - 1));
     this._pageInput = el('input', { class: 'pageno', type: 'text', inputmode: 'numeric', 'aria-label': 'Page number',
       onchange: () => this.goToPage(parseInt(this._pageInput.value, 10)),
       onkeydown: (e) => { if (e.key === 'Enter') this.goToPage(parseInt(this._pageInput.value, 10)); } });
     this._pageCountText = el('span', { text: '/ 0' });
-    this._nextBtn = button('Next page', '▶', () => this.goToPage(this._page + 1));
-    this._lastBtn = button('Last page', '⏭', () => this.goToPage(this.pageCount));
+    this._nextBtn = button('Next page', '›', () => this.goToPage(this._page + 1));
+    this._lastBtn = button('Last page', '»', () => this.goToPage(this.pageCount));
     this._zoomOut = button('Zoom out', '−', () => this._stepZoom(-1));
     this._zoomSelect = el('select', { 'aria-label': 'Zoom', onchange: () => this._setZoom(this._zoomSelect.value) },
       el('option', { value: 'page-width', text: 'Page width' }),
@@ -186,7 +188,7 @@ export class LumenfoldiViewer extends HTMLElement {
     this._findCount = el('span', { class: 'count', role: 'status', 'aria-live': 'polite' });
     this._pdfLink = el('a', { class: 'button', 'aria-label': 'Download PDF', title: 'Download PDF', text: 'PDF', download: '' });
     this._frpLink = el('a', { class: 'button', 'aria-label': 'Download prepared report', title: 'Download prepared report (.frp)', text: '.frp', download: '' });
-    this._printBtn = button('Print', '⎙', () => this._openPrint());
+    this._printBtn = button('Print', 'Print', () => this._openPrint());
     const bar = el('div', { class: 'bar', role: 'toolbar', 'aria-label': 'Report' },
       this._thumbToggle, el('span', { class: 'sep' }),
       this._firstBtn, this._prevBtn, this._pageInput, this._pageCountText, this._nextBtn, this._lastBtn,

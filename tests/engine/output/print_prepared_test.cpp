@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
                     PageListCase{"3-", Range(3, 12)}, PageListCase{"2 , 4", {2, 4}},
                     PageListCase{"5-3", {}}, PageListCase{"7,2", {2, 7}},
                     PageListCase{"", Range(1, 12)}, PageListCase{"2,2,2-3", {2, 3}},
-                    PageListCase{"10-2000000000", {10, 11, 12}}, PageListCase{"0,13,-0", {}}),
+                    PageListCase{"10-2000000000", {10, 11, 12}}, PageListCase{"0,13,14-20", {}}),
     [](const auto& info) { return test::ParamName(info.param.list); });
 
 TEST(PrintPageList, AnItemThatIsNotAnIntegerIsAnError) {
