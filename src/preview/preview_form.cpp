@@ -84,7 +84,7 @@ constexpr const char* kHelpText =
     "<p><b>Keys</b>: arrows scroll a little, Page Up / Page Down a screen; Ctrl+Page Up / Ctrl+Page Down "
     "go to the previous / next page; Ctrl+Home goes to the top, Ctrl+End to the last page; Space opens "
     "the zoom menu; Ctrl+F finds text and F3 finds the next match; Ctrl+O opens and Ctrl+S saves a "
-    "prepared report (.frp); Esc closes the preview.</p>";
+    "prepared report (.frp); Ctrl+P prints; Esc closes the preview.</p>";
 
 QWidget* Separator(QWidget* parent, const char* name) {
   auto* w = new QWidget(parent);
