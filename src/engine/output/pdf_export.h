@@ -18,22 +18,28 @@ class TfrEMFPages;
 inline constexpr int kPdfDpi = 600;
 
 // Called after each page is drawn with the number of pages drawn so far;
-// returning false ends the document after that page.
+// returning false ends the document after that page, unfinished.
 using PdfPageDone = std::function<bool(int done)>;
 
 // Writes the pages of list (indexes into pages, in that order, a page may
 // come more than once) as one PDF document to out, from its position on,
-// each page in its own paper size and orientation. The bytes go to out as
-// pages are drawn, one page at a time. Returns the number of pages written.
-// Raises lf::Exception when out cannot be written, or what pageDone raises.
+// each page in its own paper size and orientation, with the links and
+// information below. The bytes go to out as pages are drawn, one page at a
+// time. Returns the number of pages written. Raises lf::Exception when out
+// cannot be written, or what pageDone raises.
 int WritePdf(TfrEMFPages& pages, const std::vector<int>& list, TStream& out,
              const PdfPageDone& pageDone = {});
-// The same into the file at path (UTF-8), which appears only when complete.
+// Writes the pages of list (indexes into pages, in that order) to the file
+// at path (UTF-8): fonts embedded as subsets, hyperlink objects as links
+// ("@N" to page N when it is in the list; http, https and mailto
+// addresses), the report's title, author and comment as the document's
+// information. path is replaced only once the document is complete; raises
+// EStreamError "cannot write 'PATH': <system message>" when it cannot be.
 void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path);
 
-// Sets the process's allocator so the large buffers PDF writing takes for
-// every page stay in the heap instead of being mapped and faulted in anew
-// (glibc only; a no-op elsewhere). It changes the whole process, so the
+// Sets the process's allocator so the buffers PDF writing takes for every
+// page stay in the heap instead of being mapped and faulted in anew (glibc
+// only; a no-op elsewhere). It changes the whole process, so the
 // program decides: the headless program calls it once at start.
 void KeepPageBuffersInHeap();
 
