@@ -135,8 +135,8 @@ int WritePages(TfrReport& report, const Options& opts, const std::string& out) {
       TFileStream file(files.back().first, FileMode::Create);
       pages.WriteToStream(&file);
     } else if (EndsWithNoCase(out, ".pdf")) {
-      files.emplace_back(out + ".tmp", out);
-      WritePdf(pages, list, files.back().first);
+      // The PDF writer replaces out only once the document is complete.
+      WritePdf(pages, list, out);
     } else if (EndsWithNoCase(out, ".png")) {
       int n = 0;
       for (int index : list) {
