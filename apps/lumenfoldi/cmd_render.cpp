@@ -8,21 +8,18 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <memory>
-#include <optional>
 #include <unistd.h>
 
 #include "command.h"
-#include "control/fetch_address.h"
 #include "control/lumenfoldi.h"
 #include "engine/output/emf_pages.h"
 #include "engine/output/pdf_export.h"
-#include "engine/prepare/preparation.h"
 #include "platform/code_page.h"
 #include "platform/message_box.h"
 #include "platform/painter_canvas.h"
 #include "platform/password_prompt.h"
 #include "platform/stream.h"
+#include "report_source.h"
 #include "run_timeout.h"
 
 namespace lf::cli {
@@ -37,6 +34,8 @@ constexpr const char* kUsage =
 // about 140 MB of pixels).
 constexpr int kDefaultDpi = 96;
 constexpr int kMaxDpi = 600;
+// Page units per inch.
+constexpr double kPageUnitsPerInch = 93.0 / 1.015;
 
 bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
   if (s.size() < suffix.size()) return false;
@@ -75,6 +74,9 @@ std::vector<int> ParsePageList(const std::string& text, int count) {
   return pages;
 }
 
+double PageWidthInches(const TPreparedPage& p) { return p.Metrics.SheetWidth / kPageUnitsPerInch; }
+double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight / kPageUnitsPerInch; }
+
 std::string NumberedPngName(const std::string& out, int n) {
   std::string base = out.substr(0, out.size() - 4);
   return base + "-" + std::to_string(n) + ".png";
@@ -82,8 +84,8 @@ std::string NumberedPngName(const std::string& out, int n) {
 
 void WritePng(TfrEMFPages& pages, int index, int dpi, const std::string& path) {
   const TPreparedPage& p = pages.PageAt(index);
-  int w = std::max(1, static_cast<int>(p.WidthInches() * dpi + 0.5));
-  int h = std::max(1, static_cast<int>(p.HeightInches() * dpi + 0.5));
+  int w = std::max(1, static_cast<int>(PageWidthInches(p) * dpi + 0.5));
+  int h = std::max(1, static_cast<int>(PageHeightInches(p) * dpi + 0.5));
   QImage image(w, h, QImage::Format_RGB32);
   if (image.isNull()) throw Exception("cannot make an image of " + std::to_string(w) + "x" + std::to_string(h));
   image.fill(Qt::white);
@@ -154,80 +156,20 @@ int WritePages(TfrReport& report, const Options& opts, const std::string& out) {
 
 int RunRender(const Args& raw) {
   Options opts(raw, {"codepage", "password", "pages", "dpi", "o", "output", "timeout"}, {"progress"});
-  const double timeout = opts.Has("timeout") ? ParseTimeout(opts.Value("timeout")) : 0;
   const std::string out = opts.Has("o") ? opts.Value("o") : opts.Value("output");
   if (opts.Positional().size() != 1 || out.empty())
     throw Exception(std::string("usage: lumenfoldi ") + kUsage);
   if (opts.Has("codepage")) SetHostCodePage(opts.Value("codepage"));
   if (opts.Has("password")) DefaultPasswordPrompt().answer = Utf8ToHost(opts.Value("password"));
-  const std::string source = opts.Positional()[0];
-  TfrRunOptions run;
-  if (opts.Has("progress") || isatty(fileno(stderr))) {
-    // The engine reports some counts twice (a page begun, then finished);
-    // a line is written only when the text changes.
-    run.Progress = [last = std::string()](const std::string& text) mutable {
-      if (text == last) return;
-      last = text;
-      std::string line = HostToUtf8(text) + "\n";
-      std::fwrite(line.data(), 1, line.size(), stderr);
-    };
-  }
+  RunChoices choices;
+  choices.Progress = opts.Has("progress") || isatty(fileno(stderr));
+  if (opts.Has("timeout")) choices.TimeoutSeconds = ParseTimeout(opts.Value("timeout"));
 
   HeadlessMessageService boxes;
   ScopedMessageService scoped(&boxes);
   Tlumenfoldi control;
-  TfrReport& report = control.frReport1();
-  if (EndsWithNoCase(source, ".frp") && source.find(',') == std::string::npos) {
-    report.LoadPreparedReport(source);
-    return WritePages(report, opts, out);
-  }
-  const std::string hostSource = Utf8ToHost(source);
-  size_t comma = hostSource.find(',');
-  if (comma == std::string::npos) throw Exception(std::string("usage: lumenfoldi ") + kUsage);
-  const std::string templateAddress = hostSource.substr(0, comma);
-  const std::string dataAddress = hostSource.substr(comma + 1);
-
-  std::optional<std::string> data = FetchAddress(control, dataAddress);
-  if (!data) {
-    ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
-    return 1;
-  }
-  control.LoadDataText(*data);
-  // The tables hold copies of the values: the text goes before the pages come.
-  data.reset();
-  if (IsHttpAddress(templateAddress)) {
-    std::optional<std::string> templateBytes = FetchAddress(control, templateAddress);
-    if (!templateBytes) {
-      ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
-      return 1;
-    }
-    TMemoryStream stream(std::move(*templateBytes));
-    report.LoadFromStream(stream);
-  } else {
-    // A file stream, so that a protected template asks for its password.
-    std::unique_ptr<TFileStream> file;
-    try {
-      file = std::make_unique<TFileStream>(HostToUtf8(templateAddress), FileMode::OpenRead);
-    } catch (const std::exception&) {
-      ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
-      return 1;
-    }
-    report.LoadFromStream(*file);
-  }
-  if (boxes.shown > 0) return 1;
-  RunTimeout stop(report, timeout);
-  bool done = PrepareReport(report, run);
-  if (stop.Expired()) {
-    std::fprintf(stderr, "The preparation took longer than %s seconds and was stopped; nothing was written\n",
-                 opts.Value("timeout").c_str());
-    return 2;
-  }
-  if (boxes.shown > 0) return 1;
-  if (!done) {
-    std::fprintf(stderr, "The report was cancelled\n");
-    return 1;
-  }
-  return WritePages(report, opts, out);
+  if (int code = LoadReportPages(control, opts.Positional()[0], kUsage, boxes, choices)) return code;
+  return WritePages(control.frReport1(), opts, out);
 }
 
 const Registration reg("render", kUsage, RunRender);
