@@ -19,12 +19,15 @@ TPrintResult PrintWithProgress(TfrReport& report, const std::string& pageList, i
   if (!report.Title.empty()) caption += " - " + report.Title;
   window.SetCaption(caption);
   window.SetLine1(LoadLocalizedString(55208));
-  auto progress = [&window](const std::string& text) { window.SetLine1(text); };
+  auto& handler = PrintProgressTextHandler();
+  auto previous = handler;
+  handler = [&window](const std::string& text) { window.SetLine1(text); };
   TPrintResult result;
   window.ShowModalFor(report, [&](TfrProgressForm& w) {
-    result = report.PrintPrepared(pageList, copies, collate, parity, progress);
+    result = report.PrintPrepared(pageList, copies, collate, parity);
     w.EndJob(!result.Cancelled);
   });
+  handler = previous;
   if (window.JobError()) std::rethrow_exception(window.JobError());
   return result;
 }

@@ -115,10 +115,7 @@ class TfrReport : public TComponent {
   // pages. Clears the cancel flag (StopRequested), which stops the print
   // after the page being sent; progress goes to OnProgress or, with
   // ShowProgress, to the progress text handler.
-  // progress receives the progress texts when the report shows progress and
-  // has no OnProgress handler.
-  TPrintResult PrintPrepared(const std::string& pageList, int copies, bool collate, int parity,
-                             const std::function<void(const std::string& text)>& progress = {});
+  TPrintResult PrintPrepared(const std::string& pageList, int copies, bool collate, int parity);
   // The print itself, with the values PrintPrepared stored.
   TPrintResult PrintPages(const std::string& pageList, int copies, bool collate, int parity);
 

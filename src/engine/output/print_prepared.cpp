@@ -89,8 +89,13 @@ void SelectPaperOf(TfrPrinter& printer, const TPreparedPage& p) {
 
 }  // namespace
 
+std::function<void(const std::string&)>& PrintProgressTextHandler() {
+  static std::function<void(const std::string&)> handler;
+  return handler;
+}
+
 TPrintResult TfrReport::PrintPrepared(const std::string& pageList, int copies, bool collate,
-                                      int parity, const std::function<void(const std::string&)>& progress) {
+                                      int parity) {
   TfrEngineState& st = EngineState();
   st.CurReport = this;
   st.MasterReport = this;
@@ -146,7 +151,7 @@ TPrintResult TfrReport::PrintPages(const std::string& pageList, int copies, bool
     int written = 0;
     try {
       written = WritePdf(pages, job, *document, [&](int done) {
-        ReportPrintProgress(*this, job[static_cast<size_t>(done - 1)] + 1, progress);
+        ReportPrintProgress(*this, job[static_cast<size_t>(done - 1)] + 1, PrintProgressTextHandler());
         stopped = StopRequested;
         return !stopped;
       });

@@ -2,6 +2,8 @@
 // collation, parity, a new job at every paper change, progress and cancel.
 #pragma once
 
+#include <functional>
+
 #include <string>
 #include <vector>
 
@@ -18,6 +20,9 @@ inline constexpr int kParityEven = 2;
 
 // Progress text of printing; the page number follows.
 inline constexpr const char* kProgressPrinting = "Printing page:";
+// Receives the printing progress texts when the report shows progress and
+// has no OnProgress handler (a progress window).
+std::function<void(const std::string& text)>& PrintProgressTextHandler();
 inline constexpr const char* kNoPageSelected = "The page list selects no page";
 inline constexpr const char* kVirtualCannotPrint =
     "The virtual printer lays pages out but cannot print; choose a printer of the print system";
