@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <chrono>
@@ -86,6 +87,25 @@ TEST_F(ComWindow, SitingMakesTheFormAVisibleChildFillingTheHost) {
   EXPECT_NE(form_->parentWidget(), &host_);
   control_->lpVtbl->get_Visible(control_, &visible);
   EXPECT_EQ(visible, VARIANT_FALSE);
+  embedding->lpVtbl->Release(embedding);
+}
+
+TEST_F(ComWindow, SitingInANativeWindowMakesTheFormItsChild) {
+  if (QGuiApplication::platformName() == "offscreen") GTEST_SKIP() << "the offscreen platform has no foreign windows";
+  QWidget other;
+  other.resize(320, 200);
+  other.show();
+  IlumenfoldiEmbedding* embedding = nullptr;
+  control_->lpVtbl->QueryInterface(control_, &IID_IlumenfoldiEmbedding, reinterpret_cast<void**>(&embedding));
+  EXPECT_EQ(embedding->lpVtbl->SetParentWindow(embedding, static_cast<uint64_t>(other.winId())), S_OK);
+  EXPECT_EQ(embedding->lpVtbl->SetBounds(embedding, 0, 0, 320, 200), S_OK);
+  const QWindow* parent = form_->windowHandle() ? form_->windowHandle()->parent() : nullptr;
+  EXPECT_TRUE(parent && parent->winId() == other.winId());
+  EXPECT_EQ(form_->size(), QSize(320, 200));
+  EXPECT_TRUE(form_->isVisible());
+  // Back into a widget.
+  EXPECT_EQ(embedding->lpVtbl->SetParentWidget(embedding, &host_), S_OK);
+  EXPECT_EQ(form_->window(), &host_);
   embedding->lpVtbl->Release(embedding);
 }
 
