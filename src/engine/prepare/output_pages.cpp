@@ -25,6 +25,7 @@ void TfrRunContext::AddOutputPage(TfrPage& page) {
   // growth left over, which for long reports is a good part of the memory.
   if (pages.Count() > 0) {
     if (TMemoryStream* last = pages.PageAt(pages.Count() - 1).Stream.get()) last->Bytes().shrink_to_fit();
+    pages.PageFinished(pages.Count() - 1);
   }
   pages.Add(page);
   if (TMemoryStream* made = pages.PageAt(pages.Count() - 1).Stream.get()) PreparedBytes += made->Size();
@@ -34,7 +35,7 @@ void TfrRunContext::PrintOnOutputPage(TfrView& view, int index) {
   TfrEMFPages& pages = Pages(OutputReport());
   if (index < 0 || index >= pages.Count())
     throw EPrepareError("No output page " + std::to_string(index + 1) + " to print on");
-  TMemoryStream& stream = *pages.PageAt(index).Stream;
+  TMemoryStream& stream = pages.StreamAt(index);
   const int64_t before = stream.Size();
   stream.SetPosition(before);
   view.Print(stream);
