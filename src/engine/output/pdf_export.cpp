@@ -9,6 +9,7 @@
 
 #include "engine/output/emf_pages.h"
 #include "platform/exception.h"
+#include "platform/output_device.h"
 #include "platform/painter_canvas.h"
 #include "platform/text_run_cache.h"
 
@@ -44,7 +45,9 @@ void DrawPageOnce(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRec
 }
 
 void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path) {
-  QPdfWriter writer(QString::fromStdString(path));
+  OutputFile file(path);
+  OutputDevice device(file);
+  QPdfWriter writer(&device);
   writer.setResolution(kPdfDpi);
   writer.setPageMargins(QMarginsF(0, 0, 0, 0));
   writer.setCreator("lumenfoldi");
@@ -57,7 +60,10 @@ void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::strin
                    QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
     writer.setPageSize(size);
     if (first) {
-      if (!painter.begin(&writer)) throw Exception("cannot write '" + path + "'");
+      if (!painter.begin(&writer)) {
+        device.Check();
+        throw EStreamError("cannot write '" + path + "'");
+      }
       first = false;
     } else {
       writer.newPage();
@@ -66,8 +72,15 @@ void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::strin
     CanvasRect rect{0, 0, static_cast<int32_t>(PageWidthInches(p) * kPdfDpi),
                     static_cast<int32_t>(PageHeightInches(p) * kPdfDpi)};
     DrawPageOnce(pages, index, canvas, rect);
+    // A full disk stops the job at the page it shows on.
+    device.Check();
   }
-  if (!first) painter.end();
+  if (!first && !painter.end()) {
+    device.Check();
+    throw EStreamError("cannot write '" + path + "'");
+  }
+  device.Check();
+  file.Commit();
 }
 
 }  // namespace lf

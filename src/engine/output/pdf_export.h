@@ -16,7 +16,8 @@ class TfrEMFPages;
 inline constexpr int kPdfDpi = 600;
 
 // Writes the pages of list (indexes into pages, in that order) to the file
-// at path (UTF-8). Raises lf::Exception when the file cannot be written.
+// at path (UTF-8), which appears only once complete. Raises EStreamError
+// "cannot write 'PATH': <reason>" when any write fails.
 void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path);
 
 // Sets the process's allocator so the large buffers PDF writing takes for
