@@ -27,6 +27,7 @@
 #include "engine/output/emf_pages.h"
 #include "engine/output/pdf_export.h"
 #include "platform/exception.h"
+#include "platform/output_file.h"
 #include "platform/stream.h"
 #include "service/page_output.h"
 #include "service/preparation_pool.h"
@@ -474,8 +475,8 @@ class Service {
       if (Cached(id, res)) return;
       const std::string base = cache_.Dir() + "/.upload-" + id + "-" + std::to_string(++uploads_);
       temporary = {base + ".frf", base + ".json"};
-      std::ofstream(temporary[0], std::ios::binary) << tmpl.content;
-      std::ofstream(temporary[1], std::ios::binary) << data.content;
+      WriteFileAtomically(temporary[0], tmpl.content);
+      WriteFileAtomically(temporary[1], data.content);
       key = id;
       args.insert(args.end(), {"--id", id, "--title", title, temporary[0] + "," + temporary[1]});
     } else {
