@@ -21,13 +21,14 @@ inline constexpr int64_t kMaxPicturePixels = 100'000'000;
 
 // Pixels of all decoded pictures held at once (pictures with the same bytes
 // share one decoded image and count once); a decode that would pass it is
-// refused before its pixels are allocated.
-inline constexpr int64_t kMaxDecodedPixels = 100'000'000;
+// refused before its pixels are allocated. Drawing them into a PDF takes
+// about four times their 4 bytes a pixel: this keeps a run under 1 GB.
+inline constexpr int64_t kMaxDecodedPixels = 50'000'000;
 
 // Raises EInvalidGraphic "not a valid <what>" for a zero or negative side,
 // "image of W x H pixels is larger than the limit of 100000000 pixels"
 // above kMaxPicturePixels, and "image of W x H pixels would make N decoded
-// pixels at once, more than the limit of 100000000" when the pictures held
+// pixels at once, more than the limit of 50000000" when the pictures held
 // already leave less room than it needs.
 void CheckPictureSize(int64_t width, int64_t height, const char* what);
 

@@ -402,26 +402,26 @@ TEST(RunLengthBitmap, BlankRowsCodedAsEncodersDoAreRead) {
 // One decode per distinct picture; the pixels held at once are limited, and
 // given back when the last holder goes.
 TEST(SharedPicture, SameBytesShareOneDecodeWithinTheBudget) {
-  // 1 bit a pixel: 60,000,000 pixels from 7.5 MB; the two differ in a colour.
-  const std::string rows(static_cast<size_t>(1252) * 6000, '\0');
-  const std::string black = BitmapFile(10000, 6000, 1, 0, {0, 0xFFFFFF}, rows);
-  const std::string red = BitmapFile(10000, 6000, 1, 0, {0xFF0000, 0xFFFFFF}, rows);
+  // 1 bit a pixel: 30,000,000 pixels from 3.8 MB; the two differ in a colour.
+  const std::string rows(static_cast<size_t>(628) * 6000, '\0');
+  const std::string black = BitmapFile(5000, 6000, 1, 0, {0, 0xFFFFFF}, rows);
+  const std::string red = BitmapFile(5000, 6000, 1, 0, {0xFF0000, 0xFFFFFF}, rows);
   const int64_t before = DecodedPicture::PixelsHeld();
   auto first = DecodedPicture::Shared(TfrGraphicKind::Bitmap, black);
   auto again = DecodedPicture::Shared(TfrGraphicKind::Bitmap, black);
   EXPECT_EQ(first.get(), again.get());
-  EXPECT_EQ(DecodedPicture::PixelsHeld(), before + 60'000'000);
+  EXPECT_EQ(DecodedPicture::PixelsHeld(), before + 30'000'000);
   try {
     DecodedPicture::Shared(TfrGraphicKind::Bitmap, red);
     FAIL() << "no error";
   } catch (const EInvalidGraphic& e) {
-    EXPECT_EQ(e.Message(), "image of 10000 x 6000 pixels would make " + std::to_string(before + 120'000'000) +
-                               " decoded pixels at once, more than the limit of 100000000");
+    EXPECT_EQ(e.Message(), "image of 5000 x 6000 pixels would make " + std::to_string(before + 60'000'000) +
+                               " decoded pixels at once, more than the limit of 50000000");
   }
   first.reset();
   again.reset();
   EXPECT_EQ(DecodedPicture::PixelsHeld(), before);
-  EXPECT_EQ(DecodedPicture::Shared(TfrGraphicKind::Bitmap, red)->Width(), 10000);
+  EXPECT_EQ(DecodedPicture::Shared(TfrGraphicKind::Bitmap, red)->Width(), 5000);
 }
 
 class PictureObject : public ::testing::Test {
