@@ -94,6 +94,12 @@ class Canvas {
 
   // Draws an image stretched into r.
   virtual void DrawImage(const CanvasRect& r, const QImage& image) = 0;
+  // Draws a JPEG picture stretched into r: image is it decoded, jpeg its
+  // file bytes, for canvases that can keep it compressed as it is.
+  virtual void DrawJpeg(const CanvasRect& r, const QImage& image, std::string_view jpeg) {
+    (void)jpeg;
+    DrawImage(r, image);
+  }
 
   // Clipping: Intersect narrows the clip; Save/Restore nest.
   virtual void Save() = 0;

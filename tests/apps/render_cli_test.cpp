@@ -6,17 +6,20 @@
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
+#include <sstream>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
 
 #include "apps/cli_run.h"
+#include "apps/page_images.h"
 #include "engine/output/emf_pages.h"
 #include "engine/run/globals.h"
 #include "platform/code_page.h"
 #include "platform/stream.h"
 #include "net/tls_server.h"
+#include "pdf/pdf_tools.h"
 #include "platform/small_disk.h"
 
 namespace lf {
@@ -90,6 +93,55 @@ TEST_P(RenderExamples, GiveTheirPagesAndTexts) {
       EXPECT_NE(at, std::string::npos) << c.name << " page " << i + 1 << ": " << text << " after byte " << from;
       if (at != std::string::npos) from = at + text.size();
     }
+  }
+}
+
+// Text without its white space: PDF text extraction lays lines out anew.
+std::string Squeezed(const std::string& text) {
+  std::string out;
+  for (char c : text)
+    if (!std::isspace(static_cast<unsigned char>(c))) out += c;
+  return out;
+}
+
+// The PDF as a reader sees it: the PDF tools accept it, every font is an
+// embedded subset that maps back to characters, each page gives its texts
+// and looks like the PNG page of the same prepared report.
+TEST_P(RenderExamples, GiveAPdfThatReadsAndLooksLikeThePngPages) {
+  const ExampleCase& c = GetParam();
+  ASSERT_EQ(Cli("render -o '" + Path("out.frp") + "' " + Example(FolderOf(c.name)), "LC_ALL=C.UTF-8").exitCode, 0);
+  CliRun r = Cli("render -o '" + Path("out.pdf") + "' '" + Path("out.frp") + "'");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ASSERT_EQ(Cli("render -o '" + Path("out.png") + "' '" + Path("out.frp") + "'").exitCode, 0);
+  const std::string pdf = "'" + Path("out.pdf") + "'";
+  test::ToolRun check = test::RunTool("qpdf --check " + pdf);
+  EXPECT_EQ(check.exitCode, 0) << check.out;
+  test::ToolRun fonts = test::RunTool("pdffonts " + pdf);
+  ASSERT_EQ(fonts.exitCode, 0) << fonts.out;
+  std::istringstream lines(fonts.out);
+  std::string line;
+  for (int n = 0; std::getline(lines, line); ++n)
+    if (n >= 2) {
+      EXPECT_NE(line.find("yes yes yes"), std::string::npos) << line;
+    }
+  for (size_t page = 0; page < c.pages.size(); ++page) {
+    const std::string number = std::to_string(page + 1);
+    test::ToolRun text = test::RunTool("pdftotext -f " + number + " -l " + number + " " + pdf + " -");
+    for (const std::string& expected : c.pages[page])
+      EXPECT_NE(Squeezed(text.out).find(Squeezed(expected)), std::string::npos)
+          << c.name << " page " << number << ": " << expected << " in\n" << text.out;
+    test::ToolRun raster = test::RunTool("pdftoppm -r 96 -png -f " + number + " -l " + number + " " +
+                                         pdf + " '" + Path("pdf") + "'");
+    ASSERT_EQ(raster.exitCode, 0) << raster.out;
+    // pdftoppm numbers its pages with as many digits as the document needs.
+    QImage fromPdf(QString::fromStdString(Path("pdf-" + number + ".png")));
+    if (fromPdf.isNull()) fromPdf.load(QString::fromStdString(Path("pdf-0" + number + ".png")));
+    const QImage fromPng(QString::fromStdString(Path("out-" + number + ".png")));
+    ASSERT_FALSE(fromPdf.isNull());
+    ASSERT_FALSE(fromPng.isNull());
+    EXPECT_NEAR(fromPdf.width(), fromPng.width(), 1);
+    EXPECT_NEAR(fromPdf.height(), fromPng.height(), 1);
+    EXPECT_LE(test::InkMismatch(fromPdf, fromPng), test::kInkTolerance) << c.name << " page " << number;
   }
 }
 

@@ -31,7 +31,10 @@ std::unique_ptr<DecodedPicture> DecodedPicture::Decode(TfrGraphicKind kind, std:
   p->kind_ = kind;
   switch (kind) {
     case TfrGraphicKind::Bitmap: p->image_ = ReadBitmapFile(data); break;
-    case TfrGraphicKind::JPEG: p->image_ = ReadJpeg(data); break;
+    case TfrGraphicKind::JPEG:
+      p->image_ = ReadJpeg(data);
+      p->jpeg_ = std::move(data);
+      break;
     case TfrGraphicKind::Icon: p->image_ = ReadIcon(data); break;
     case TfrGraphicKind::Metafile: {
       const MetafileSize size = ReadMetafile(data);
@@ -129,6 +132,10 @@ void DecodedPicture::Draw(Canvas& canvas, const CanvasRect& target) const {
   if (image_.isNull()) return;
   if (canvas.IsPrinter()) {
     if (kind_ == TfrGraphicKind::Icon) return;
+    if (kind_ == TfrGraphicKind::JPEG) {
+      canvas.DrawJpeg(target, image_.convertToFormat(QImage::Format_RGB888), jpeg_);
+      return;
+    }
     canvas.DrawImage(target, image_.convertToFormat(QImage::Format_RGB888));
     return;
   }

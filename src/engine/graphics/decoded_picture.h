@@ -51,6 +51,7 @@ class DecodedPicture {
   int32_t width_ = 0, height_ = 0;
   QImage image_;          // bitmaps, JPEG images, icons
   std::string metafile_;  // metafile bytes, checked
+  std::string jpeg_;      // JPEG file bytes, for canvases that take them as they are
 };
 
 // Picture Flags as the target rectangle needs them.

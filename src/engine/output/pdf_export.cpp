@@ -1,32 +1,83 @@
-// Prepared pages to a PDF document through QPdfWriter and the painter canvas.
+// Prepared pages to a PDF document through the PDF canvas, with the links
+// of hyperlink objects and the report's information.
 #include "engine/output/pdf_export.h"
-
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 
 #include <malloc.h>
 
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "engine/model/report.h"
 #include "engine/output/emf_pages.h"
-#include "platform/exception.h"
-#include "platform/output_device.h"
-#include "platform/painter_canvas.h"
-#include "platform/text_run_cache.h"
+#include "engine/output/link_opener.h"
+#include "pdf/pdf_canvas.h"
+#include "platform/code_page.h"
+#include "platform/output_file.h"
+#include "printer/printer_metrics.h"
 
 namespace lf {
 namespace {
 
 constexpr double kPageUnitsPerInch = 93.0 / 1.015;
 
-double PageWidthInches(const TPreparedPage& p) { return p.Metrics.SheetWidth / kPageUnitsPerInch; }
-double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight / kPageUnitsPerInch; }
-
-// QPdfWriter compresses every page through two fresh 10 MB buffers. Under
-// glibc's sliding thresholds each is a new mapping, or heap given back and
-// taken again, whose pages fault in anew for every page; fixed thresholds
-// keep such buffers in the heap and the heap's top in the process.
+// Many small allocations come and go for every page; fixed thresholds keep
+// the heap's top in the process instead of giving it back and faulting it
+// in again.
 constexpr int kHeapMmapThreshold = 64 << 20;  // bytes; larger blocks are mapped
 constexpr int kHeapTrimThreshold = 128 << 20;  // bytes of free heap top kept
+
+int32_t DeviceUnits(double pageUnits) {
+  return static_cast<int32_t>(std::lround(pageUnits / kPageUnitsPerInch * kPdfDpi));
+}
+
+PdfDocumentInfo InfoOf(const TfrReport* report) {
+  PdfDocumentInfo info;
+  if (!report) return info;
+  info.Title = HostToUtf8(report->Title.empty() ? report->ReportName : report->Title);
+  info.Author = HostToUtf8(report->ReportAutor);
+  info.Subject = HostToUtf8(report->ReportComment);
+  return info;
+}
+
+// The page an "@N" link names (from 1, smaller numbers are page 1); none
+// when the text holds no number after its first "@".
+std::optional<int> LinkedPage(std::string_view tag) {
+  const size_t at = FindText(tag, "@");
+  if (at == std::string_view::npos) return std::nullopt;
+  const std::string number = Trim(tag.substr(at + 1));
+  int n = 0;
+  auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), n);
+  if (number.empty() || ec != std::errc() || end != number.data() + number.size()) return std::nullopt;
+  return std::max(n, 1);
+}
+
+// Link annotations over the hyperlink objects of the page drawn into rect.
+void AddLinks(const TPreparedPage& p, const CanvasRect& rect, const std::vector<int>& position,
+              PdfCanvas& pdf) {
+  if (!p.Page || p.Metrics.SheetWidth <= 0 || p.Metrics.SheetHeight <= 0) return;
+  const double kx = static_cast<double>(rect.Width()) / p.Metrics.SheetWidth;
+  const double ky = static_cast<double>(rect.Height()) / p.Metrics.SheetHeight;
+  for (const auto& object : p.Page->Objects) {
+    const TfrView& v = *object;
+    if (v.Name.rfind(kLinkObjectPrefix, 0) != 0) continue;
+    const CanvasRect r{RoundToNearestEven(v.Left * kx) + rect.Left,
+                       RoundToNearestEven(v.Top * ky) + rect.Top,
+                       RoundToNearestEven((static_cast<double>(v.Left) + v.Width) * kx) + rect.Left,
+                       RoundToNearestEven((static_cast<double>(v.Top) + v.Height) * ky) + rect.Top};
+    // Web and mail addresses first: a mail address holds an "@" too.
+    const std::string address = OpenableLink(v.Tag);
+    if (!address.empty()) {
+      pdf.LinkToUri(r, address);
+      continue;
+    }
+    // A page that is not in the document has nothing to go to.
+    const std::optional<int> page = LinkedPage(v.Tag);
+    if (page && static_cast<size_t>(*page) <= position.size() &&
+        position[static_cast<size_t>(*page - 1)] >= 0)
+      pdf.LinkToPage(r, position[static_cast<size_t>(*page - 1)]);
+  }
+}
 
 }  // namespace
 
@@ -45,41 +96,26 @@ void DrawPageOnce(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRec
 }
 
 void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path) {
+  // Where each prepared page lands in the document; -1 when it is left out.
+  std::vector<int> position(static_cast<size_t>(pages.Count()), -1);
+  for (size_t i = 0; i < list.size(); ++i) {
+    int& at = position.at(static_cast<size_t>(list[i]));
+    if (at < 0) at = static_cast<int>(i);
+  }
   OutputFile file(path);
-  OutputDevice device(file);
-  QPdfWriter writer(&device);
-  writer.setResolution(kPdfDpi);
-  writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-  writer.setCreator("lumenfoldi");
-  QPainter painter;
-  TextRunCache runs;
-  bool first = true;
+  PdfCanvas pdf(file, InfoOf(pages.Report()), kPdfDpi);
   for (int index : list) {
-    const TPreparedPage& p = pages.PageAt(index);
-    QPageSize size(QSizeF(PageWidthInches(p) * 25.4, PageHeightInches(p) * 25.4),
-                   QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
-    writer.setPageSize(size);
-    if (first) {
-      if (!painter.begin(&writer)) {
-        device.Check();
-        throw EStreamError("cannot write '" + path + "'");
-      }
-      first = false;
-    } else {
-      writer.newPage();
-    }
-    PainterCanvas canvas(painter, kPdfDpi, true, &runs);
-    CanvasRect rect{0, 0, static_cast<int32_t>(PageWidthInches(p) * kPdfDpi),
-                    static_cast<int32_t>(PageHeightInches(p) * kPdfDpi)};
-    DrawPageOnce(pages, index, canvas, rect);
-    // A full disk stops the job at the page it shows on.
-    device.Check();
+    TPreparedPage& p = pages.PageAt(index);
+    const CanvasRect rect{0, 0, DeviceUnits(p.Metrics.SheetWidth), DeviceUnits(p.Metrics.SheetHeight)};
+    pdf.BeginPage(rect.Width(), rect.Height());
+    p.Shown = true;
+    pages.Draw(index, pdf, rect);
+    AddLinks(p, rect, position, pdf);
+    p.Shown = false;
+    pages.Draw(index, pdf, CanvasRect{});
+    pdf.EndPage();
   }
-  if (!first && !painter.end()) {
-    device.Check();
-    throw EStreamError("cannot write '" + path + "'");
-  }
-  device.Check();
+  pdf.Finish();
   file.Commit();
 }
 

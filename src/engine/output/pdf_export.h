@@ -16,13 +16,16 @@ class TfrEMFPages;
 inline constexpr int kPdfDpi = 600;
 
 // Writes the pages of list (indexes into pages, in that order) to the file
-// at path (UTF-8), which appears only once complete. Raises EStreamError
-// "cannot write 'PATH': <reason>" when any write fails.
+// at path (UTF-8): fonts embedded as subsets, hyperlink objects as links
+// ("@N" to page N when it is in the list; http, https and mailto
+// addresses), the report's title, author and comment as the document's
+// information. path is replaced only once the document is complete; raises
+// EStreamError "cannot write 'PATH': <system message>" when it cannot be.
 void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path);
 
-// Sets the process's allocator so the large buffers PDF writing takes for
-// every page stay in the heap instead of being mapped and faulted in anew
-// (glibc only; a no-op elsewhere). It changes the whole process, so the
+// Sets the process's allocator so the buffers PDF writing takes for every
+// page stay in the heap instead of being mapped and faulted in anew (glibc
+// only; a no-op elsewhere). It changes the whole process, so the
 // program decides: the headless program calls it once at start.
 void KeepPageBuffersInHeap();
 
