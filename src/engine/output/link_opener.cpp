@@ -19,6 +19,7 @@ size_t LastAtSign(std::string_view tag) {
 
 bool IsPageLink(std::string_view tag) {
   if (!tag.empty() && tag[0] == '@') return true;
+  if (!OpenableLink(tag).empty()) return false;
   size_t at = LastAtSign(tag);
   if (at == std::string_view::npos || at + 1 == tag.size()) return false;
   return std::all_of(tag.begin() + static_cast<long>(at) + 1, tag.end(),

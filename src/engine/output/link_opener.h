@@ -8,9 +8,9 @@
 
 namespace lf {
 
-// A hyperlink text that moves to a page: one that starts with "@", or whose
-// text after its last "@" is a decimal page number ("Chapter@12"). Others,
-// mail addresses among them, go to OpenableLink.
+// A hyperlink text that moves to a page: one that starts with "@", or that
+// is no web or mail address and whose text after its last "@" is a decimal
+// page number ("Chapter@12"). Others go to OpenableLink.
 bool IsPageLink(std::string_view tag);
 // Byte offset of the last "@" character of a text (host code page), npos if none.
 size_t LastAtSign(std::string_view tag);

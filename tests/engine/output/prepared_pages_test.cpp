@@ -204,6 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LinkCase{"SchemeLookalike", "httpx://example.org", nullptr},
                       LinkCase{"MailAddress", "mailto:sales@example.com", "mailto:sales@example.com"},
                       LinkCase{"AtSignInPath", "https://example.com/@team", "https://example.com/@team"},
+                      LinkCase{"AtSignAndNumberInPath", "https://example.com/@5", "https://example.com/@5"},
                       // Only the mail fields every program shows are kept: no attachments.
                       LinkCase{"MailFieldsFiltered",
                                "MAILTO:a@example.com?Subject=Hi&attach=/etc/passwd&cc=b@example.com&X-Y=z&body=x",
