@@ -45,19 +45,22 @@ std::string PageSvg(TfrEMFPages& pages, int index) {
   return canvas.Finish();
 }
 
-std::string PagePng(TfrEMFPages& pages, int index, int dpi) {
+QImage PageImage(TfrEMFPages& pages, int index, int dpi) {
   const CanvasRect box = BoxAt(pages, index, dpi);
   QImage image(box.Right, box.Bottom, QImage::Format_RGB32);
   if (image.isNull())
     throw Exception("cannot make an image of " + std::to_string(box.Right) + "x" + std::to_string(box.Bottom));
   image.fill(Qt::white);
-  {
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    PainterCanvas canvas(painter, dpi);
-    DrawPageOnce(pages, index, canvas, box);
-  }
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setRenderHint(QPainter::TextAntialiasing, true);
+  PainterCanvas canvas(painter, dpi);
+  DrawPageOnce(pages, index, canvas, box);
+  painter.end();
+  return image;
+}
+
+std::string EncodePng(const QImage& image) {
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);

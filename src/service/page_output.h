@@ -8,6 +8,8 @@
 
 #include "platform/canvas.h"
 
+class QImage;
+
 namespace lf {
 
 class TfrEMFPages;
@@ -23,8 +25,10 @@ inline constexpr int kMaxPngDpi = 600;
 CanvasRect PageBox(const TfrEMFPages& pages, int index);
 
 std::string PageSvg(TfrEMFPages& pages, int index);
-// Raises lf::Exception when the image cannot be made.
-std::string PagePng(TfrEMFPages& pages, int index, int dpi);
+// The page drawn at dpi. Raises lf::Exception when the image cannot be made.
+QImage PageImage(TfrEMFPages& pages, int index, int dpi);
+// An image as PNG bytes; needs no engine, so any thread may encode.
+std::string EncodePng(const QImage& image);
 
 struct PageTextRun {
   std::string text;     // UTF-8

@@ -2,8 +2,10 @@
 // reports and the cache of drawn pages, draining on SIGTERM.
 #include "service/report_service.h"
 
+#include <QImage>
 #include <httplib.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -135,7 +137,7 @@ class OpenReports {
       TFileStream file(cache_.FrpPath(id), FileMode::OpenRead);
       pages->ReadFromStream(&file);
       pageCount_ += pages->Count();
-      it = open_.emplace(id, Entry{std::move(pages), {}, 0}).first;
+      it = open_.emplace(id, Entry{std::move(pages), {}, 0, 0}).first;
       Trim(id);
     }
     it->second.lastUse = ++clock_;
@@ -147,7 +149,14 @@ class OpenReports {
     Entry& e = open_.at(id);
     if (e.runs.size() != static_cast<size_t>(pages.Count())) e.runs.resize(static_cast<size_t>(pages.Count()));
     auto& slot = e.runs[static_cast<size_t>(index)];
-    if (!slot) slot = PageTextRuns(pages, index);
+    if (!slot) {
+      // The texts of a long report are kept for a stretch of pages only.
+      if (++e.runsKept > kMaxKeptTextPages) {
+        for (auto& r : e.runs) r.reset();
+        e.runsKept = 1;
+      }
+      slot = PageTextRuns(pages, index);
+    }
     return *slot;
   }
 
@@ -156,6 +165,7 @@ class OpenReports {
     std::unique_ptr<TfrEMFPages> pages;
     std::vector<std::optional<std::vector<PageTextRun>>> runs;
     uint64_t lastUse;
+    int runsKept = 0;
   };
   void Trim(const std::string& keep) {
     while (pageCount_ > kMaxOpenPages && open_.size() > 1) {
@@ -235,13 +245,21 @@ class Service {
   int Run() {
     // Signals are taken by one thread; every other thread, workers' parents
     // included, keeps them blocked.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     const int threads = options_.workers + options_.queue + kServingThreads;
     server_.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
+    // The library listens with a short backlog; a burst of new connections
+    // beyond it would wait a second for the SYN to be sent again.
+    int listening = -1;
+    server_.set_socket_options([&listening](socket_t sock) {
+      int yes = 1;
+      setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+      listening = sock;
+    });
     int port = options_.port;
     if (port == 0) {
       port = server_.bind_to_any_port(options_.host);
@@ -249,15 +267,16 @@ class Service {
     } else if (!server_.bind_to_port(options_.host, port)) {
       throw Exception("cannot listen on " + options_.host + ":" + std::to_string(port));
     }
+    if (listening >= 0) ::listen(listening, kListenBacklog);
     std::fprintf(stderr, "lumenfoldi serve: listening on http://%s:%d/\n", options_.host.c_str(), port);
     std::fflush(stderr);
     std::thread listener([this] {
       server_.listen_after_bind();
       engine_.Stop();
     });
-    std::thread signalWaiter([this, signals] {
+    std::thread signalWaiter([this, stopSignals] {
       int sig = 0;
-      sigwait(&signals, &sig);
+      sigwait(&stopSignals, &sig);
       Drain();
     });
     engine_.Loop();
@@ -356,11 +375,15 @@ class Service {
 
   // A drawn page, from memory when drawn before.
   std::shared_ptr<const std::string> Drawn(const std::string& key, std::function<std::string()> draw) {
+    return Drawn(key, [this, &draw] { return engine_.Call(std::move(draw)); }, true);
+  }
+  // The same with make running on the request's thread (it calls the engine itself).
+  std::shared_ptr<const std::string> Drawn(const std::string& key, const std::function<std::string()>& make, bool) {
     if (auto hit = pageCache_.Get(key)) {
       metrics_.CountCacheHit("page");
       return hit;
     }
-    auto bytes = std::make_shared<const std::string>(engine_.Call(std::move(draw)));
+    auto bytes = std::make_shared<const std::string>(make());
     pageCache_.Put(key, bytes);
     return bytes;
   }
@@ -377,12 +400,18 @@ class Service {
     }
     const std::string tag = id + "." + std::to_string(index + 1) + "." + kind + (kind == "png" ? std::to_string(dpi) : "");
     if (NotModified(req, res, tag)) return;
-    auto bytes = Drawn(tag, [this, id, index, kind, dpi]() -> std::string {
-      TfrEMFPages& pages = reports_.Pages(id);
-      if (kind == "svg") return PageSvg(pages, index);
-      if (kind == "png") return PagePng(pages, index, dpi);
-      return PageTextJson(pages, index);
-    });
+    std::shared_ptr<const std::string> bytes;
+    if (kind == "png") {
+      // Drawn on the engine's thread, encoded on this one.
+      bytes = Drawn(tag, [this, id, index, dpi] {
+        return EncodePng(engine_.Call([this, id, index, dpi] { return PageImage(reports_.Pages(id), index, dpi); }));
+      }, true);
+    } else {
+      bytes = Drawn(tag, [this, id, index, kind]() -> std::string {
+        TfrEMFPages& pages = reports_.Pages(id);
+        return kind == "svg" ? PageSvg(pages, index) : PageTextJson(pages, index);
+      });
+    }
     if (kind == "svg") {
       // A page is a picture: nothing in it may run.
       res.set_header("Content-Security-Policy", "default-src 'none'; img-src data:; style-src 'unsafe-inline'");
@@ -557,6 +586,8 @@ class Service {
     const std::string id = "([0-9a-f]{64})";
     server_.set_payload_max_length(options_.maxUpload);
     server_.set_keep_alive_max_count(10000);
+    // Answers go out as they are written, not after the client's delayed acknowledgement.
+    server_.set_tcp_nodelay(true);
     server_.set_keep_alive_timeout(30);
     server_.set_read_timeout(30);
     server_.set_write_timeout(60);

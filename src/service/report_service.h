@@ -21,8 +21,12 @@ inline constexpr size_t kPageCacheBytes = 128u << 20;
 // Pages of the reports kept open for drawing, all reports together; the
 // least recently used reports are closed beyond it.
 inline constexpr int kMaxOpenPages = 50000;
+// Pages of a report whose text runs are kept for repeated finds.
+inline constexpr int kMaxKeptTextPages = 2000;
 // Matches one find answers at most.
 inline constexpr size_t kMaxFindMatches = 10000;
+// Connections waiting to be accepted.
+inline constexpr int kListenBacklog = 1024;
 // Threads answering requests besides those waiting on preparations.
 inline constexpr int kServingThreads = 16;
 

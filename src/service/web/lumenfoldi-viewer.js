@@ -142,19 +142,21 @@ export class LumenfoldiViewer extends HTMLElement {
       else if (q.get('params')) this.setAttribute('params', q.get('params'));
       else this._showMessage('Open a report with ?params=TEMPLATE,DATA or /view/ID.');
     }
+    this._connected = true;
     if (!this._report) this._startLoad();
   }
 
   disconnectedCallback() {
     if (this._resize) this._resize.disconnect();
     if (this._global) window.removeEventListener('keydown', this._global);
+    this._connected = false;
   }
 
   attributeChangedCallback(name, old, value) {
     if (old === value) return;
     if (name === 'zoom') this._setZoom(value);
     else if (name === 'page') this.goToPage(Number(value));
-    else if (this.isConnected) this._startLoad();
+    else if (this._connected) this._startLoad();
   }
 
   // ---- building ----
