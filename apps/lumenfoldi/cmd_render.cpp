@@ -7,16 +7,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <memory>
-#include <optional>
 #include <unistd.h>
 
 #include "command.h"
-#include "control/fetch_address.h"
 #include "control/lumenfoldi.h"
 #include "engine/output/emf_pages.h"
 #include "engine/output/pdf_export.h"
-#include "engine/prepare/preparation.h"
 #include "platform/code_page.h"
 #include "platform/message_box.h"
 #include "platform/output_device.h"
@@ -24,6 +20,7 @@
 #include "platform/painter_canvas.h"
 #include "platform/password_prompt.h"
 #include "platform/stream.h"
+#include "report_source.h"
 
 namespace lf::cli {
 namespace {
@@ -170,67 +167,13 @@ int RunRender(const Args& raw) {
     throw Exception(std::string("usage: lumenfoldi ") + kUsage);
   if (opts.Has("codepage")) SetHostCodePage(opts.Value("codepage"));
   if (opts.Has("password")) DefaultPasswordPrompt().answer = Utf8ToHost(opts.Value("password"));
-  const std::string source = opts.Positional()[0];
-  if (opts.Has("progress") || isatty(fileno(stderr))) {
-    // The engine reports some counts twice (a page begun, then finished);
-    // a line is written only when the text changes.
-    ProgressTextHandler() = [last = std::string()](const std::string& text) mutable {
-      if (text == last) return;
-      last = text;
-      std::string line = HostToUtf8(text) + "\n";
-      std::fwrite(line.data(), 1, line.size(), stderr);
-    };
-  }
+  if (opts.Has("progress") || isatty(fileno(stderr))) ShowProgressOnStderr();
 
   HeadlessMessageService boxes;
   ScopedMessageService scoped(&boxes);
   Tlumenfoldi control;
-  TfrReport& report = control.frReport1();
-  if (EndsWithNoCase(source, ".frp") && source.find(',') == std::string::npos) {
-    report.LoadPreparedReport(source);
-    return WritePages(report, opts, out);
-  }
-  const std::string hostSource = Utf8ToHost(source);
-  size_t comma = hostSource.find(',');
-  if (comma == std::string::npos) throw Exception(std::string("usage: lumenfoldi ") + kUsage);
-  const std::string templateAddress = hostSource.substr(0, comma);
-  const std::string dataAddress = hostSource.substr(comma + 1);
-
-  std::optional<std::string> data = FetchAddress(control, dataAddress);
-  if (!data) {
-    ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kDataLoadFailedText), mbOK);
-    return 1;
-  }
-  control.LoadDataText(*data);
-  // The tables hold copies of the values: the text goes before the pages come.
-  data.reset();
-  if (IsHttpAddress(templateAddress)) {
-    std::optional<std::string> templateBytes = FetchAddress(control, templateAddress);
-    if (!templateBytes) {
-      ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
-      return 1;
-    }
-    TMemoryStream stream(std::move(*templateBytes));
-    report.LoadFromStream(stream);
-  } else {
-    // A file stream, so that a protected template asks for its password.
-    std::unique_ptr<TFileStream> file;
-    try {
-      file = std::make_unique<TFileStream>(HostToUtf8(templateAddress), FileMode::OpenRead);
-    } catch (const std::exception&) {
-      ShowMessageBox(Utf8ToHost(kLoadErrorCaption), Utf8ToHost(kTemplateLoadFailedText), mbOK);
-      return 1;
-    }
-    report.LoadFromStream(*file);
-  }
-  if (boxes.shown > 0) return 1;
-  bool done = PrepareReport(report);
-  if (boxes.shown > 0) return 1;
-  if (!done) {
-    std::fprintf(stderr, "The report was cancelled\n");
-    return 1;
-  }
-  return WritePages(report, opts, out);
+  if (int code = LoadReportPages(control, opts.Positional()[0], kUsage, boxes)) return code;
+  return WritePages(control.frReport1(), opts, out);
 }
 
 const Registration reg("render", kUsage, RunRender);

@@ -20,7 +20,13 @@
 #include "engine/output/emf_pages.h"
 #include "engine/run/engine_state_scope.h"
 #include "platform/message_box.h"
+#include "printer/printer.h"
+#include "engine/model/page.h"
+#include "engine/output/print_prepared.h"
 #include "preview/find_dialog.h"
+#include "preview/page_setup_form.h"
+#include "preview/print_form.h"
+#include "preview/progress_form.h"
 #include "preview/page_box.h"
 #include "preview/qt_text.h"
 #include "preview/text_search.h"
@@ -78,7 +84,7 @@ constexpr const char* kHelpText =
     "<p><b>Keys</b>: arrows scroll a little, Page Up / Page Down a screen; Ctrl+Page Up / Ctrl+Page Down "
     "go to the previous / next page; Ctrl+Home goes to the top, Ctrl+End to the last page; Space opens "
     "the zoom menu; Ctrl+F finds text and F3 finds the next match; Ctrl+O opens and Ctrl+S saves a "
-    "prepared report (.frp); Esc closes the preview.</p>";
+    "prepared report (.frp); Ctrl+P prints; Esc closes the preview.</p>";
 
 QWidget* Separator(QWidget* parent, const char* name) {
   auto* w = new QWidget(parent);
@@ -147,9 +153,10 @@ void TfrPreviewForm::BuildToolbar() {
   connect(Button("FindBtn"), &QToolButton::clicked, this, [this] { Guarded([this] { FindBtnClick(); }); });
   connect(Button("HelpBtn"), &QToolButton::clicked, this, [this] { Guarded([this] { HelpBtnClick(); }); });
   connect(Button("ExitBtn"), &QToolButton::clicked, this, [this] { Guarded([this] { ExitBtnClick(); }); });
-  // Printing and page setup come with printing; until then they stay disabled.
-  Button("PrintBtn")->setEnabled(false);
-  Button("PageSetupBtn")->setEnabled(false);
+  connect(Button("PrintBtn"), &QToolButton::clicked, this, [this] { Guarded([this] { PrintBtnClick(); }); });
+  connect(Button("PageSetupBtn"), &QToolButton::clicked, this,
+          [this] { Guarded([this] { PageSetupBtnClick(); }); });
+  EnablePrinting();
 
   procMenu_ = new QMenu(this);
   procMenu_->setObjectName("ProcMenu");
@@ -454,6 +461,7 @@ void TfrPreviewForm::InitButtons() {
   visible("ExitBtn", (flags & pbExit) && !toolbarEmbedded_);
   visible("frTBSeparator1", flags & pbZoom);
   visible("frTBSeparator3", (flags & pbFind) || ((flags & pbHelp) && !toolbarEmbedded_));
+  EnablePrinting();
   switch (report_->InitialZoom) {
     case pzPageWidth: SavedZoom().Mode = zmPageWidth; break;
     case pzOnePage: SavedZoom().Mode = zmWholePage; break;
@@ -524,11 +532,108 @@ void TfrPreviewForm::LoadBtnClick() {
   if (!name.isEmpty()) LoadFile(FromQString(name));
 }
 
+std::unique_ptr<QFileDialog> TfrPreviewForm::MakeSaveDialog() {
+  auto dialog = std::make_unique<QFileDialog>(this, QString(), QString(),
+                                              ToQString(LoadLocalizedString(55211)) + " (*.frp)");
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setFileMode(QFileDialog::AnyFile);
+  // The dialog puts the extension on before it asks about replacing a file,
+  // so "report" asks about an existing "report.frp".
+  dialog->setDefaultSuffix(QString(kPreparedReportExtension).mid(1));
+  dialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+  return dialog;
+}
+
 void TfrPreviewForm::SaveBtnClick() {
   if (!pages_ || preparing_) return;
-  const QString filter = ToQString(LoadLocalizedString(55211)) + " (*.frp)";
-  const QString name = QFileDialog::getSaveFileName(this, QString(), QString(), filter);
-  if (!name.isEmpty()) SaveFile(FromQString(name));
+  std::unique_ptr<QFileDialog> dialog = MakeSaveDialog();
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
+  SaveFile(FromQString(dialog->selectedFiles().first()));
+}
+
+bool PrintersAvailable() { return SharedPrinter().VirtualIndex > 0; }
+
+void TfrPreviewForm::EnablePrinting() {
+  const bool on = PrintersAvailable() && !preparing_;
+  Button("PrintBtn")->setEnabled(on);
+  Button("PageSetupBtn")->setEnabled(on);
+}
+
+void TfrPreviewForm::PrintBtnClick() {
+  if (!report_ || !pages_ || preparing_ || !PrintersAvailable()) return;
+  TfrPrinter& printer = SharedPrinter();
+  TfrPrintForm dialog(this);
+  dialog.E1()->setText(QString::number(report_->DefaultCopies));
+  dialog.CollateCB()->setChecked(report_->DefaultCollate);
+  const int oldIndex = printer.CurrentIndex;
+  if (report_->ShowPrintDialog && dialog.exec() != QDialog::Accepted) return;
+  // Values that are not numbers are refused before anything changes.
+  const int copies = dialog.Copies();
+  std::string list;
+  if (dialog.RB2()->isChecked()) list = std::to_string(CurrentPage);
+  else if (dialog.RB3()->isChecked()) list = FromQString(dialog.E2()->text());
+  ParsePrintPageList(list, pages_->Count());
+  if (report_->RebuildPrinter && printer.CurrentIndex != oldIndex && report_->Rebuildable) {
+    if (!report_->ChangePrinter(oldIndex, printer.CurrentIndex)) return;
+    if (!Rebuild()) return;
+  }
+  ReturnPages();
+  TPrintResult result;
+  try {
+    result = PrintWithProgress(*report_, list, copies, dialog.CollateCB()->isChecked(),
+                               dialog.Parity(), this);
+  } catch (...) {
+    TakePages(*report_);
+    ResetView(false);
+    throw;
+  }
+  TakePages(*report_);
+  ResetView(false);
+}
+
+bool TfrPreviewForm::Rebuild() {
+  pages_.reset();
+  bounds_.clear();
+  bool prepared = false;
+  try {
+    prepared = PrepareWithProgress(*report_, this);
+  } catch (...) {
+    TakePages(*report_);
+    ResetView(true);
+    throw;
+  }
+  TakePages(*report_);
+  ResetView(true);
+  return prepared;
+}
+
+void TfrPreviewForm::PageSetupBtnClick() {
+  if (!report_ || !pages_ || preparing_ || !PrintersAvailable()) return;
+  // Pages read from a prepared file have no template to lay out again.
+  if (!report_->Rebuildable) return;
+  TfrPages& pages = *report_->Pages;
+  TfrPage* first = nullptr;
+  for (int i = 0; i < pages.Count() && !first; ++i)
+    if (pages[i]->PageType == ptReport) first = pages[i];
+  if (!first) return;
+  TfrPageSetupForm dialog({first->Margins.Left, first->Margins.Top, first->Margins.Right,
+                           first->Margins.Bottom},
+                          this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  TfrPrinter& printer = SharedPrinter();
+  printer.SelectPrinter(dialog.PrinterIndex());
+  printer.SelectPaper(dialog.PaperCode(), 0, 0, printer.PaperSource, dialog.IsLandscape(), true);
+  printer.Refresh();
+  // Preparation selects the report's printer by name: the choice is kept there.
+  report_->PrinterName = printer.CurrentName();
+  const std::array<int32_t, 4> m = dialog.MarginsPageUnits();
+  for (int i = 0; i < pages.Count(); ++i) {
+    TfrPage* page = pages[i];
+    if (page->PageType != ptReport) continue;
+    page->Margins = TfrPageMargins{m[0], m[1], m[2], m[3]};
+    page->ChangePaper(printer.PaperCode, 0, 0, printer.PaperSource, printer.Landscape);
+  }
+  Rebuild();
 }
 
 void TfrPreviewForm::FindBtnClick() {
@@ -631,6 +736,7 @@ void TfrPreviewForm::TakeBackToolbar() {
 void TfrPreviewForm::SetPreparing(bool preparing) {
   preparing_ = preparing;
   for (const char* name : {"LoadBtn", "SaveBtn", "FindBtn"}) Button(name)->setEnabled(!preparing);
+  EnablePrinting();
 }
 
 void TfrPreviewForm::keyPressEvent(QKeyEvent* event) {
@@ -671,6 +777,10 @@ void TfrPreviewForm::keyPressEvent(QKeyEvent* event) {
         break;
       case Qt::Key_O: if (ctrl) LoadBtnClick(); else handled = false; break;
       case Qt::Key_S: if (ctrl) SaveBtnClick(); else handled = false; break;
+      case Qt::Key_P:
+        if (!ctrl) handled = false;
+        else if (Button("PrintBtn")->isEnabled()) PrintBtnClick();
+        break;
       case Qt::Key_F: if (ctrl) FindBtnClick(); else handled = false; break;
       case Qt::Key_F3: if (!ctrl) FindAgain(); break;
       default:

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "preview/page_layout.h"
 
 class QAction;
+class QFileDialog;
 class QActionGroup;
 class QLabel;
 class QMenu;
@@ -23,6 +25,9 @@ class QWidget;
 namespace lf {
 
 class TfrPBox;
+
+// Whether the print system has at least one printer.
+bool PrintersAvailable();
 
 // Toolbar buttons' help context numbers double as their tags.
 inline constexpr int kZoomBtnTag = 200;
@@ -93,6 +98,15 @@ class TfrPreviewForm : public QDialog {
   void ZoomBtnClick();
   void LoadBtnClick();
   void SaveBtnClick();
+  // The print dialog, then the print of the chosen pages in the progress
+  // window (nothing without pages or without printers of the print system).
+  void PrintBtnClick();
+  // The page-setup dialog; its printer, paper, orientation and margins go
+  // to every report page of the template and the report is prepared again.
+  void PageSetupBtnClick();
+  // The save dialog: prepared-report files, ".frp" put on a name without
+  // it before an existing file is asked about.
+  std::unique_ptr<QFileDialog> MakeSaveDialog();
   void FindBtnClick();
   void HelpBtnClick();
   void ExitBtnClick();
@@ -149,6 +163,10 @@ class TfrPreviewForm : public QDialog {
 
  private:
   void BuildToolbar();
+  // Print and page setup are offered only when the print system has printers.
+  void EnablePrinting();
+  // Prepares the report again and shows its new pages; false when cancelled.
+  bool Rebuild();
   void BuildViewer();
   void CheckZoomItem();
   void OnVScroll(int position);

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "engine/output/print_prepared.h"
+
 class QLabel;
 class QPushButton;
 
@@ -56,5 +58,11 @@ class TfrProgressForm : public QDialog {
 // preparation reaches the caller once the window is gone. Without a widget application, or
 // when the report shows no progress, it prepares directly.
 bool PrepareWithProgress(TfrReport& report, QWidget* parent = nullptr);
+
+// Prints report's prepared pages (TfrReport::PrintPrepared) inside the
+// progress window, whose Cancel stops the print after the page being sent
+// and cancels its job. Errors reach the caller once the window is gone.
+TPrintResult PrintWithProgress(TfrReport& report, const std::string& pageList, int copies,
+                               bool collate, int parity, QWidget* parent = nullptr);
 
 }  // namespace lf

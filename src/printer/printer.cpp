@@ -53,6 +53,7 @@ void TfrPrinter::AttachPlatformPrinter(TPlatformPrinter* platform) {
   PlatformPrinter = platform;
   bool hasPrinters = false;
   if (platform) {
+    platform->ReloadPrinters();
     std::vector<std::string> names = platform->Printers();
     if (!names.empty()) {
       hasPrinters = true;

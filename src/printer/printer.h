@@ -15,11 +15,6 @@
 
 namespace lf {
 
-class EPrinterError : public Exception {
- public:
-  using Exception::Exception;
-};
-
 inline constexpr int kPrinterNameBytes = 127;   // device, driver and port names are cut to this
 inline constexpr int kMaxPrinterPapers = 256;   // capacity of PaperCodes
 inline constexpr int kMaxPrinterSources = 256;  // capacity of SourceCodes, entry 0 included

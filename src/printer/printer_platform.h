@@ -10,7 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/exception.h"
+#include "platform/stream.h"
+
 namespace lf {
+
+class EPrinterError : public Exception {
+ public:
+  using Exception::Exception;
+};
 
 // Bits of TDevMode::Fields: which fields the driver declares.
 inline constexpr uint32_t dmOrientationField = 0x00000001;
@@ -55,11 +63,36 @@ struct TPrinterChoice {
   std::string Name;
 };
 
+// One print job being handed to the print system: its document (a PDF) is
+// written to this stream and goes to the printer as it is written. A
+// document destroyed without Finish or Abort is cancelled.
+class TPrintDocument : public TStream {
+ public:
+  // The print system's number of the job.
+  virtual int JobId() const = 0;
+  // Ends the document; the job then prints. Raises EPrinterError with the
+  // print system's message when the job is refused.
+  virtual void Finish() = 0;
+  // Stops sending and cancels the job at the print system; what was sent
+  // before is not printed.
+  virtual void Abort() = 0;
+
+  size_t Read(void*, size_t) override { return 0; }
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
+  void SetSize(int64_t) override {}
+
+ protected:
+  int64_t written_ = 0;  // bytes written so far
+};
+
 // The platform printer object. Names are in the host code page.
 class TPlatformPrinter {
  public:
   virtual ~TPlatformPrinter() = default;
 
+  // Reads the installed printers again (printers may have come or gone);
+  // the selection stays on the same printer while it is there.
+  virtual void ReloadPrinters() {}
   // Installed printers in the platform's order.
   virtual std::vector<std::string> Printers() = 0;
   // Index of the selected printer in Printers(), -1 when none.
@@ -82,6 +115,12 @@ class TPlatformPrinter {
 
   // True while a document is being printed.
   virtual bool Printing() = 0;
+
+  // Starts a job on the selected printer with its current device mode
+  // (paper, orientation), named title, the print system printing copies
+  // copies of the document. Raises EPrinterError when the printer cannot
+  // print.
+  virtual std::unique_ptr<TPrintDocument> StartDocument(const std::string& title, int copies);
 };
 
 // The print system's printers (libcups). On a machine without

@@ -8,6 +8,7 @@
 
 #include "platform/code_page.h"
 #include "printer/paper_table.h"
+#include "printer/print_document.h"
 #include "printer/printer_metrics.h"
 #include "printer/printer_platform.h"
 
@@ -66,17 +67,29 @@ class TDestInfo {
 
 class CupsSystemPrinter : public TPlatformPrinter {
  public:
-  CupsSystemPrinter() {
-    for (int i = 0; i < dests_.Count(); ++i) {
-      const cups_dest_t* d = dests_.At(i);
+  CupsSystemPrinter() { ReloadPrinters(); }
+
+  void ReloadPrinters() override {
+    const std::string selected =
+        index_ >= 0 && index_ < static_cast<int>(names_.size()) ? names_[static_cast<size_t>(index_)] : "";
+    dests_ = std::make_unique<TDestList>();
+    names_.clear();
+    index_ = -1;
+    int defaultIndex = -1;
+    for (int i = 0; i < dests_->Count(); ++i) {
+      const cups_dest_t* d = dests_->At(i);
       std::string name = d->name ? d->name : "";
       if (d->instance) name += std::string("/") + d->instance;
       names_.push_back(Utf8ToHost(name));
-      if (d->is_default) index_ = i;
+      if (d->is_default) defaultIndex = i;
+      if (!selected.empty() && names_.back() == selected) index_ = i;
     }
-    if (names_.empty()) return;
-    if (index_ < 0) index_ = 0;
-    LoadDefaults();
+    if (names_.empty()) {
+      LoadDefaults();
+      return;
+    }
+    if (index_ < 0) index_ = defaultIndex >= 0 ? defaultIndex : 0;
+    if (names_[static_cast<size_t>(index_)] != selected) LoadDefaults();
   }
 
   std::vector<std::string> Printers() override { return names_; }
@@ -117,11 +130,22 @@ class CupsSystemPrinter : public TPlatformPrinter {
   TDeviceCaps DeviceCaps() override { return caps_; }
   std::vector<TPrinterChoice> Papers() override { return papers_; }
   std::vector<TPrinterChoice> Sources() override { return sources_; }
-  bool Printing() override { return false; }
+  bool Printing() override { return printing_; }
+
+  std::unique_ptr<TPrintDocument> StartDocument(const std::string& title, int copies) override {
+    cups_dest_t* dest = Dest();
+    if (!dest || !devMode_) throw EPrinterError("No printer is selected");
+    TPrintJobSettings settings;
+    settings.Title = title;
+    settings.Copies = copies;
+    settings.Media = MediaName(devMode_->PaperSize, devMode_->PaperWidth, devMode_->PaperLength);
+    settings.Landscape = devMode_->Orientation == dmOrientLandscape;
+    return StartCupsDocument(*dest, settings, printing_);
+  }
 
  private:
   cups_dest_t* Dest() const {
-    return index_ >= 0 && index_ < dests_.Count() ? dests_.At(index_) : nullptr;
+    return index_ >= 0 && index_ < dests_->Count() ? dests_->At(index_) : nullptr;
   }
 
   // Reads the selected printer's names, papers and default settings.
@@ -231,7 +255,7 @@ class CupsSystemPrinter : public TPlatformPrinter {
     caps_.VertRes = PixelsOfHmm(h - top - bottom, dpi_);
   }
 
-  TDestList dests_;
+  std::unique_ptr<TDestList> dests_;
   std::vector<std::string> names_;
   int index_ = -1;
   std::string device_, driver_, port_;
@@ -240,6 +264,7 @@ class CupsSystemPrinter : public TPlatformPrinter {
   int32_t dpi_ = kFallbackDpi;
   std::vector<cups_size_t> media_;  // of the selected printer
   std::vector<TPrinterChoice> papers_, sources_;
+  bool printing_ = false;  // a document of this printer is open
 };
 
 }  // namespace

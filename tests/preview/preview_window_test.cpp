@@ -206,7 +206,7 @@ TEST_F(PreviewWindow, ButtonsFollowTheReportsSettings) {
   for (auto [name, visible] : {std::pair{"ZoomBtn", false}, {"frTBSeparator1", false}, {"FindBtn", false},
                                {"HelpBtn", true}, {"ExitBtn", true}, {"frTBSeparator3", true}, {"LoadBtn", true}})
     EXPECT_EQ(form.TPanel()->findChild<QWidget*>(name)->isVisible(), visible) << name;
-  // Printing comes with the printing dialogs: present, not yet enabled.
+  // The tests' own process sees no printer: print and page setup are disabled.
   EXPECT_FALSE(form.Button("PrintBtn")->isEnabled());
   EXPECT_FALSE(form.Button("PageSetupBtn")->isEnabled());
 

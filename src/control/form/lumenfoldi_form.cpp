@@ -4,7 +4,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "engine/expr/locale.h"
 #include "engine/output/emf_pages.h"
+#include "platform/message_box.h"
 #include "platform/stream.h"
 #include "preview/preview_form.h"
 #include "preview/preview_panel.h"
@@ -23,7 +25,7 @@ TlumenfoldiForm::TlumenfoldiForm(QWidget* parent) : QWidget(parent), control_(st
   pnl1_ = new QWidget(this);
   pnl1_->setObjectName("pnl1");
   pnl1_->setFixedHeight(kButtonPanelHeight);
-  // The two buttons show their captions and do nothing.
+  // The two buttons run page setup and print on the report in the panel.
   btn2_ = new QPushButton(QString::fromUtf8("打印设置"), pnl1_);
   btn2_->setObjectName("btn2");
   btn2_->setGeometry(8, 8, 75, 25);
@@ -36,6 +38,19 @@ TlumenfoldiForm::TlumenfoldiForm(QWidget* parent) : QWidget(parent), control_(st
   layout->addWidget(pnl1_);
   layout->addWidget(frPreview1_, 1);
   setTabOrder(pnl1_, frPreview1_);
+  auto guarded = [this](void (TfrPreviewForm::*command)()) {
+    return [this, command] {
+      try {
+        (frPreview1_->Window().*command)();
+      } catch (const std::exception& e) {
+        ShowMessageBox(LoadLocalizedString(55206), e.what(), mbOK | mbIconError);
+      }
+    };
+  };
+  connect(btn2_, &QPushButton::clicked, this, guarded(&TfrPreviewForm::PageSetupBtnClick));
+  connect(button2_, &QPushButton::clicked, this, guarded(&TfrPreviewForm::PrintBtnClick));
+  btn2_->setEnabled(PrintersAvailable());
+  button2_->setEnabled(PrintersAvailable());
 
   control_->RunPreparation = [this](TfrReport& report) { return Prepare(report); };
   control_->ShowPreparedPages = [this](TfrReport& report) { Show(report); };

@@ -24,6 +24,7 @@ class TfrEMFPages;
 class TfrExportFilter;
 class TfrPreview;
 class TfrView;
+struct TPrintResult;
 struct TemplateLoadResult;
 
 // Prints a band at once, between the bands the run prints itself (the
@@ -109,6 +110,14 @@ class TfrReport : public TComponent {
   // Writes PreparedPages as a prepared-report file; an existing file of
   // that name is replaced only once the new one is complete.
   void SavePreparedReport(const std::string& fileName);
+  // Prints the prepared pages on the selected printer: the pages of a page
+  // list ("" all), copies, collated or not, parity 0 all, 1 odd, 2 even
+  // pages. Clears the cancel flag (StopRequested), which stops the print
+  // after the page being sent; progress goes to OnProgress or, with
+  // ShowProgress, to the progress text handler.
+  TPrintResult PrintPrepared(const std::string& pageList, int copies, bool collate, int parity);
+  // The print itself, with the values PrintPrepared stored.
+  TPrintResult PrintPages(const std::string& pageList, int copies, bool collate, int parity);
 
   // Events, raised only when assigned.
   std::function<void()> OnBeginDoc, OnEndDoc, OnPrintReport;
@@ -154,7 +163,7 @@ class TfrReport : public TComponent {
   std::string PageNumbers;             // page list text for printing
   int Copies = 1;
   bool Collate = true;
-  int PageChoice = 0;                  // 0 all, 1 current, 2 the list
+  int PageChoice = 0;                  // page parity printed: 0 all, 1 odd, 2 even
   TfrPage* ActivePage = nullptr;       // page being formed
   bool SavedTwoPass = false;
   std::string PrinterName;

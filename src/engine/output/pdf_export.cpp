@@ -95,15 +95,16 @@ void DrawPageOnce(TfrEMFPages& pages, int index, Canvas& canvas, const CanvasRec
   pages.Draw(index, canvas, CanvasRect{});
 }
 
-void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path) {
+int WritePdf(TfrEMFPages& pages, const std::vector<int>& list, TStream& out,
+             const PdfPageDone& pageDone) {
   // Where each prepared page lands in the document; -1 when it is left out.
   std::vector<int> position(static_cast<size_t>(pages.Count()), -1);
   for (size_t i = 0; i < list.size(); ++i) {
     int& at = position.at(static_cast<size_t>(list[i]));
     if (at < 0) at = static_cast<int>(i);
   }
-  OutputFile file(path);
-  PdfCanvas pdf(file, InfoOf(pages.Report()), kPdfDpi);
+  PdfCanvas pdf(out, InfoOf(pages.Report()), kPdfDpi);
+  int done = 0;
   for (int index : list) {
     TPreparedPage& p = pages.PageAt(index);
     const CanvasRect rect{0, 0, DeviceUnits(p.Metrics.SheetWidth), DeviceUnits(p.Metrics.SheetHeight)};
@@ -114,8 +115,16 @@ void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::strin
     p.Shown = false;
     pages.Draw(index, pdf, CanvasRect{});
     pdf.EndPage();
+    ++done;
+    if (pageDone && !pageDone(done)) return done;
   }
   pdf.Finish();
+  return done;
+}
+
+void WritePdf(TfrEMFPages& pages, const std::vector<int>& list, const std::string& path) {
+  OutputFile file(path);
+  WritePdf(pages, list, file);
   file.Commit();
 }
 

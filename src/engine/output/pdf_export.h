@@ -2,12 +2,14 @@
 // page, sized by its paper, texts as selectable text in embedded subsets.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace lf {
 
 class Canvas;
+class TStream;
 struct CanvasRect;
 class TfrEMFPages;
 
@@ -15,6 +17,18 @@ class TfrEMFPages;
 // the output stays vector, this only fixes the grid positions snap to.
 inline constexpr int kPdfDpi = 600;
 
+// Called after each page is drawn with the number of pages drawn so far;
+// returning false ends the document after that page, unfinished.
+using PdfPageDone = std::function<bool(int done)>;
+
+// Writes the pages of list (indexes into pages, in that order, a page may
+// come more than once) as one PDF document to out, from its position on,
+// each page in its own paper size and orientation, with the links and
+// information below. The bytes go to out as pages are drawn, one page at a
+// time. Returns the number of pages written. Raises lf::Exception when out
+// cannot be written, or what pageDone raises.
+int WritePdf(TfrEMFPages& pages, const std::vector<int>& list, TStream& out,
+             const PdfPageDone& pageDone = {});
 // Writes the pages of list (indexes into pages, in that order) to the file
 // at path (UTF-8): fonts embedded as subsets, hyperlink objects as links
 // ("@N" to page N when it is in the list; http, https and mailto
