@@ -74,6 +74,7 @@ void TfrEMFPages::Insert(int index, const TfrPage& templatePage) { MakePage(inde
 
 void TfrEMFPages::Delete(int index) {
   if (index < 0 || index >= Count()) return;
+  if (index < spillFrom_) --spillFrom_;
   TfrEngineState& state = EngineState();
   if (pages_[static_cast<size_t>(index)]->Page.get() == state.CurPage) state.CurPage = nullptr;
   pages_.erase(pages_.begin() + index);
@@ -86,7 +87,52 @@ TPreparedPage& TfrEMFPages::AppendEmpty() {
 
 void TfrEMFPages::Clear() {
   while (!pages_.empty()) Delete(0);
+  spill_.reset();
+  resident_ = 0;
+  spillFrom_ = 0;
 }
+
+TMemoryStream& TfrEMFPages::StreamAt(int index) {
+  TPreparedPage& p = PageAt(index);
+  if (!p.Stream) {
+    std::string bytes;
+    if (p.SpillOffset >= 0 && spill_) spill_->Read(p.SpillOffset, p.SpillSize, bytes);
+    p.Stream = std::make_unique<TMemoryStream>(std::move(bytes));
+    p.SpillOffset = -1;
+  }
+  return *p.Stream;
+}
+
+std::string_view TfrEMFPages::StreamBytes(int index, std::string& scratch) {
+  TPreparedPage& p = PageAt(index);
+  if (p.Stream) return p.Stream->Bytes();
+  scratch.clear();
+  if (p.SpillOffset >= 0 && spill_) spill_->Read(p.SpillOffset, p.SpillSize, scratch);
+  return scratch;
+}
+
+int64_t TfrEMFPages::StreamSize(int index) const {
+  const TPreparedPage& p = PageAt(index);
+  return p.Stream ? p.Stream->Size() : p.SpillOffset >= 0 ? p.SpillSize : 0;
+}
+
+void TfrEMFPages::PageFinished(int index) {
+  if (index < 0 || index >= Count()) return;
+  resident_ += StreamSize(index);
+  // The last page may still grow: it stays.
+  while (resident_ > MemoryBudget && spillFrom_ < Count() - 1) {
+    TPreparedPage& p = PageAt(spillFrom_++);
+    if (!p.Stream || p.Page) continue;  // spilled already, or its objects are out
+    if (!spill_) spill_ = std::make_unique<PageSpill>();
+    const std::string& bytes = p.Stream->Bytes();
+    p.SpillOffset = spill_->Append(bytes);
+    p.SpillSize = static_cast<int64_t>(bytes.size());
+    resident_ -= p.SpillSize;
+    p.Stream.reset();
+  }
+}
+
+int64_t TfrEMFPages::SpilledBytes() const { return spill_ ? spill_->Size() : 0; }
 
 void TfrEMFPages::LoadPage(int index) {
   TPreparedPage& p = PageAt(index);
@@ -103,7 +149,15 @@ void TfrEMFPages::LoadPage(int index) {
   // the page (a hit test before any drawing too) gets them.
   EngineState().DocMode = kDocModePrinting;
 
-  TMemoryStream& s = *p.Stream;
+  // A spilled page is read back for the time of loading only.
+  std::unique_ptr<TMemoryStream> readBack;
+  if (!p.Stream && p.SpillOffset < 0) return;  // a page without a stream
+  if (!p.Stream) {
+    std::string bytes;
+    spill_->Read(p.SpillOffset, p.SpillSize, bytes);
+    readBack = std::make_unique<TMemoryStream>(std::move(bytes));
+  }
+  TMemoryStream& s = p.Stream ? *p.Stream : *readBack;
   s.SetPosition(0);
   const int64_t size = s.Size();
   if (size == 0) return;  // a page without records
@@ -161,6 +215,7 @@ void TfrEMFPages::StorePage(int index) {
     WriteObjectRecord(*stream, *view);
   }
   p.Stream = std::move(stream);
+  p.SpillOffset = -1;
 }
 
 void TfrEMFPages::ExportPage(int index) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/model/report.h"
+#include "engine/output/page_spill.h"
 #include "engine/output/prepared_page.h"
 
 namespace lf {
@@ -78,6 +79,22 @@ class TfrEMFPages {
 
   TfrReport* Report() const { return report_; }
 
+  // The page's stream; one moved to the spill file is read back and kept
+  // in memory again (for pages that are written to once more).
+  TMemoryStream& StreamAt(int index);
+  // The bytes of the page's stream; a spilled one is read into scratch
+  // and stays in the file.
+  std::string_view StreamBytes(int index, std::string& scratch);
+  int64_t StreamSize(int index) const;
+  // Preparation has finished the page: it counts against MemoryBudget, and
+  // past it the oldest finished pages move to a temporary spill file (made
+  // on first need, gone with the list or the process).
+  void PageFinished(int index);
+  // Bytes of page streams moved to the spill file so far.
+  int64_t SpilledBytes() const;
+  // Bytes of finished page streams kept in memory.
+  int64_t MemoryBudget = kPageMemoryBudget;
+
   // Opens a hyperlink address (host code page) with the platform; returns
   // whether it was handed over. Replaceable so that tests and hosts can see
   // what would be opened.
@@ -90,6 +107,9 @@ class TfrEMFPages {
 
   TfrReport* report_;  // not owned; outlives the list
   std::vector<std::unique_ptr<TPreparedPage>> pages_;
+  std::unique_ptr<PageSpill> spill_;  // made when the first page spills
+  int64_t resident_ = 0;              // bytes of finished streams in memory
+  int spillFrom_ = 0;                 // pages before it are spilled or were kept
 };
 
 // Reads the object records of a page stream (after its version byte, which

@@ -23,7 +23,9 @@ struct TPreparedPage {
   TfrPageMargins Margins;          // page units
   TPrinterMetrics Metrics;         // the paper on the printer current at making or loading
   bool Shown = false;              // to be drawn now; otherwise drawing releases Page
-  std::unique_ptr<TMemoryStream> Stream;  // version byte, then object records
+  std::unique_ptr<TMemoryStream> Stream;  // version byte, then object records; null while spilled
+  int64_t SpillOffset = -1;        // where the stream lies in the list's spill file; -1 in memory
+  int64_t SpillSize = 0;           // its bytes there
   std::unique_ptr<TfrPage> Page;   // the objects while materialized
 };
 

@@ -238,7 +238,7 @@ void WritePreparedReport(TStream& stream, TfrEMFPages& list, const TPreparedRepo
   if (!compress) {
     int64_t total = start + (current ? 1 : 0) + 1 + 2 + static_cast<int64_t>(header.Printer.size()) + 1 + 4 + 1;
     for (int i = 0; i < list.Count(); ++i)
-      total += fieldsBytes + std::max<int64_t>(list.PageAt(i).Stream ? list.PageAt(i).Stream->Size() : 0, 1);
+      total += fieldsBytes + std::max<int64_t>(list.StreamSize(i), 1);
     if (total > kMaxPreparedReportBytes)
       throw EPreparedReportUnsupported("Prepared report too large: " + std::to_string(total) +
                                        " bytes, more than the " +
@@ -251,6 +251,8 @@ void WritePreparedReport(TStream& stream, TfrEMFPages& list, const TPreparedRepo
   WriteU8(stream, compress ? 1 : 0);
   WriteFrString(stream, header.Printer);
   WriteI32(stream, list.Count());
+  const std::string kEmptyPage(1, static_cast<char>(kCurrentStreamVersion));
+  std::string scratch;
   for (int i = 0; i < list.Count(); ++i) {
     TPreparedPage& p = list.PageAt(i);
     const int64_t at = stream.Position();
@@ -267,17 +269,16 @@ void WritePreparedReport(TStream& stream, TfrEMFPages& list, const TPreparedRepo
       WriteI32(stream, p.Margins.Right);
       WriteI32(stream, p.Margins.Bottom);
     }
-    // Every page holds at least its version byte.
-    TMemoryStream empty;
-    TMemoryStream* data = p.Stream ? p.Stream.get() : &empty;
-    if (data->Size() == 0) WriteU8(*data, static_cast<uint8_t>(kCurrentStreamVersion));
+    // Every page holds at least its version byte; spilled pages are
+    // copied from the spill file through scratch.
+    std::string_view data = list.StreamBytes(i, scratch);
+    if (data.empty()) data = kEmptyPage;
     if (compress) {
-      TMemoryStream packed;
-      data->SetPosition(0);
-      compressor.Compress(*data, packed);
+      TMemoryStream unpacked{std::string(data)}, packed;
+      compressor.Compress(unpacked, packed);
       stream.WriteBuffer(packed.Bytes().data(), packed.Bytes().size());
     } else {
-      stream.WriteBuffer(data->Bytes().data(), data->Bytes().size());
+      stream.WriteBuffer(data.data(), data.size());
     }
     const int64_t next = stream.Position();
     if (next > kMaxPreparedReportBytes)

@@ -134,7 +134,10 @@ std::string PreparedReportToText(TfrEMFPages& list, const TPreparedReportHeader&
   j["Printer"] = HostToUtf8(header.Printer);
   j["GeneratorVersion"] = header.GeneratorVersion;
   TextJson& pages = j["Pages"] = TextJson::array();
-  for (int i = 0; i < list.Count(); ++i) pages.push_back(WritePage(list.PageAt(i), i));
+  for (int i = 0; i < list.Count(); ++i) {
+    list.StreamAt(i);  // a spilled page comes back to memory
+    pages.push_back(WritePage(list.PageAt(i), i));
+  }
   return DumpTextForm(j);
 }
 

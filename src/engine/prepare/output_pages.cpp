@@ -30,6 +30,7 @@ void AddOutputPage(TfrPage& page) {
   // growth left over, which for long reports is a good part of the memory.
   if (pages.Count() > 0) {
     if (TMemoryStream* last = pages.PageAt(pages.Count() - 1).Stream.get()) last->Bytes().shrink_to_fit();
+    pages.PageFinished(pages.Count() - 1);
   }
   pages.Add(page);
 }
@@ -38,9 +39,9 @@ TStream& OutputPageStream(int index) {
   TfrEMFPages& pages = Pages(OutputReport());
   if (index < 0 || index >= pages.Count())
     throw EPrepareError("No output page " + std::to_string(index + 1) + " to print on");
-  TPreparedPage& p = pages.PageAt(index);
-  p.Stream->SetPosition(p.Stream->Size());
-  return *p.Stream;
+  TMemoryStream& s = pages.StreamAt(index);
+  s.SetPosition(s.Size());
+  return s;
 }
 
 void ClearOutputPages(TfrReport& report) { Pages(report).Clear(); }
