@@ -17,6 +17,7 @@
 #include <QString>
 
 #include <map>
+
 #include <ostream>
 #include <set>
 #include <string>
@@ -182,6 +183,23 @@ TEST(TextMeasurer, FontHeightIsHeldToItsLimit) {
   // Zero and negative heights measure as the smallest font, not as nothing.
   EXPECT_EQ(m.Width(Font("Liberation Mono", 0), "00000"), 3);
   EXPECT_EQ(m.Width(Font("Liberation Mono", -20), "00000"), 3);
+}
+
+// With Liberation 1.x installed beside 2.x, "Liberation Sans" still comes from
+// the 2.x files, whose digits are as wide as the engine's layouts assume.
+TEST(TextMeasurer, LiberationComesFromTheSecondVersionFiles) {
+  if (!EngineFontsPinned()) GTEST_SKIP() << "fonts-liberation2 is not installed";
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("Liberation Sans"));
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  ASSERT_NE(match, nullptr);
+  FcChar8* file = nullptr;
+  ASSERT_EQ(FcPatternGetString(match, FC_FILE, 0, &file), FcResultMatch);
+  EXPECT_NE(std::string(reinterpret_cast<const char*>(file)).find("/liberation2/"), std::string::npos) << file;
+  FcPatternDestroy(match);
+  FcPatternDestroy(pattern);
 }
 
 TEST(TextMeasurer, CachesStartOverPastTheirLimits) {
