@@ -2,7 +2,6 @@
 // page by page into the print system's stream.
 #include "engine/output/print_prepared.h"
 
-#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -14,6 +13,8 @@
 #include "engine/prepare/preparation.h"
 #include "engine/run/globals.h"
 #include "printer/printer.h"
+
+#include "platform/message_wait.h"
 
 namespace lf {
 
@@ -70,17 +71,13 @@ std::vector<int> PrintSequence(const std::vector<bool>& selected, int parity, in
 
 namespace {
 
-void DispatchPending() {
-  if (QCoreApplication::instance()) QCoreApplication::processEvents();
-}
-
 void ReportPrintProgress(TfrReport& report, int n) {
   if (report.OnProgress) {
     report.OnProgress(n);
   } else if (report.ShowProgress && ProgressTextHandler()) {
     ProgressTextHandler()(std::string(kProgressPrinting) + " " + std::to_string(n));
   }
-  DispatchPending();
+  ProcessMessages();
 }
 
 bool PaperMatches(const TfrPrinter& printer, const TPreparedPage& p) {

@@ -1,5 +1,4 @@
 // PrepareReport with its template copy and restore, the passes and BuildPages.
-#include <QCoreApplication>
 #include <cmath>
 
 #include "engine/data/dataset.h"
@@ -12,12 +11,10 @@
 #include "engine/script/interpreter.h"
 #include "platform/message_box.h"
 
+#include "platform/message_wait.h"
+
 namespace lf {
 namespace {
-
-void DispatchPending() {
-  if (QCoreApplication::instance()) QCoreApplication::processEvents();
-}
 
 // Run state that must not outlive a run, whatever ends it: the engine may
 // never point at a band or object that the restore destroyed.
@@ -120,7 +117,7 @@ void ReportProgress(TfrReport& report, int n) {
       text += " " + LoadLocalizedString(55199) + " " + std::to_string(EngineState().TotalPages);
     ProgressTextHandler()(text);
   }
-  DispatchPending();
+  ProcessMessages();
 }
 
 bool PrepareReport(TfrReport& report) {
@@ -189,7 +186,7 @@ bool PrepareReport(TfrReport& report) {
 void BuildPages(TfrReport& report) {
   TfrRunState& rs = RunState();
   TfrEngineState& st = EngineState();
-  DispatchPending();
+  ProcessMessages();
   report.Rebuildable = true;
   rs.Preparing = true;
   st.CurReport = &report;
