@@ -25,6 +25,7 @@
 #include "engine/output/emf_pages.h"
 #include "engine/output/pdf_export.h"
 #include "engine/prepare/preparation.h"
+#include "platform/output_file.h"
 #include "platform/stream.h"
 
 namespace {
@@ -147,8 +148,9 @@ void Run(int rows) {
   lf::TfrReport& report = control.frReport1();
   BuildTemplate(report);
   {
-    lf::TFileStream file(base + ".frf", lf::FileMode::Create);
+    lf::OutputFile file(base + ".frf");
     report.SaveToStream(file);
+    file.Commit();
   }
   t0 = Clock::now();
   lf::PrepareReport(report);
@@ -157,8 +159,9 @@ void Run(int rows) {
 
   t0 = Clock::now();
   {
-    lf::TFileStream file("/tmp/bench_render.frp", lf::FileMode::Create);
+    lf::OutputFile file("/tmp/bench_render.frp");
     report.PreparedPages->WriteToStream(&file);
+    file.Commit();
   }
   double frp = Seconds(t0);
 

@@ -3,6 +3,7 @@
 // pointed at it through CUPS_SERVER.
 #pragma once
 
+#include <charconv>
 #include <cups/cups.h>
 #include <netinet/in.h>
 #include <pwd.h>
@@ -67,16 +68,24 @@ inline std::vector<std::string> PdfPageTexts(const std::string& path) {
 // Width and height in points of each page of a PDF, as shown (turned by its
 // rotation).
 inline std::vector<std::pair<int, int>> PdfPageSizes(const std::string& path) {
-  std::string info = CommandOutput("pdfinfo -f 1 -l 1000000 '" + path + "' 2>/dev/null");
+  std::string info = CommandOutput("LC_ALL=C pdfinfo -f 1 -l 1000000 '" + path + "' 2>/dev/null");
   std::vector<std::pair<int, int>> sizes;
   size_t at = 0;
   while ((at = info.find("Page ", at)) != std::string::npos) {
     const size_t eol = info.find('\n', at);
     const std::string line = info.substr(at, eol - at);
     at = eol;
-    double w = 0, h = 0;
     int page = 0;
-    if (std::sscanf(line.c_str(), "Page %d size: %lf x %lf", &page, &w, &h) == 3) {
+    // pdfinfo writes a point in its sizes; sscanf's %lf would follow the locale.
+    const size_t sizeAt = line.find(" size: ");
+    if (std::sscanf(line.c_str(), "Page %d size:", &page) == 1 && sizeAt != std::string::npos) {
+      const char* p = line.c_str() + sizeAt + 7;
+      const char* end = line.c_str() + line.size();
+      double w = 0, h = 0;
+      while (p < end && *p == ' ') ++p;
+      p = std::from_chars(p, end, w).ptr;
+      while (p < end && (*p == ' ' || *p == 'x')) ++p;
+      std::from_chars(p, end, h);
       sizes.emplace_back(static_cast<int>(w + 0.5), static_cast<int>(h + 0.5));
     } else if (int rot = 0; std::sscanf(line.c_str(), "Page %d rot: %d", &page, &rot) == 2 &&
                             (rot == 90 || rot == 270) && !sizes.empty()) {

@@ -13,6 +13,14 @@
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Tests compare whole messages, system errors included: those stay in
+  // English, while numbers and dates follow whatever locale the run asked
+  // for (LC_ALL would override LC_MESSAGES, so it becomes LANG).
+  if (const char* all = getenv("LC_ALL"); all && *all) {
+    setenv("LANG", all, 1);
+    unsetenv("LC_ALL");
+  }
+  setenv("LC_MESSAGES", "C.UTF-8", 1);
   // Qt wants a private runtime folder and warns on every start without one.
   if (!getenv("XDG_RUNTIME_DIR")) {
     std::string dir = "/tmp/runtime-" + std::to_string(getuid());

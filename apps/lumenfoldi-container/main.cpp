@@ -19,6 +19,8 @@
 #include "control/com/registry_file.h"
 #include "control/com/type_library.h"
 #include "lumenfoldi/lumenfoldiProj1.h"
+#include "platform/output_device.h"
+#include "platform/output_file.h"
 
 namespace lf::com {
 namespace {
@@ -248,7 +250,13 @@ int Run(const Options& o) {
   QApplication::exec();
   if (!o.screenshot.empty()) {
     QApplication::processEvents();
-    if (!window.grab().save(QString::fromStdString(o.screenshot), "PNG")) status = Fail("cannot write " + o.screenshot);
+    try {
+      OutputFile file(o.screenshot);
+      WriteImage(window.grab().toImage(), "PNG", file, o.screenshot);
+      file.Commit();
+    } catch (const std::exception& e) {
+      status = Fail(e.what());
+    }
   }
   point->lpVtbl->Release(point);
   window.embedding->lpVtbl->Release(window.embedding);

@@ -16,6 +16,7 @@
 #include "engine/output/emf_pages.h"
 #include "platform/code_page.h"
 #include "platform/message_box.h"
+#include "platform/output_device.h"
 #include "platform/password_prompt.h"
 #include "platform/stream.h"
 #include "preview/message_window.h"
@@ -80,10 +81,18 @@ void LoadControl(TlumenfoldiForm& form, const std::string& param) {
   form.LoadLocal(*templateBytes, *data);
 }
 
-// Saves a picture of the window; false when it could not be written.
+// Saves a picture of the window; false, said on standard error, when it could not be written.
 bool SaveScreenshot(QWidget& window, const std::string& path) {
   QApplication::processEvents();
-  return window.grab().save(QString::fromStdString(path), "PNG");
+  try {
+    OutputFile file(path);
+    WriteImage(window.grab().toImage(), "PNG", file, path);
+    file.Commit();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "lumenfoldi-view: %s\n", e.what());
+    return false;
+  }
+  return true;
 }
 
 int Run(const Options& o) {
@@ -148,10 +157,7 @@ int Run(const Options& o) {
       std::fprintf(stderr, "lumenfoldi-view: no report was shown\n");
       status = 1;
     }
-    if (!SaveScreenshot(*shown, o.screenshot)) {
-      std::fprintf(stderr, "lumenfoldi-view: cannot write %s\n", o.screenshot.c_str());
-      return 1;
-    }
+    if (!SaveScreenshot(*shown, o.screenshot)) return 1;
     return status;
   }
   QApplication::setQuitOnLastWindowClosed(true);

@@ -1,7 +1,6 @@
 // "lumenfoldi render": prepares a report from a template and its data (or
 // loads a prepared report) and writes its pages as a prepared-report file,
 // a PDF or PNG images.
-#include <QFile>
 #include <QImage>
 #include <QPainter>
 
@@ -16,6 +15,8 @@
 #include "engine/output/pdf_export.h"
 #include "platform/code_page.h"
 #include "platform/message_box.h"
+#include "platform/output_device.h"
+#include "platform/output_file.h"
 #include "platform/painter_canvas.h"
 #include "platform/password_prompt.h"
 #include "platform/stream.h"
@@ -34,6 +35,9 @@ constexpr const char* kUsage =
 // about 140 MB of pixels).
 constexpr int kDefaultDpi = 96;
 constexpr int kMaxDpi = 600;
+// Largest PNG page in pixels: an A0 sheet at 300 dpi fits, and its pixels
+// alone take 600 MB.
+constexpr int64_t kMaxImagePixels = 150'000'000;
 // Page units per inch.
 constexpr double kPageUnitsPerInch = 93.0 / 1.015;
 
@@ -77,15 +81,35 @@ std::vector<int> ParsePageList(const std::string& text, int count) {
 double PageWidthInches(const TPreparedPage& p) { return p.Metrics.SheetWidth / kPageUnitsPerInch; }
 double PageHeightInches(const TPreparedPage& p) { return p.Metrics.SheetHeight / kPageUnitsPerInch; }
 
-std::string NumberedPngName(const std::string& out, int n) {
+// A PNG page's file: OUT.png gives OUT-<page number>.png.
+std::string NumberedPngName(const std::string& out, int page) {
   std::string base = out.substr(0, out.size() - 4);
-  return base + "-" + std::to_string(n) + ".png";
+  return base + "-" + std::to_string(page) + ".png";
 }
 
-void WritePng(TfrEMFPages& pages, int index, int dpi, const std::string& path) {
-  const TPreparedPage& p = pages.PageAt(index);
-  int w = std::max(1, static_cast<int>(PageWidthInches(p) * dpi + 0.5));
-  int h = std::max(1, static_cast<int>(PageHeightInches(p) * dpi + 0.5));
+struct ImageSize {
+  int64_t width = 0, height = 0;  // pixels
+};
+
+ImageSize PngSize(const TPreparedPage& p, int dpi) {
+  return {std::max<int64_t>(1, static_cast<int64_t>(PageWidthInches(p) * dpi + 0.5)),
+          std::max<int64_t>(1, static_cast<int64_t>(PageHeightInches(p) * dpi + 0.5))};
+}
+
+// Refuses, before anything is drawn, a page whose image would exceed the limit.
+void CheckPngSizes(TfrEMFPages& pages, const std::vector<int>& list, int dpi) {
+  for (int index : list) {
+    ImageSize size = PngSize(pages.PageAt(index), dpi);
+    if (size.width * size.height > kMaxImagePixels)
+      throw Exception("page " + std::to_string(index + 1) + " would be an image of " + std::to_string(size.width) +
+                      " x " + std::to_string(size.height) + " pixels at " + std::to_string(dpi) +
+                      " dpi, more than " + std::to_string(kMaxImagePixels) + "; choose a lower --dpi");
+  }
+}
+
+void WritePng(TfrEMFPages& pages, int index, int dpi, OutputFile& file, const std::string& path) {
+  ImageSize size = PngSize(pages.PageAt(index), dpi);
+  int w = static_cast<int>(size.width), h = static_cast<int>(size.height);
   QImage image(w, h, QImage::Format_RGB32);
   if (image.isNull()) throw Exception("cannot make an image of " + std::to_string(w) + "x" + std::to_string(h));
   image.fill(Qt::white);
@@ -94,19 +118,7 @@ void WritePng(TfrEMFPages& pages, int index, int dpi, const std::string& path) {
     PainterCanvas canvas(painter, dpi);
     DrawPageOnce(pages, index, canvas, CanvasRect{0, 0, w, h});
   }
-  if (!image.save(QString::fromStdString(path), "PNG")) throw Exception("cannot write '" + path + "'");
-}
-
-// Renames the finished temporary files onto their names.
-void Commit(const std::vector<std::pair<std::string, std::string>>& files) {
-  for (const auto& [tmp, final] : files) {
-    QFile::remove(QString::fromStdString(final));
-    if (std::rename(tmp.c_str(), final.c_str()) != 0) throw Exception("cannot write '" + final + "'");
-  }
-}
-
-void RemoveAll(const std::vector<std::pair<std::string, std::string>>& files) {
-  for (const auto& f : files) std::remove(f.first.c_str());
+  WriteImage(image, "PNG", file, path);
 }
 
 int WritePages(TfrReport& report, const Options& opts, const std::string& out) {
@@ -124,31 +136,26 @@ int WritePages(TfrReport& report, const Options& opts, const std::string& out) {
   int dpi = opts.Has("dpi") ? ParseInt(opts.Value("dpi"), "resolution") : kDefaultDpi;
   if (dpi < 1 || dpi > kMaxDpi)
     throw Exception("resolution " + std::to_string(dpi) + " is outside 1.." + std::to_string(kMaxDpi));
-  std::vector<std::pair<std::string, std::string>> files;
-  try {
-    if (EndsWithNoCase(out, ".frp")) {
-      for (int i = pages.Count() - 1; i >= 0; --i)
-        if (!std::binary_search(list.begin(), list.end(), i)) pages.Delete(i);
-      files.emplace_back(out + ".tmp", out);
-      TFileStream file(files.back().first, FileMode::Create);
-      pages.WriteToStream(&file);
-    } else if (EndsWithNoCase(out, ".pdf")) {
-      // The PDF writer replaces out only once the document is complete.
-      WritePdf(pages, list, out);
-    } else if (EndsWithNoCase(out, ".png")) {
-      int n = 0;
-      for (int index : list) {
-        std::string name = NumberedPngName(out, ++n);
-        files.emplace_back(name + ".tmp", name);
-        WritePng(pages, index, dpi, files.back().first);
-      }
-    } else {
-      throw Exception("the output '" + out + "' ends in none of .frp, .pdf, .png");
+  if (EndsWithNoCase(out, ".frp")) {
+    for (int i = pages.Count() - 1; i >= 0; --i)
+      if (!std::binary_search(list.begin(), list.end(), i)) pages.Delete(i);
+    OutputFile file(out);
+    pages.WriteToStream(&file);
+    file.Commit();
+  } else if (EndsWithNoCase(out, ".pdf")) {
+    WritePdf(pages, list, out);
+  } else if (EndsWithNoCase(out, ".png")) {
+    // Every page is complete before any replaces a file of the same name.
+    CheckPngSizes(pages, list, dpi);
+    std::vector<std::unique_ptr<OutputFile>> files;
+    for (int index : list) {
+      std::string name = NumberedPngName(out, index + 1);
+      files.push_back(std::make_unique<OutputFile>(name));
+      WritePng(pages, index, dpi, *files.back(), name);
     }
-    Commit(files);
-  } catch (...) {
-    RemoveAll(files);
-    throw;
+    for (auto& file : files) file->Commit();
+  } else {
+    throw Exception("the output '" + out + "' ends in none of .frp, .pdf, .png");
   }
   std::fprintf(stderr, "%zu pages written to %s\n", list.size(), out.c_str());
   return 0;

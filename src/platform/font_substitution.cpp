@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "platform/code_page.h"
+#include "platform/font_files.h"
 #include "platform/text_measurer.h"
 
 namespace lf {
@@ -84,6 +85,12 @@ const QHash<QString, QString>& SubstituteTable() {
 }
 
 }  // namespace
+
+const std::vector<std::string>& EngineFontFamilies() {
+  static const std::vector<std::string> families = {kSans,   kSerif,   kMono,   kSansSC,  kSerifSC, kSansTC,
+                                                    kSerifTC, kSansJP, kSerifJP, kSansKR, kSerifKR, kWide};
+  return families;
+}
 
 std::string CharsetFamily(uint8_t charset) {
   switch (charset) {

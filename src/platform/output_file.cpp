@@ -52,37 +52,42 @@ void OutputFile::Fail(int error) const {
 size_t OutputFile::Read(void*, size_t) { return 0; }
 
 size_t OutputFile::Write(const void* buffer, size_t count) {
-  if (committed_) throw EStreamError("cannot write '" + path_ + "': already closed");
+  if (finished_) throw EStreamError("cannot write '" + path_ + "': already closed");
   size_t n = std::fwrite(buffer, 1, count, file_);
   if (n != count) Fail(errno);
   return n;
 }
 
+// A seek flushes what is buffered, so its failure is a failed write.
 int64_t OutputFile::Seek(int64_t offset, SeekOrigin origin) {
-  if (committed_) throw EStreamError("Stream seek error");
+  if (finished_) throw EStreamError("cannot write '" + path_ + "': already closed");
   int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
-  if (fseeko(file_, offset, whence) != 0) throw EStreamError("Stream seek error");
+  if (fseeko(file_, offset, whence) != 0) Fail(errno);
   return ftello(file_);
 }
 
 void OutputFile::SetSize(int64_t size) {
+  if (finished_) throw EStreamError("cannot write '" + path_ + "': already closed");
   if (std::fflush(file_) != 0) Fail(errno);
   if (ftruncate(fileno(file_), size) != 0) Fail(errno);
 }
 
+void OutputFile::Finish() {
+  if (!finished_) {
+    finished_ = true;
+    if (std::fflush(file_) != 0) error_ = errno;
+    if (!tempPath_.empty() && error_ == 0 && ::fsync(fileno(file_)) != 0) error_ = errno;
+    if (std::fclose(file_) != 0 && error_ == 0) error_ = errno;
+    file_ = nullptr;
+  }
+  if (error_ != 0) Fail(error_);
+}
+
 void OutputFile::Commit() {
   if (committed_) return;
+  Finish();
+  if (!tempPath_.empty() && std::rename(tempPath_.c_str(), path_.c_str()) != 0) Fail(errno);
   committed_ = true;
-  int error = 0;
-  if (std::fflush(file_) != 0) error = errno;
-  if (!tempPath_.empty() && error == 0 && ::fsync(fileno(file_)) != 0) error = errno;
-  if (std::fclose(file_) != 0 && error == 0) error = errno;
-  file_ = nullptr;
-  if (error == 0 && !tempPath_.empty() && std::rename(tempPath_.c_str(), path_.c_str()) != 0) error = errno;
-  if (error != 0) {
-    if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
-    Fail(error);
-  }
 }
 
 void WriteFileAtomically(const std::string& path, const std::string& bytes) {

@@ -26,6 +26,11 @@ class OutputFile : public TStream {
   int64_t Seek(int64_t offset, SeekOrigin origin) override;
   void SetSize(int64_t size) override;
 
+  // Completes the temporary file (flushed, synced to disk and closed, each
+  // step checked) without renaming it yet; a set of files is finished one by
+  // one, then committed together, so none holds a descriptor meanwhile.
+  void Finish();
+  // Finishes the file if needed and renames it over the target.
   void Commit();
 
  private:
@@ -34,6 +39,8 @@ class OutputFile : public TStream {
   std::string path_;
   std::string tempPath_;  // empty when writing in place
   std::FILE* file_ = nullptr;
+  bool finished_ = false;
+  int error_ = 0;  // errno of a failed Finish()
   bool committed_ = false;
 };
 

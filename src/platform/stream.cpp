@@ -3,7 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unistd.h>
+
+#include "platform/output_file.h"
 
 namespace lf {
 
@@ -82,14 +83,10 @@ void TMemoryStream::LoadFromFile(const std::string& path) {
   pos_ = 0;
 }
 
-void TMemoryStream::SaveToFile(const std::string& path) const {
-  TFileStream f(path, FileMode::Create);
-  f.WriteBuffer(data_.data(), data_.size());
-}
+void TMemoryStream::SaveToFile(const std::string& path) const { WriteFileAtomically(path, data_); }
 
-TFileStream::TFileStream(const std::string& path, FileMode mode) : path_(path) {
-  const char* m = mode == FileMode::OpenRead ? "rb" : mode == FileMode::Create ? "w+b" : "r+b";
-  file_ = std::fopen(path.c_str(), m);
+TFileStream::TFileStream(const std::string& path, FileMode) : path_(path) {
+  file_ = std::fopen(path.c_str(), "rb");
   if (!file_) throw EStreamError("Cannot open file \"" + path + "\"");
 }
 
@@ -99,9 +96,7 @@ TFileStream::~TFileStream() {
 
 size_t TFileStream::Read(void* buffer, size_t count) { return std::fread(buffer, 1, count, file_); }
 
-size_t TFileStream::Write(const void* buffer, size_t count) {
-  return std::fwrite(buffer, 1, count, file_);
-}
+size_t TFileStream::Write(const void*, size_t) { throw EStreamError("Stream write error"); }
 
 int64_t TFileStream::Seek(int64_t offset, SeekOrigin origin) {
   int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
@@ -109,10 +104,6 @@ int64_t TFileStream::Seek(int64_t offset, SeekOrigin origin) {
   return ftello(file_);
 }
 
-void TFileStream::SetSize(int64_t size) {
-  std::fflush(file_);
-  if (ftruncate(fileno(file_), size) != 0) throw EStreamError("Stream write error");
-  if (Position() > size) Seek(size, SeekOrigin::Begin);
-}
+void TFileStream::SetSize(int64_t) { throw EStreamError("Stream write error"); }
 
 }  // namespace lf

@@ -53,6 +53,7 @@ class TMemoryStream : public TStream {
   const std::string& Bytes() const { return data_; }
   std::string& Bytes() { return data_; }
   void LoadFromFile(const std::string& path);
+  // Writes the bytes to path through OutputFile.
   void SaveToFile(const std::string& path) const;
 
  private:
@@ -68,8 +69,11 @@ class TStringStream : public TMemoryStream {
   const std::string& DataString() const { return Bytes(); }
 };
 
-enum class FileMode { OpenRead, Create, OpenReadWrite };
+// Files are only read through streams; every file written goes through
+// OutputFile (platform/output_file.h), which checks each write and the close.
+enum class FileMode { OpenRead };
 
+// A file opened for reading; writing and resizing raise EStreamError.
 class TFileStream : public TStream {
  public:
   // Raises EStreamError "Cannot open file \"PATH\"" when the file cannot be opened.

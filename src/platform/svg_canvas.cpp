@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <tuple>
 
@@ -21,6 +22,13 @@ std::string Hex(uint32_t color) {
 }
 
 std::string Num(int64_t v) { return std::to_string(v); }
+
+// SVG numbers take a point whatever the C locale says.
+std::string Fixed(double v, int decimals) {
+  char buf[48];
+  const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals).ptr;
+  return std::string(buf, end);
+}
 
 std::string FillAttribute(uint32_t fill) { return fill == kNoFill ? " fill=\"none\"" : " fill=\"" + Hex(fill) + "\""; }
 
@@ -71,12 +79,11 @@ std::string SvgCanvas::Finish() {
   while (states_.size() > 1) Restore();
   for (int i = 0; i < states_.back().openGroups; ++i) body_ += "</g>";
   states_.back().openGroups = 0;
-  char size[96];
-  std::snprintf(size, sizeof size, "width=\"%.2fmm\" height=\"%.2fmm\"", width_ * 25.4 / dpi_,
-                height_ * 25.4 / dpi_);
+  const std::string size = "width=\"" + Fixed(width_ * 25.4 / dpi_, 2) + "mm\" height=\"" +
+                           Fixed(height_ * 25.4 / dpi_, 2) + "mm\"";
   std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                     "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" " +
-                    std::string(size) + " viewBox=\"0 0 " + Num(width_) + " " + Num(height_) + "\">";
+                    size + " viewBox=\"0 0 " + Num(width_) + " " + Num(height_) + "\">";
   if (!defs_.empty()) out += "<defs>" + defs_ + "</defs>";
   out += "<rect width=\"" + Num(width_) + "\" height=\"" + Num(height_) + "\" fill=\"#ffffff\"/>";
   out += body_;
@@ -136,10 +143,8 @@ void SvgCanvas::Polygon(const CanvasPoint* points, int count, const CanvasPen& p
 void SvgCanvas::Ellipse(const CanvasRect& r, const CanvasPen& pen, uint32_t fill) {
   if (r.IsEmpty()) return;
   const double cx = (r.Left + r.Right) / 2.0, cy = (r.Top + r.Bottom) / 2.0;
-  char geometry[128];
-  std::snprintf(geometry, sizeof geometry, "cx=\"%.1f\" cy=\"%.1f\" rx=\"%.1f\" ry=\"%.1f\"", cx, cy,
-                r.Width() / 2.0, r.Height() / 2.0);
-  body_ += "<ellipse " + std::string(geometry) + FillAttribute(fill) + StrokeAttributes(pen) + "/>";
+  body_ += "<ellipse cx=\"" + Fixed(cx, 1) + "\" cy=\"" + Fixed(cy, 1) + "\" rx=\"" + Fixed(r.Width() / 2.0, 1) +
+           "\" ry=\"" + Fixed(r.Height() / 2.0, 1) + "\"" + FillAttribute(fill) + StrokeAttributes(pen) + "/>";
 }
 
 void SvgCanvas::Rectangle(const CanvasRect& r, const CanvasPen& pen, uint32_t fill) {
@@ -150,11 +155,9 @@ void SvgCanvas::Rectangle(const CanvasRect& r, const CanvasPen& pen, uint32_t fi
   }
   // The outline stays inside r, as on the platform.
   const int32_t w = std::max(1, pen.Width);
-  char geometry[160];
-  std::snprintf(geometry, sizeof geometry, "x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\"",
-                r.Left + w / 2.0, r.Top + w / 2.0, std::max(0.0, r.Width() - double(w)),
-                std::max(0.0, r.Height() - double(w)));
-  body_ += "<rect " + std::string(geometry) + FillAttribute(fill) + StrokeAttributes(pen) + "/>";
+  body_ += "<rect x=\"" + Fixed(r.Left + w / 2.0, 1) + "\" y=\"" + Fixed(r.Top + w / 2.0, 1) + "\" width=\"" +
+           Fixed(std::max(0.0, r.Width() - double(w)), 1) + "\" height=\"" +
+           Fixed(std::max(0.0, r.Height() - double(w)), 1) + "\"" + FillAttribute(fill) + StrokeAttributes(pen) + "/>";
 }
 
 void SvgCanvas::TextOut(int32_t x, int32_t y, std::string_view text, const TextOutOptions& options) {

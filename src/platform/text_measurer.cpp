@@ -18,7 +18,7 @@
 #include <unordered_map>
 
 #include "platform/code_page.h"
-
+#include "platform/font_files.h"
 #include "platform/font_key.h"
 
 namespace lf {
@@ -41,6 +41,7 @@ int32_t CeilPixels(qreal value) {
 }  // namespace
 
 QFont MakeQFont(const CanvasFont& font) {
+  PinEngineFontFiles();
   QStringList families{QString::fromStdString(SubstituteFamily(font.Name, font.Charset))};
   for (const QString& fallback :
        {QString::fromStdString(CharsetFamily(font.Charset)), QStringLiteral("DejaVu Sans")}) {

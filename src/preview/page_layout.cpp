@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine/data/dataset_errors.h"
+#include "engine/output/link_opener.h"
 #include "platform/code_page.h"
 #include "platform/saturate.h"
 #include "printer/printer_metrics.h"
@@ -107,9 +108,9 @@ std::optional<int> PageAtPoint(const std::vector<CanvasRect>& bounds, int32_t x,
 }
 
 std::optional<int32_t> PageLinkNumber(std::string_view link) {
-  // "@" is a trail byte in some code pages: look for it as a character.
-  size_t at = FindText(link, "@");
-  if (at == std::string_view::npos || at + 1 >= link.size()) return std::nullopt;
+  if (!IsPageLink(link)) return std::nullopt;
+  size_t at = LastAtSign(link);
+  if (at + 1 >= link.size()) return std::nullopt;
   return TextToInteger(link.substr(at + 1));
 }
 

@@ -66,14 +66,12 @@ std::optional<int> PageAtCurrentLine(const std::vector<CanvasRect>& bounds, int3
 // Index of the first page whose rectangle holds the layout point (x, y).
 std::optional<int> PageAtPoint(const std::vector<CanvasRect>& bounds, int32_t x, int32_t y);
 
-// The number written after the first "@" of a hyperlink text; none for a
-// text without "@" before its last character. Raises EConvertError when the
-// text after it is not a decimal number.
+// The number written after the last "@" of a page link (IsPageLink); none
+// for other links and for "@" alone. Raises EConvertError when the text
+// after it is not a decimal number ("@top").
 std::optional<int32_t> PageLinkNumber(std::string_view link);
 
-// The page number an "@N" hyperlink names: the text after the first "@",
-// read as a decimal number, at least 1. None for a text without "@" before
-// its last character. Raises EConvertError when the number is not one.
+// The page number a page link names (PageLinkNumber), at least 1.
 std::optional<int32_t> PageLinkTarget(std::string_view link);
 
 // The zoom every preview of the process starts from; each choice in a zoom

@@ -1,6 +1,8 @@
 // Worker processes for preparations.
 #include "service/preparation_pool.h"
 
+#include <charconv>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -169,8 +171,8 @@ PreparationResult PreparationPool::Spawn(const std::vector<std::string>& args) c
   if (stopped) {
     result.status = 503;
     char limit[32];
-    std::snprintf(limit, sizeof limit, "%g", timeout_);
-    result.error = std::string("The preparation took longer than ") + limit + " seconds and was stopped";
+    const auto end = std::to_chars(limit, limit + sizeof limit, timeout_).ptr;
+    result.error = "The preparation took longer than " + std::string(limit, end) + " seconds and was stopped";
   } else if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
     result.status = 200;
   } else if (WIFEXITED(status) && WEXITSTATUS(status) == 1 && !result.output.empty()) {

@@ -468,13 +468,9 @@ class Service {
     const std::string tag = id + ".pdf." + listText;
     if (NotModified(req, res, tag)) return;
     auto bytes = Drawn(tag, [this, id, list]() -> std::string {
-      const std::string path = cache_.Dir() + "/.pdf-" + std::to_string(getpid()) + ".tmp";
-      struct Remove {
-        std::string path;
-        ~Remove() { std::remove(path.c_str()); }
-      } remove{path};
-      WritePdf(reports_.Pages(id), list, path);
-      return ReadFile(path);
+      TMemoryStream pdf;
+      WritePdf(reports_.Pages(id), list, pdf);
+      return std::move(pdf.Bytes());
     });
     res.set_header("Content-Disposition", std::string(req.has_param("download") ? "attachment" : "inline") +
                                               "; filename=\"" + name + ".pdf\"");

@@ -20,6 +20,7 @@
 #include "platform/stream.h"
 #include "net/tls_server.h"
 #include "pdf/pdf_tools.h"
+#include "platform/small_disk.h"
 
 namespace lf {
 namespace {
@@ -169,14 +170,34 @@ INSTANTIATE_TEST_SUITE_P(
                       "Items: 6   Sum: 218.55", "Page 1"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(RenderCli, PngPagesAreNumberedAndFollowThePageList) {
+TEST_F(RenderCli, PngPagesAreNumberedByPageAndFollowThePageList) {
   CliRun r = Cli("render --pages 2-3 --dpi 30 -o '" + Path("list.png") + "' " + Example(FolderOf("page_n_of_m")));
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "2 pages written to " + Path("list.png") + "\n");
-  EXPECT_TRUE(Exists("list-1.png"));
+  EXPECT_FALSE(Exists("list-1.png"));
   EXPECT_TRUE(Exists("list-2.png"));
-  EXPECT_FALSE(Exists("list-3.png"));
-  EXPECT_EQ(Slurp(Path("list-1.png")).substr(1, 3), "PNG");
+  EXPECT_TRUE(Exists("list-3.png"));
+  EXPECT_EQ(Slurp(Path("list-2.png")).substr(1, 3), "PNG");
+}
+
+// Output images are limited in pixels; a page beyond it is refused by
+// number before any file is written.
+TEST_F(RenderCli, PngPagesBeyondThePixelLimitAreRefused) {
+  auto paper = [&](int tenthsMm) {
+    return Template("paper" + std::to_string(tenthsMm), R"({"Version": 25, "Pages": [{"Name": "Page1", "PaperCode": 256, "WidthDmm": )" +
+                    std::to_string(tenthsMm) + R"(, "HeightDmm": )" + std::to_string(tenthsMm) + R"(, "Objects": [
+      {"TypeCode": 0, "Name": "Memo1", "Left": 20, "Top": 20, "Width": 100, "Height": 20, "Memo": ["x"]}]}]})");
+  };
+  // 3240 mm at 96 dpi: 12246 x 12246 pixels; 3260 mm: 12321 x 12321.
+  std::string data = LF_SOURCE_DIR "/examples/invoice/data.json";
+  CliRun r = Cli("render --dpi 96 -o '" + Path("big.png") + "' '" + paper(32600) + "," + data + "'");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "lumenfoldi render: page 1 would be an image of 12321 x 12321 pixels at 96 dpi, more than "
+                   "150000000; choose a lower --dpi\n");
+  EXPECT_FALSE(Exists("big-1.png"));
+  r = Cli("render --dpi 96 -o '" + Path("big.png") + "' '" + paper(32400) + "," + data + "'");
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(Exists("big-1.png"));
 }
 
 TEST_F(RenderCli, ProgressNamesEachPassAndPageOnce) {
@@ -216,7 +237,8 @@ TEST_F(RenderCli, FailuresExitOneAndWriteNothing) {
     EXPECT_EQ(r.exitCode, 1) << c.args;
     EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args;
     EXPECT_FALSE(Exists("out.pdf")) << c.args;
-    EXPECT_FALSE(Exists("out.pdf.tmp")) << c.args;
+    for (const auto& e : std::filesystem::directory_iterator(dir_))
+      EXPECT_NE(e.path().filename().string().substr(0, 7), "out.pdf") << c.args;
   }
 }
 
@@ -232,6 +254,36 @@ TEST_F(RenderCli, TimeoutStopsTheRunWithExitTwoAndWritesNothing) {
   EXPECT_FALSE(Exists("out.pdf"));
   EXPECT_EQ(Cli("render --timeout 0 -o '" + Path("out.pdf") + "' '" + endless + "," + data + "'").err,
             "lumenfoldi render: --timeout needs a number of seconds above 0 and at most 2073600\n");
+}
+
+// A full disk fails every kind of output with the system's message and keeps
+// the file that was there.
+TEST_F(RenderCli, FullDiskFailsAndKeepsTheEarlierFile) {
+  test::SmallDisk disk("lf_render_full");
+  if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+  for (const char* name : {"out.pdf", "out.frp", "out-1.png"}) {
+    std::ofstream(disk.Path(name)) << "good";
+    std::string out = std::string(name) == "out-1.png" ? disk.Path("out.png") : disk.Path(name);
+    CliRun r = Cli("render --dpi 200 -o '" + out + "' " + Example("pictures-and-lines"));
+    EXPECT_EQ(r.exitCode, 1) << name;
+    EXPECT_EQ(r.err, "lumenfoldi render: cannot write '" + disk.Path(name) + "': No space left on device\n") << name;
+    EXPECT_EQ(Slurp(disk.Path(name)), "good") << name;
+    EXPECT_EQ(disk.Names(), name);
+    std::filesystem::remove(disk.Path(name));
+  }
+}
+
+// The output never goes through a name someone could have planted: a link
+// or file at OUT.tmp is left as it was.
+TEST_F(RenderCli, PlantedTemporaryNamesAreLeftAlone) {
+  Write("victim", "precious");
+  std::filesystem::create_symlink(Path("victim"), Path("out.pdf.tmp"));
+  Write("out.frp.tmp", "mine");
+  ASSERT_EQ(Cli("render -o '" + Path("out.pdf") + "' " + Example("invoice")).exitCode, 0);
+  ASSERT_EQ(Cli("render -o '" + Path("out.frp") + "' " + Example("invoice")).exitCode, 0);
+  EXPECT_EQ(Slurp(Path("victim")), "precious");
+  EXPECT_EQ(Slurp(Path("out.frp.tmp")), "mine");
+  EXPECT_EQ(Slurp(Path("out.pdf")).substr(0, 5), "%PDF-");
 }
 
 // The program fetches both addresses over TLS, trusting the test server's

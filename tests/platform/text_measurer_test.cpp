@@ -3,6 +3,7 @@
 // families templates' font names and character sets end up with.
 #include "platform/text_measurer.h"
 
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -15,12 +16,15 @@
 #include <QProcess>
 #include <QString>
 
-#include <fontconfig/fontconfig.h>
+#include <map>
 
 #include <ostream>
+#include <set>
 #include <string>
+#include <tuple>
 
 #include "platform/code_page.h"
+#include "platform/font_files.h"
 
 namespace lf {
 namespace {
@@ -223,6 +227,34 @@ TEST(TextMeasurer, CachesStartOverPastTheirLimits) {
                   secondPart.Width(cjk, utf8(std::u32string_view(many).substr(half)));
   EXPECT_NEAR(m.Width(cjk, utf8(many)), parts, 1);
   EXPECT_EQ(m.Width(cjk, "\xE4\xB8\x80\xE4\xB8\x80"), 20);  // U+4E00 twice, one em each
+}
+
+// Another package of the same fonts beside ours (CI installs the older
+// Liberation beside Liberation 2) leaves one file per family and style.
+TEST(FontFiles, EachEngineFamilyAndStyleResolvesToOneFile) {
+  MakeQFont(Font("Liberation Sans", 13));
+  for (const std::string& family : EngineFontFamilies()) {
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_WEIGHT, FC_SLANT, FC_WIDTH, nullptr);
+    FcFontSet* set = FcFontList(nullptr, pattern, objects);
+    std::map<std::tuple<int, int, int>, std::set<std::string>> files;
+    for (int i = 0; set && i < set->nfont; ++i) {
+      int weight = 0, slant = 0, width = 0;
+      FcChar8* file = nullptr;
+      FcPatternGetInteger(set->fonts[i], FC_WEIGHT, 0, &weight);
+      FcPatternGetInteger(set->fonts[i], FC_SLANT, 0, &slant);
+      FcPatternGetInteger(set->fonts[i], FC_WIDTH, 0, &width);
+      FcPatternGetString(set->fonts[i], FC_FILE, 0, &file);
+      files[{weight, slant, width}].insert(reinterpret_cast<const char*>(file));
+    }
+    if (set) FcFontSetDestroy(set);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    for (const auto& [style, names] : files)
+      EXPECT_EQ(names.size(), 1u) << family << " weight " << std::get<0>(style) << ": " << *names.begin() << " and "
+                                  << *names.rbegin();
+  }
 }
 
 struct SubstituteCase {

@@ -105,6 +105,11 @@ TEST(PageLink, ReadsThePageAfterTheAtSign) {
   EXPECT_EQ(PageLinkTarget("ends@"), std::nullopt);
   EXPECT_EQ(PageLinkTarget("http://example.invalid/"), std::nullopt);
   EXPECT_EQ(PageLinkTarget(""), std::nullopt);
+  // Addresses holding "@" are no page links, and hovering them is no error.
+  EXPECT_EQ(PageLinkTarget("mailto:sales@example.com"), std::nullopt);
+  EXPECT_EQ(PageLinkNumber("https://example.com/@team"), std::nullopt);
+  EXPECT_EQ(PageLinkNumber("https://example.com/@5"), std::nullopt);
+  EXPECT_EQ(PageLinkTarget("a@b@3"), std::optional<int32_t>(3));
   try {
     PageLinkTarget("@x1");
     FAIL() << "no error";

@@ -2,6 +2,9 @@
 #include "engine/graphics/decoded_picture.h"
 
 #include <cmath>
+#include <functional>
+#include <mutex>
+#include <unordered_map>
 
 #include "engine/graphics/dib_decoder.h"
 #include "engine/graphics/graphic_error.h"
@@ -45,6 +48,75 @@ std::unique_ptr<DecodedPicture> DecodedPicture::Decode(TfrGraphicKind kind, std:
   p->width_ = p->image_.width();
   p->height_ = p->image_.height();
   return p;
+}
+
+namespace {
+
+// A shared picture, found by its kind and bytes while any holder keeps it.
+struct SharedEntry {
+  TfrGraphicKind kind;
+  std::string data;
+  std::weak_ptr<const DecodedPicture> picture;
+};
+
+// The shared pictures by a hash of their bytes, and the pixels they hold.
+// Never destroyed, so that pictures released during static destruction
+// still find them.
+struct SharedPictures {
+  std::mutex lock;
+  std::unordered_multimap<size_t, std::unique_ptr<SharedEntry>> entries;
+  int64_t pixels = 0;
+};
+SharedPictures& Pictures() {
+  static auto* pictures = new SharedPictures;
+  return *pictures;
+}
+
+int64_t PixelsOf(const DecodedPicture& p) {
+  return p.Kind() == TfrGraphicKind::Metafile ? 0 : int64_t{p.Width()} * p.Height();
+}
+
+}  // namespace
+
+std::shared_ptr<const DecodedPicture> DecodedPicture::Shared(TfrGraphicKind kind, const std::string& data) {
+  SharedPictures& pictures = Pictures();
+  std::lock_guard<std::mutex> hold(pictures.lock);
+  const size_t key = std::hash<std::string>{}(data);
+  auto [from, to] = pictures.entries.equal_range(key);
+  for (auto it = from; it != to; ++it)
+    if (it->second->kind == kind && it->second->data == data)
+      if (auto held = it->second->picture.lock()) return held;
+  std::unique_ptr<DecodedPicture> decoded;
+  {
+    DecodeAllowance allowance(pictures.pixels);
+    decoded = Decode(kind, data);
+  }
+  const int64_t pixels = PixelsOf(*decoded);
+  SharedEntry* entry = pictures.entries.emplace(key, std::make_unique<SharedEntry>(SharedEntry{kind, data, {}}))
+                           ->second.get();
+  // The last holder gives the pixels back and removes the entry.
+  std::shared_ptr<const DecodedPicture> shared(decoded.release(), [key, entry, pixels](const DecodedPicture* p) {
+    SharedPictures& all = Pictures();
+    {
+      std::lock_guard<std::mutex> hold(all.lock);
+      all.pixels -= pixels;
+      auto [first, last] = all.entries.equal_range(key);
+      for (auto it = first; it != last; ++it)
+        if (it->second.get() == entry) {
+          all.entries.erase(it);
+          break;
+        }
+    }
+    delete p;
+  });
+  pictures.pixels += pixels;
+  entry->picture = shared;
+  return shared;
+}
+
+int64_t DecodedPicture::PixelsHeld() {
+  std::lock_guard<std::mutex> hold(Pictures().lock);
+  return Pictures().pixels;
 }
 
 void DecodedPicture::Draw(Canvas& canvas, const CanvasRect& target) const {

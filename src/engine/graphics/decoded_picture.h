@@ -28,6 +28,12 @@ class DecodedPicture {
   // Decodes data of kind; raises EInvalidGraphic ("not a valid JPEG image",
   // or the pixel limit error).
   static std::unique_ptr<DecodedPicture> Decode(TfrGraphicKind kind, std::string data);
+  // The decoded picture of data, shared with every other holder of the same
+  // kind and bytes (one decode per distinct picture while any holder lives).
+  // The pixels of the pictures held at once stay within kMaxDecodedPixels.
+  static std::shared_ptr<const DecodedPicture> Shared(TfrGraphicKind kind, const std::string& data);
+  // Pixels of the shared pictures held now.
+  static int64_t PixelsHeld();
 
   TfrGraphicKind Kind() const { return kind_; }
   // Pixels at 96 dpi.

@@ -162,14 +162,15 @@ std::vector<uint8_t> DecodeRle(const DibHeader& h, std::string_view bits) {
 QImage DecodeRows(const DibHeader& h, std::string_view info, std::string_view bits, int64_t rows,
                   QImage::Format format) {
   const int64_t w = h.width;
+  const bool rle = h.compression == biRLE8 || h.compression == biRLE4;
+  if (rle && w * rows > kMaxRlePixelsPerByte * static_cast<int64_t>(bits.size()))
+    throw EInvalidGraphic("not a valid bitmap image");
   QImage image(static_cast<int>(w), static_cast<int>(rows), format);
   if (image.isNull()) throw EInvalidGraphic("not enough memory for the image");
   const std::vector<QRgb> palette = ReadPalette(h, info);
   const bool topDown = h.height < 0;
 
-  if (h.compression == biRLE8 || h.compression == biRLE4) {
-    if (w * rows > kMaxRlePixelsPerByte * static_cast<int64_t>(bits.size()))
-      throw EInvalidGraphic("not a valid bitmap image");
+  if (rle) {
     const std::vector<uint8_t> idx = DecodeRle(h, bits);
     for (int64_t y = 0; y < rows; ++y) {
       auto* line = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(rows - 1 - y)));

@@ -12,8 +12,9 @@
 namespace lf {
 
 // Pixels a run-length coded bitmap may have per byte of its coded data at
-// most: a tiny file cannot ask for a huge image.
-inline constexpr int64_t kMaxRlePixelsPerByte = 4096;
+// most: a tiny file cannot ask for a huge image. A run codes at most 255
+// pixels in two bytes, so real bitmaps stay near 128 even when blank.
+inline constexpr int64_t kMaxRlePixelsPerByte = 256;
 
 // A bitmap file ("BM" header, then the bitmap). Raises EInvalidGraphic.
 QImage ReadBitmapFile(std::string_view data);

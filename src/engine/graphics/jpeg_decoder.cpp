@@ -71,7 +71,7 @@ Outcome Decode(std::string_view data, QImage* image, JDIMENSION* width, JDIMENSI
     jpeg_destroy_decompress(&cinfo);
     return Outcome::Invalid;
   }
-  if (static_cast<int64_t>(cinfo.image_width) > kMaxPicturePixels / cinfo.image_height) {
+  if (static_cast<int64_t>(cinfo.image_width) > DecodablePixels() / cinfo.image_height) {
     jpeg_destroy_decompress(&cinfo);
     return Outcome::TooLarge;
   }

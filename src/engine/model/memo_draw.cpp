@@ -133,6 +133,16 @@ int32_t DrawPixelHeight(int32_t size, double scaleY, const Canvas& canvas) {
   return static_cast<int32_t>(std::clamp(h, 1.0, 1e6));
 }
 
+// Whether a line whose glyphs lie inside band (device units, a line's step
+// around its cell on each side) can show through the text's clip and the
+// canvas's own; a recording canvas keeps every line inside the text's clip.
+bool LineMayShow(Canvas& canvas, const CanvasRect& clip, const CanvasRect& band) {
+  const CanvasRect inside{std::max(clip.Left, band.Left), std::max(clip.Top, band.Top),
+                          std::min(clip.Right, band.Right), std::min(clip.Bottom, band.Bottom)};
+  if (inside.Left >= inside.Right || inside.Top >= inside.Bottom) return false;
+  return canvas.IsRecording() || canvas.RectVisible(inside);
+}
+
 }  // namespace
 
 void TfrMemoView::DrawUnderlines(Canvas& canvas) {
@@ -199,6 +209,18 @@ void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
     }
     for (size_t i = 0; i < lines.size(); ++i) {
       if (splitting && y + step > DrawRect.Bottom) break;
+      // Lines below the clip cannot show; lines above it or outside the
+      // canvas's clip are skipped unmeasured.
+      if (y >= options.ClipRect.Bottom) {
+        drawn = SaturateToInt32(count);
+        break;
+      }
+      if (!LineMayShow(canvas, options.ClipRect, {options.ClipRect.Left, SaturateToInt32(y - step),
+                                                  options.ClipRect.Right, SaturateToInt32(y + 2 * int64_t{step})})) {
+        y += step;
+        ++drawn;
+        continue;
+      }
       std::string_view s = lines[i];
       const bool paragraphEnd = wholeLines || (!s.empty() && s.back() == kParagraphMarker);
       if (!s.empty() && s.back() == kParagraphMarker) s.remove_suffix(1);
@@ -225,6 +247,16 @@ void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
     }
     for (size_t i = 0; i < lines.size(); ++i) {
       if (splitting && x + step > DrawRect.Right) break;
+      if (x >= options.ClipRect.Right) {
+        drawn = SaturateToInt32(count);
+        break;
+      }
+      if (!LineMayShow(canvas, options.ClipRect, {SaturateToInt32(x - step), options.ClipRect.Top,
+                                                  SaturateToInt32(x + 2 * int64_t{step}), options.ClipRect.Bottom})) {
+        x += step;
+        ++drawn;
+        continue;
+      }
       std::string_view s = lines[i];
       const bool paragraphEnd = wholeLines || (!s.empty() && s.back() == kParagraphMarker);
       if (!s.empty() && s.back() == kParagraphMarker) s.remove_suffix(1);

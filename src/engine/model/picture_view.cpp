@@ -61,7 +61,7 @@ const DecodedPicture* TfrPictureView::Decoded() {
   if (decoded_ && key == decodedKey_) return decoded_.get();
   decoded_.reset();
   try {
-    decoded_ = DecodedPicture::Decode(Picture.Kind, Picture.Data);
+    decoded_ = DecodedPicture::Shared(Picture.Kind, Picture.Data);
   } catch (const EInvalidGraphic& e) {
     throw EInvalidGraphic(Named(e));
   }
@@ -146,7 +146,7 @@ void LoadPictureFile(TfrPicture& picture, const std::string& path) {
   stream.LoadFromFile(file.string());
   const TfrGraphicKind kind = KindOfContent(stream.Bytes());
   if (kind == TfrGraphicKind::None) throw EInvalidGraphic("Unknown picture format");
-  DecodedPicture::Decode(kind, stream.Bytes());
+  DecodedPicture::Shared(kind, stream.Bytes());
   picture.Kind = kind;
   picture.Data = std::move(stream.Bytes());
 }

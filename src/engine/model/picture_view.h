@@ -51,8 +51,8 @@ class TfrPictureView : public TfrView {
   // LOADFROMFILE: LoadPictureFile, its errors naming the object.
   void LoadFromFile(const std::string& path);
   // Decodes the picture now (once; kept until the picture changes or the
-  // object goes). Raises EInvalidGraphic "<Name>: <reason>"; an empty
-  // picture gives null.
+  // object goes, and shared with every object showing the same bytes).
+  // Raises EInvalidGraphic "<Name>: <reason>"; an empty picture gives null.
   const DecodedPicture* Decoded();
 
   void SetProperty(const std::string& name, const Variant& value) override;
@@ -75,7 +75,7 @@ class TfrPictureView : public TfrView {
   std::string Named(const EInvalidGraphic& e) const;
 
   int64_t token_;
-  std::unique_ptr<DecodedPicture> decoded_;
+  std::shared_ptr<const DecodedPicture> decoded_;  // shared with objects showing the same bytes
   size_t decodedKey_ = 0;  // hash of the kind and bytes decoded_ was made from
 };
 

@@ -104,8 +104,9 @@ class TfrReport : public TComponent {
   bool ChangePrinter(int oldIndex, int newIndex);
   // Every template page selects its own paper again.
   void ReapplyPapers();
-  // Resets the report information and reads a prepared-report file into
-  // PreparedPages; the report is then not rebuildable.
+  // Reads a prepared-report file whole, then makes it PreparedPages, resets
+  // the report information and makes the report not rebuildable; a file
+  // that fails to load changes none of these.
   void LoadPreparedReport(const std::string& fileName);
   // Writes PreparedPages as a prepared-report file; an existing file of
   // that name is replaced only once the new one is complete.

@@ -303,7 +303,7 @@ bool TfrEMFPages::HitTest(int index, int32_t x, int32_t y, std::string& link, in
       result = true;
     }
     if (!isLink) return result;
-    if (hit->Tag.find('@') != std::string::npos) {
+    if (IsPageLink(hit->Tag)) {
       link = hit->Tag;
       return true;
     }

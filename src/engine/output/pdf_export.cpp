@@ -38,11 +38,11 @@ PdfDocumentInfo InfoOf(const TfrReport* report) {
   return info;
 }
 
-// The page an "@N" link names (from 1, smaller numbers are page 1); none
-// when the text holds no number after its first "@".
+// The page a page link names (from 1, smaller numbers are page 1); none
+// for other tags and when the text after its last "@" is no number.
 std::optional<int> LinkedPage(std::string_view tag) {
-  const size_t at = FindText(tag, "@");
-  if (at == std::string_view::npos) return std::nullopt;
+  if (!IsPageLink(tag)) return std::nullopt;
+  const size_t at = LastAtSign(tag);
   const std::string number = Trim(tag.substr(at + 1));
   int n = 0;
   auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), n);

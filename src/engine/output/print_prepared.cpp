@@ -2,7 +2,6 @@
 // page by page into the print system's stream.
 #include "engine/output/print_prepared.h"
 
-
 #include <algorithm>
 
 #include "engine/data/dataset_errors.h"

@@ -6,11 +6,15 @@
 namespace lf {
 
 void TfrReport::LoadPreparedReport(const std::string& fileName) {
-  ResetReportInfo();
+  // Read whole into a list of its own, so a failure changes nothing.
   TFileStream file(fileName, FileMode::OpenRead);
+  TfrEMFPagesPtr pages = NewEMFPages(this);
+  pages->OpenLink = PreparedPages->OpenLink;
+  pages->ReadFromStream(&file);
+  ResetReportInfo();
   // Whatever the file holds, these pages were not made from this template.
   Rebuildable = false;
-  PreparedPages->ReadFromStream(&file);
+  PreparedPages = std::move(pages);
 }
 
 void TfrReport::SavePreparedReport(const std::string& fileName) {

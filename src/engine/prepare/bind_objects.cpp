@@ -287,10 +287,11 @@ void TfrRunContext::RunDialogPage(TfrPage& page) {
     };
   }
   try {
-    TfrLines script = page.Script;
-    Compile(script);
+    // Compiled in place, as report pages are: the run loop runs the script
+    // of an invisible page again (the template is restored after the run).
+    Compile(page.Script);
     EngineState().CurView = nullptr;
-    if (!script.empty()) RunScript(script);
+    if (!page.Script.empty()) RunScript(page.Script);
   } catch (...) {
     if (interp) interp->OnModalResult = saved;
     throw;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -166,6 +167,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "not a valid bitmap image"},
         BadPicture{"RunLengthAskingTooMuchPerByte", TfrGraphicKind::Bitmap,
                    BitmapFile(5000, 5000, 8, 1, kFour, std::string("\0\x01", 2)), "not a valid bitmap image"},
+        // 514 pixels from two bytes is past 256 a byte.
+        BadPicture{"RunLengthJustPastItsLimit", TfrGraphicKind::Bitmap,
+                   BitmapFile(514, 1, 8, 1, kFour, std::string("\0\x01", 2)), "not a valid bitmap image"},
         BadPicture{"NotJpeg", TfrGraphicKind::JPEG, std::string("\xFF\xD8\xFFjunk", 7), "not a valid JPEG image"},
         BadPicture{"EmptyIcon", TfrGraphicKind::Icon, std::string("\0\0\1\0\0\0", 6), "not a valid icon image"},
         BadPicture{"MetafileRecordOfSizeZero", TfrGraphicKind::Metafile, EmfHeaderOnly(0), "not a valid metafile"},
@@ -377,6 +381,49 @@ TEST(DecodedPictureDraw, PrinterLeavesIconsOutAndGetsBitmaps) {
   EXPECT_EQ(Rgb(printed, 35, 35), 0xFFFFFFu);
 }
 
+// A blank run-length coded bitmap as an encoder writes it: runs of at most
+// 255 pixels, an end of line per row.
+std::string BlankRle8(int w, int h) {
+  Bytes bits;
+  for (int y = 0; y < h; ++y) {
+    for (int left = w; left > 0; left -= 255) bits.u8(std::min(left, 255)).u8(3);
+    bits.u8(0).u8(0);
+  }
+  bits.u8(0).u8(1);
+  return BitmapFile(w, h, 8, 1, kFour, bits.s);
+}
+
+TEST(RunLengthBitmap, BlankRowsCodedAsEncodersDoAreRead) {
+  const QImage image = ReadBitmapFile(BlankRle8(4000, 30));
+  ASSERT_EQ(image.width(), 4000);
+  EXPECT_EQ(Rgb(image, 3999, 29), 0xFFFFFFu);
+}
+
+// One decode per distinct picture; the pixels held at once are limited, and
+// given back when the last holder goes.
+TEST(SharedPicture, SameBytesShareOneDecodeWithinTheBudget) {
+  // 1 bit a pixel: 30,000,000 pixels from 3.8 MB; the two differ in a colour.
+  const std::string rows(static_cast<size_t>(628) * 6000, '\0');
+  const std::string black = BitmapFile(5000, 6000, 1, 0, {0, 0xFFFFFF}, rows);
+  const std::string red = BitmapFile(5000, 6000, 1, 0, {0xFF0000, 0xFFFFFF}, rows);
+  const int64_t before = DecodedPicture::PixelsHeld();
+  auto first = DecodedPicture::Shared(TfrGraphicKind::Bitmap, black);
+  auto again = DecodedPicture::Shared(TfrGraphicKind::Bitmap, black);
+  EXPECT_EQ(first.get(), again.get());
+  EXPECT_EQ(DecodedPicture::PixelsHeld(), before + 30'000'000);
+  try {
+    DecodedPicture::Shared(TfrGraphicKind::Bitmap, red);
+    FAIL() << "no error";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), "image of 5000 x 6000 pixels would make " + std::to_string(before + 60'000'000) +
+                               " decoded pixels at once, more than the limit of 50000000");
+  }
+  first.reset();
+  again.reset();
+  EXPECT_EQ(DecodedPicture::PixelsHeld(), before);
+  EXPECT_EQ(DecodedPicture::Shared(TfrGraphicKind::Bitmap, red)->Width(), 5000);
+}
+
 class PictureObject : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -419,6 +466,10 @@ TEST_F(PictureObject, DecodesOnceUntilThePictureChanges) {
   const DecodedPicture* first = picture_->Decoded();
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(picture_->Decoded(), first);
+  // Another object showing the same bytes draws the same decoded image.
+  TfrPictureView copy;
+  copy.Picture = picture_->Picture;
+  EXPECT_EQ(copy.Decoded(), first);
   picture_->Picture = TfrPicture{TfrGraphicKind::Metafile, PlaceableWmf(true)};
   const DecodedPicture* second = picture_->Decoded();
   ASSERT_NE(second, nullptr);

@@ -201,6 +201,19 @@ TEST_F(MemoDraw, UnderlinesOnePerLineStep) {
   EXPECT_EQ(lines, kMaxLayoutLines);
 }
 
+// A long text in a short object draws only the lines its clip can show,
+// whether they overflow below it or, aligned to the bottom, above it.
+TEST_F(MemoDraw, LinesOutsideTheClipAreNotDrawn) {
+  for (int i = 0; i < 1000; ++i) memo.WorkLines.push_back(std::to_string(i) + "\x01");
+  memo.Draw(canvas);
+  EXPECT_EQ(canvas.Texts(), (std::vector<std::string>{"0", "1", "2", "3"}));
+  EXPECT_EQ(memo.DrawnLines, 1000);
+  canvas.Clear();
+  memo.Alignment = frtaDown;
+  memo.Draw(canvas);
+  EXPECT_EQ(canvas.Texts(), (std::vector<std::string>{"995", "996", "997", "998", "999"}));
+}
+
 TEST_F(MemoDraw, SplitDrawingStopsBeforeTheFirstLineThatPassesTheBottom) {
   memo.WorkLines = {"a\x01", "b\x01", "c\x01", "d\x01", "e\x01"};
   const int32_t step = memo.LineSpacing + 13;

@@ -201,7 +201,16 @@ INSTANTIATE_TEST_SUITE_P(
                       LinkCase{"Document", "report.doc", nullptr},
                       LinkCase{"FileAddress", "file:///etc/passwd", nullptr},
                       LinkCase{"Command", "/bin/sh -c reboot", nullptr},
-                      LinkCase{"SchemeLookalike", "httpx://example.org", nullptr}),
+                      LinkCase{"SchemeLookalike", "httpx://example.org", nullptr},
+                      LinkCase{"MailAddress", "mailto:sales@example.com", "mailto:sales@example.com"},
+                      LinkCase{"AtSignInPath", "https://example.com/@team", "https://example.com/@team"},
+                      LinkCase{"AtSignAndNumberInPath", "https://example.com/@5", "https://example.com/@5"},
+                      // Only the mail fields every program shows are kept: no attachments.
+                      LinkCase{"MailFieldsFiltered",
+                               "MAILTO:a@example.com?Subject=Hi&attach=/etc/passwd&cc=b@example.com&X-Y=z&body=x",
+                               "MAILTO:a@example.com?Subject=Hi&cc=b@example.com&body=x"},
+                      LinkCase{"MailOnlyAttachment", "mailto:a@example.com?attachment=%2Fetc%2Fpasswd",
+                               "mailto:a@example.com"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PreparedPageHitTest, MailtoWithoutAtSignIsOpened) {

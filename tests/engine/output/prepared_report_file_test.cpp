@@ -20,6 +20,7 @@
 #include "engine/run/globals.h"
 #include "engine/template/template_format.h"
 #include "engine/template/template_stream.h"
+#include "platform/output_file.h"
 #include "platform/recording_canvas.h"
 #include "prepared_pages_sample.h"
 
@@ -468,8 +469,23 @@ TEST(PreparedReportFile, ReportSavesAndLoadsFilesAndIsThenNotRebuildable) {
   for (const auto& entry : std::filesystem::directory_iterator(path.parent_path()))
     files += entry.path().string().rfind(path.string(), 0) == 0;
   EXPECT_EQ(files, 1u);
+
+  // A file that fails to load changes nothing: not the pages, not the
+  // report's information, not whether it can be prepared again.
+  loaded.Rebuildable = true;
+  loaded.ReportName = "kept";
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  WriteFileAtomically(path.string(), bytes.substr(0, bytes.size() - 10));
+  EXPECT_THROW(loaded.LoadPreparedReport(path.string()), EPreparedReportDamaged);
   std::filesystem::remove(path);
   EXPECT_THROW(loaded.LoadPreparedReport(path.string()), EStreamError);
+  EXPECT_TRUE(loaded.Rebuildable);
+  EXPECT_EQ(loaded.ReportName, "kept");
+  EXPECT_EQ(loaded.PreparedPages->Count(), 3);
 }
 
 }  // namespace

@@ -352,6 +352,21 @@ TEST(RunSafety, DialogPageCancelledByItsScriptFormsNothing) {
   EXPECT_EQ(run.Pages(), (std::vector<std::string>{"20:T"}));
 }
 
+// An invisible page's script runs again before every round of pages; a
+// dialog page's runs compiled there too.
+TEST(RunSafety, InvisibleDialogPageRunsItsCompiledScript) {
+  ReportRun run;
+  TfrPage& dialog = *run.Report().Pages->Add();
+  dialog.PageType = ptDialog;
+  dialog.Visible = false;
+  dialog.Script = {"n := 40 + 2"};
+  TfrPage& page = run.AddPage();
+  run.Band(page, btReportTitle, 0, 20);
+  run.Text(page, 20, 0, "[n]");
+  EXPECT_TRUE(run.Prepare());
+  EXPECT_EQ(run.Pages(), (std::vector<std::string>{"20:42"}));
+}
+
 TEST(RunSafety, StopReportKeepsThePagesFormedSoFar) {
   ReportRun run(Numbers(30));
   TfrPage& page = run.AddPage();
