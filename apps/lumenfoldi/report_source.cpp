@@ -3,6 +3,7 @@
 #include "report_source.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -79,8 +80,11 @@ int LoadReportPages(Tlumenfoldi& control, const std::string& source, const std::
   RunTimeout stop(report, choices.TimeoutSeconds);
   bool done = PrepareReport(report, std::move(run));
   if (stop.Expired()) {
-    std::fprintf(stderr, "The preparation took longer than %g seconds and was stopped; nothing was written\n",
-                 choices.TimeoutSeconds);
+    // Written as given, with a point under any locale.
+    char seconds[32];
+    const char* end = std::to_chars(seconds, seconds + sizeof seconds, choices.TimeoutSeconds).ptr;
+    std::fprintf(stderr, "The preparation took longer than %.*s seconds and was stopped; nothing was written\n",
+                 static_cast<int>(end - seconds), seconds);
     return 2;
   }
   if (boxes.shown > 0) return 1;
