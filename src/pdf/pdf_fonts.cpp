@@ -13,6 +13,7 @@
 #include "pdf/pdf_object_writer.h"
 #include "platform/code_page.h"
 #include "platform/exception.h"
+#include "platform/font_files.h"
 #include "platform/font_style.h"
 #include "platform/text_measurer.h"
 
@@ -268,6 +269,7 @@ PdfFonts::~PdfFonts() { hb_buffer_destroy(buffer_); }
 
 PdfFace* PdfFonts::FaceFor(const std::string& family, bool bold, bool italic, bool anyFamily,
                            PdfFontChoice& choice, char32_t c) {
+  PinEngineFontFiles();
   FcPattern* pattern = FcPatternCreate();
   if (c) {
     FcCharSet* chars = FcCharSetCreate();

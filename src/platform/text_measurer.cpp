@@ -128,10 +128,7 @@ struct TextMeasurer::Impl {
   }
 };
 
-TextMeasurer::TextMeasurer() : impl_(std::make_unique<Impl>()) {
-  // Keeps the font pinning linked into every program that measures text.
-  static_cast<void>(EngineFontsPinned());
-}
+TextMeasurer::TextMeasurer() : impl_(std::make_unique<Impl>()) {}
 TextMeasurer::~TextMeasurer() = default;
 
 TextMeasurer& TextMeasurer::Shared() {

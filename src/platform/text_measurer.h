@@ -55,11 +55,6 @@ class TextMeasurer {
 // the substitution table, pixel size, style, hinting and kerning off.
 QFont MakeQFont(const CanvasFont& font);
 
-// True when the process's fontconfig configuration takes the Liberation
-// families from the Liberation 2 files only (set up before main, so that
-// measured widths do not depend on other installed font packages).
-bool EngineFontsPinned();
-
 // The installed family that stands in for a template's family name and
 // character set (Arial -> Liberation Sans, 宋体 -> Noto Serif CJK SC, ...).
 std::string SubstituteFamily(std::string_view hostName, uint8_t charset);
