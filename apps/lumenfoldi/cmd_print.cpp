@@ -8,6 +8,7 @@
 #include "command.h"
 #include "control/lumenfoldi.h"
 #include "engine/data/dataset_errors.h"
+#include "engine/expr/locale.h"
 #include "engine/output/emf_pages.h"
 #include "engine/output/print_prepared.h"
 #include "platform/code_page.h"
@@ -102,8 +103,9 @@ int RunPrint(const Args& raw) {
 
   printer.SelectPrinter(ChoosePrinter(printer, opts, report.PrinterName, defaultIndex));
   CatchStopSignals();
-  report.OnProgress = [&report, progress](int n) {
-    if (progress) std::fprintf(stderr, "%s %d\n", kProgressPrinting, n);
+  const std::string progressText = HostToUtf8(LoadLocalizedString(55208));
+  report.OnProgress = [&report, progress, &progressText](int n) {
+    if (progress) std::fprintf(stderr, "%s %d\n", progressText.c_str(), n);
     if (stopSignal) report.StopRequested = true;
   };
   if (stopSignal) return 128 + stopSignal;

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QPointer>
 
+#include "engine/expr/locale.h"
 #include "engine/model/report.h"
 #include "engine/prepare/preparation.h"
 #include "preview/progress_form.h"
@@ -11,7 +12,7 @@ namespace {
 
 // The caption of the preparation's window.
 std::string PreparingCaption(const TfrReport& report) {
-  std::string caption = "Preparing report";
+  std::string caption = LoadLocalizedString(55203);
   if (!report.Title.empty()) caption += " - " + report.Title;
   return caption;
 }
@@ -30,7 +31,7 @@ bool PrepareWithProgress(TfrReport& report, QWidget* parent) {
   } release{window};
   LivenessGuard alive = report.Guard();
   window->SetCaption(PreparingCaption(report));
-  window->SetLine1(std::string(kProgressPage) + " 1");
+  window->SetLine1(LoadLocalizedString(55205) + " 1");
   // The run lets the window handle its messages after each text.
   TfrRunOptions options;
   options.Progress = [&window](const std::string& text) {
@@ -39,7 +40,7 @@ bool PrepareWithProgress(TfrReport& report, QWidget* parent) {
   bool prepared = false;
   int result = window->ShowModalFor(report, [&](TfrProgressForm& w) {
     prepared = PrepareReport(report, options);
-    w.EndJob(prepared && !report.StopRequested);
+    if (window && alive.Alive()) w.EndJob(prepared && !report.StopRequested);
   });
   if (!window || !alive.Alive()) throw EOwnerDestroyed();
   if (window->JobError()) std::rethrow_exception(window->JobError());

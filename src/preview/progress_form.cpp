@@ -51,8 +51,9 @@ int TfrProgressForm::ShowModalFor(TfrReport& report, std::function<void(TfrProgr
     }
     if (self) running_ = false;
   });
+  QPointer<TfrProgressForm> self(this);
   int result = exec();
-  report_ = nullptr;
+  if (self) report_ = nullptr;
   return result;
 }
 

@@ -60,6 +60,7 @@ TfrReport::~TfrReport() {
     state.CurView = nullptr;
     state.AggregateDataBand = nullptr;
   }
+  if (state.MasterReport == this) state.MasterReport = nullptr;
   datasetWatch_.reset();
   Dictionary.reset();
   PreparedPages.reset();

@@ -115,10 +115,13 @@ class TfrReport : public TComponent {
   // list ("" all), copies, collated or not, parity 0 all, 1 odd, 2 even
   // pages. Clears the cancel flag (StopRequested), which stops the print
   // after the page being sent; progress goes to OnProgress or, with
-  // ShowProgress, to the progress text handler.
-  TPrintResult PrintPrepared(const std::string& pageList, int copies, bool collate, int parity);
+  // ShowProgress, to the caller's progress. EOwnerDestroyed when a handler
+  // run meanwhile destroyed the report.
+  TPrintResult PrintPrepared(const std::string& pageList, int copies, bool collate, int parity,
+                             const std::function<void(const std::string&)>& progress = {});
   // The print itself, with the values PrintPrepared stored.
-  TPrintResult PrintPages(const std::string& pageList, int copies, bool collate, int parity);
+  TPrintResult PrintPages(const std::string& pageList, int copies, bool collate, int parity,
+                          const std::function<void(const std::string&)>& progress = {});
 
   // Ends when the report is destroyed; a run that dispatches messages holds
   // one, so that a handler destroying the report stops it safely.

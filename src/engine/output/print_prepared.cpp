@@ -69,13 +69,18 @@ std::vector<int> PrintSequence(const std::vector<bool>& selected, int parity, in
 
 namespace {
 
-void ReportPrintProgress(TfrReport& report, int n, const std::function<void(const std::string&)>& progress) {
+// Progress with page number n; lets the application handle its messages,
+// which may destroy the report.
+void ReportPrintProgress(TfrReport& report, const LivenessGuard& alive, int n,
+                         const std::function<void(const std::string&)>& progress) {
   if (report.OnProgress) {
     report.OnProgress(n);
   } else if (report.ShowProgress && progress) {
-    progress(std::string(kProgressPrinting) + " " + std::to_string(n));
+    progress(LoadLocalizedString(55208) + " " + std::to_string(n));
   }
+  if (!alive.Alive()) throw EOwnerDestroyed();
   ProcessMessages();
+  if (!alive.Alive()) throw EOwnerDestroyed();
 }
 
 bool PaperMatches(const TfrPrinter& printer, const TPreparedPage& p) {
@@ -88,13 +93,8 @@ void SelectPaperOf(TfrPrinter& printer, const TPreparedPage& p) {
 
 }  // namespace
 
-std::function<void(const std::string&)>& PrintProgressTextHandler() {
-  static std::function<void(const std::string&)> handler;
-  return handler;
-}
-
 TPrintResult TfrReport::PrintPrepared(const std::string& pageList, int copies, bool collate,
-                                      int parity) {
+                                      int parity, const std::function<void(const std::string&)>& progress) {
   TfrEngineState& st = EngineState();
   st.CurReport = this;
   st.MasterReport = this;
@@ -108,14 +108,18 @@ TPrintResult TfrReport::PrintPrepared(const std::string& pageList, int copies, b
   OnMouseOverObject = nullptr;
   struct Restore {
     TfrReport& report;
+    const LivenessGuard alive;
     std::function<void(TfrView*, int&)>& handler;
-    ~Restore() { report.OnMouseOverObject = std::move(handler); }
-  } restore{*this, mouseOver};
-  return PrintPages(PageNumbers, Copies, Collate, PageChoice);
+    ~Restore() {
+      if (alive.Alive()) report.OnMouseOverObject = std::move(handler);
+    }
+  } restore{*this, Guard(), mouseOver};
+  return PrintPages(PageNumbers, Copies, Collate, PageChoice, progress);
 }
 
 TPrintResult TfrReport::PrintPages(const std::string& pageList, int copies, bool collate,
-                                   int parity) {
+                                   int parity, const std::function<void(const std::string&)>& progress) {
+  const LivenessGuard alive = Guard();
   TfrPrinter& printer = SharedPrinter();
   TfrEMFPages& pages = *PreparedPages;
   // The printers may have changed since the pages were made.
@@ -130,6 +134,7 @@ TPrintResult TfrReport::PrintPages(const std::string& pageList, int copies, bool
   SelectPaperOf(printer, pages.PageAt(sequence.front()));
   const std::string title = Title.empty() ? LoadLocalizedString(55209) : Title;
   if (OnPrintReport) OnPrintReport();
+  if (!alive.Alive()) throw EOwnerDestroyed();
   const int jobCopies = collate ? 1 : copies;
 
   TPrintResult result;
@@ -150,7 +155,7 @@ TPrintResult TfrReport::PrintPages(const std::string& pageList, int copies, bool
     int written = 0;
     try {
       written = WritePdf(pages, job, *document, [&](int done) {
-        ReportPrintProgress(*this, job[static_cast<size_t>(done - 1)] + 1, PrintProgressTextHandler());
+        ReportPrintProgress(*this, alive, job[static_cast<size_t>(done - 1)] + 1, progress);
         stopped = StopRequested;
         return !stopped;
       });

@@ -2,8 +2,6 @@
 // collation, parity, a new job at every paper change, progress and cancel.
 #pragma once
 
-#include <functional>
-
 #include <string>
 #include <vector>
 
@@ -18,11 +16,6 @@ inline constexpr int kParityAll = 0;
 inline constexpr int kParityOdd = 1;
 inline constexpr int kParityEven = 2;
 
-// Progress text of printing; the page number follows.
-inline constexpr const char* kProgressPrinting = "Printing page:";
-// Receives the printing progress texts when the report shows progress and
-// has no OnProgress handler (a progress window).
-std::function<void(const std::string& text)>& PrintProgressTextHandler();
 inline constexpr const char* kNoPageSelected = "The page list selects no page";
 inline constexpr const char* kVirtualCannotPrint =
     "The virtual printer lays pages out but cannot print; choose a printer of the print system";

@@ -43,10 +43,6 @@ inline constexpr int kMaxSubReportDepth = 16;
 // Records a run walks between two looks at the application's messages.
 inline constexpr int kRecordsPerMessageCheck = 4096;
 
-// Progress texts of a run, also with no progress window.
-inline constexpr const char* kProgressFirstPass = "Performing 1st pass:";
-inline constexpr const char* kProgressPage = "Processing page:";
-
 // What one run may use; going beyond any of them stops the run with an
 // EPrepareError that names the limit.
 struct TfrRunBudgets {

@@ -71,12 +71,12 @@ bool TfrRunContext::RunPasses(TfrReport& report) {
   if (report.TwoPass) {
     st.FirstPass = true;
     report.InFinalPass = false;
-    rs.ProgressPrefix = kProgressFirstPass;
+    rs.ProgressPrefix = LoadLocalizedString(55204);
     PassWorker(report);
     return true;
   }
   report.TwoPass = report.SavedTwoPass;
-  rs.ProgressPrefix = kProgressPage;
+  rs.ProgressPrefix = LoadLocalizedString(55205);
   // A single pass counts no pages: TOTALPAGES of an earlier run is gone.
   if (!report.SavedTwoPass) st.TotalPages = 0;
   PassWorker(report);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,6 +16,8 @@
 #include "engine/model/page.h"
 #include "engine/model/report.h"
 #include "engine/output/emf_pages.h"
+#include "engine/run/globals.h"
+#include "platform/liveness.h"
 #include "param_name.h"
 #include "prepared_pages_sample.h"
 #include "printer/printer.h"
@@ -99,14 +103,15 @@ class PrintOnScheduler : public testing::Test {
     printer.SelectPrinter(printer.IndexOfPrinter("alpha"));
   }
 
-  void AddPages(int count, bool alternate = false) {
+  void AddPages(int count, bool alternate = false) { AddPagesTo(report, count, alternate); }
+  static void AddPagesTo(TfrReport& to, int count, bool alternate = false) {
     for (int i = 0; i < count; ++i) {
       TfrPage page(9, 2100, 2970, -1, alternate && i % 2 == 1);
-      report.PreparedPages->Add(page);
+      to.PreparedPages->Add(page);
       TfrMemoView memo;
       memo.SetBounds(40, 40, 300, 18);
-      memo.WorkLines = {"Page " + std::to_string(report.PreparedPages->Count())};
-      AppendRecord(report.PreparedPages->PageAt(report.PreparedPages->Count() - 1), memo);
+      memo.WorkLines = {"Page " + std::to_string(to.PreparedPages->Count())};
+      AppendRecord(to.PreparedPages->PageAt(to.PreparedPages->Count() - 1), memo);
     }
   }
 
@@ -217,6 +222,23 @@ TEST_F(PrintOnScheduler, CancellingStopsAfterThePageAndCancelsTheJob) {
   EXPECT_EQ(progress, (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(cupsd.WaitForJob(1).state, test::kJobCancelled);
   EXPECT_FALSE(std::filesystem::exists(cupsd.OutputPath("alpha")));
+}
+
+// A host handler run while the print dispatches messages destroys the
+// report: the print stops, cancels its job and touches the report no more
+// (the sanitizer build fails a use after free here).
+TEST_F(PrintOnScheduler, AReportDestroyedWhilePrintingStopsTheJobAndIsNotTouchedAgain) {
+  auto owned = std::make_unique<TfrReport>();
+  AddPagesTo(*owned, 5);
+  owned->OnProgress = [&owned](int n) {
+    if (n == 2) QTimer::singleShot(0, [&owned] { owned.reset(); });
+  };
+  TfrReport* raw = owned.get();
+  EXPECT_THROW(raw->PrintPrepared("", 1, true, kParityAll), EOwnerDestroyed);
+  EXPECT_EQ(owned, nullptr);
+  EXPECT_EQ(cupsd.WaitForJob(1).state, test::kJobCancelled);
+  EXPECT_EQ(EngineState().CurReport, nullptr);
+  EXPECT_EQ(EngineState().MasterReport, nullptr);
 }
 
 }  // namespace
