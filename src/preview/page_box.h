@@ -6,7 +6,7 @@
 
 namespace lf {
 
-class TfrPreviewForm;
+class PageViewer;
 
 // Gray of the box around the sheets.
 inline constexpr int kPageBoxGray = 128;
@@ -15,8 +15,8 @@ inline constexpr int kPageBoxTag = 207;
 
 class TfrPBox : public QWidget {
  public:
-  // form owns the view state; it outlives the box.
-  TfrPBox(TfrPreviewForm& form, QWidget* parent);
+  // viewer holds the pages and the view state; it outlives the box.
+  TfrPBox(PageViewer& viewer, QWidget* parent);
 
   bool Dragging = false;
   int DragX = 0, DragY = 0;  // last mouse position while dragging, pixels
@@ -35,10 +35,7 @@ class TfrPBox : public QWidget {
   void Paint(QPaintEvent* event);
   void LeftDown(int x, int y);
   void Hover(int x, int y);
-  // The page (0-based) under the box point and the point in its page units.
-  bool PagePoint(int x, int y, int& index, int32_t& ux, int32_t& uy) const;
-
-  TfrPreviewForm& form_;
+  PageViewer& viewer_;
 };
 
 }  // namespace lf

@@ -12,7 +12,7 @@
 #include "control/form/lumenfoldi_form.h"
 #include "engine/output/emf_pages.h"
 #include "platform/message_box.h"
-#include "preview/preview_form.h"
+#include "preview/page_viewer.h"
 #include "preview/preview_panel.h"
 
 namespace lf {
@@ -51,13 +51,13 @@ TEST(LumenfoldiForm, ShowsTheReportAndKeepsItAfterAFailedDownload) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   form.LoadLocal(Example("invoice/template.frf"), Example("invoice/data.json"));
   ASSERT_TRUE(form.ReportShown());
-  TfrPreviewForm& viewer = form.frPreview1().Window();
+  PageViewer& viewer = form.frPreview1().Viewer();
   ASSERT_NE(viewer.Pages(), nullptr);
   const int pages = viewer.Pages()->Count();
   EXPECT_GT(pages, 0);
   EXPECT_EQ(viewer.Label1()->text().toStdString(), "Page 1/" + std::to_string(pages));
-  EXPECT_TRUE(viewer.PreviewPanel()->isVisible());
-  EXPECT_EQ(viewer.WheelFactor, kEmbeddedWheelFactor);
+  EXPECT_TRUE(viewer.isVisible());
+  EXPECT_EQ(viewer.WheelFactor(), kEmbeddedWheelFactor);
   // The report keeps an empty list while the panel shows its pages.
   EXPECT_EQ(form.Control().frReport1().PreparedPages->Count(), 0);
 
