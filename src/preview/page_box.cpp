@@ -133,10 +133,10 @@ void TfrPBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void TfrPBox::LeftDown(int x, int y) {
-  ClickedPage = viewer_.CurrentPage();
+  clickedPage_ = viewer_.CurrentPage();
   std::optional<PagePoint> at = viewer_.View().PageAt(x, y);
   if (at && at->Index < viewer_.Pages()->Count()) {
-    ClickedPage = at->Index + 1;
+    clickedPage_ = at->Index + 1;
     std::string link;
     int cursor = kCursorDefault;
     bool consumed = false;
@@ -152,10 +152,10 @@ void TfrPBox::LeftDown(int x, int y) {
       return;
     }
   }
-  Dragging = true;
-  DragX = x;
-  DragY = y;
-  viewer_.SetCurrentPage(ClickedPage);
+  dragging_ = true;
+  dragX_ = x;
+  dragY_ = y;
+  viewer_.SetCurrentPage(clickedPage_);
   viewer_.ShowPageNumber();
 }
 
@@ -163,12 +163,12 @@ void TfrPBox::mouseMoveEvent(QMouseEvent* event) {
   if (!viewer_.Pages()) return;
   const int x = int(event->position().x()), y = int(event->position().y());
   try {
-    if (Dragging) {
+    if (dragging_) {
       // The sheets follow the mouse.
-      viewer_.SetHPos(viewer_.HPos() + DragX - x);
-      viewer_.SetVPos(viewer_.VPos() + DragY - y);
-      DragX = x;
-      DragY = y;
+      viewer_.SetHPos(viewer_.HPos() + dragX_ - x);
+      viewer_.SetVPos(viewer_.VPos() + dragY_ - y);
+      dragX_ = x;
+      dragY_ = y;
     } else if (viewer_.Report()) {
       Hover(x, y);
     }
@@ -194,14 +194,14 @@ void TfrPBox::Hover(int x, int y) {
     viewer_.SetStatusText(link);
 }
 
-void TfrPBox::mouseReleaseEvent(QMouseEvent*) { Dragging = false; }
+void TfrPBox::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
 
 void TfrPBox::mouseDoubleClickEvent(QMouseEvent* event) {
   // The press of a double click: it never starts a drag or follows a link.
-  Dragging = false;
+  dragging_ = false;
   if (!viewer_.Pages() || event->button() != Qt::LeftButton) return;
-  if (ClickedPage != 0) {
-    viewer_.SetCurrentPage(ClickedPage);
+  if (clickedPage_ != 0) {
+    viewer_.SetCurrentPage(clickedPage_);
     viewer_.ShowPageNumber();
   }
 }

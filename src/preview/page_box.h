@@ -18,9 +18,10 @@ class TfrPBox : public QWidget {
   // viewer holds the pages and the view state; it outlives the box.
   TfrPBox(PageViewer& viewer, QWidget* parent);
 
-  bool Dragging = false;
-  int DragX = 0, DragY = 0;  // last mouse position while dragging, pixels
-  int ClickedPage = 0;       // page under the last left click, from 1; 0 none
+  // The sheets follow the mouse while the left button is held.
+  bool Dragging() const { return dragging_; }
+  // The page under the last left click, from 1; 0 before any.
+  int ClickedPage() const { return clickedPage_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -36,6 +37,9 @@ class TfrPBox : public QWidget {
   void LeftDown(int x, int y);
   void Hover(int x, int y);
   PageViewer& viewer_;
+  bool dragging_ = false;
+  int dragX_ = 0, dragY_ = 0;  // last mouse position while dragging, pixels
+  int clickedPage_ = 0;
 };
 
 }  // namespace lf

@@ -134,10 +134,10 @@ TEST_F(PreviewWindow, DraggingMovesTheSheetsWithTheMouse) {
   EXPECT_EQ(viewer.HPos(), 130);
   EXPECT_EQ(viewer.VPos(), 350);
   QTest::mouseRelease(viewer.PBox(), Qt::LeftButton, {}, start + QPoint(-30, -50));
-  EXPECT_FALSE(viewer.PBox()->Dragging);
+  EXPECT_FALSE(viewer.PBox()->Dragging());
   // A double click never starts a drag.
   QTest::mouseDClick(viewer.PBox(), Qt::LeftButton, {}, start);
-  EXPECT_FALSE(viewer.PBox()->Dragging);
+  EXPECT_FALSE(viewer.PBox()->Dragging());
   QTest::mouseMove(viewer.PBox(), start + QPoint(40, 40));
   EXPECT_EQ(viewer.HPos(), 130);
 }
@@ -188,7 +188,7 @@ TEST_F(PreviewWindow, PageLinksMoveTheViewAndOtherTextsDoNothing) {
   EXPECT_EQ(viewer.CurrentPage(), 1);
   click(410);
   EXPECT_EQ(viewer.CurrentPage(), 1);
-  EXPECT_FALSE(viewer.PBox()->Dragging);
+  EXPECT_FALSE(viewer.PBox()->Dragging());
   click(510);
   EXPECT_EQ(Status(), "'x' is not a valid integer value");
   // Hovering shows where a page link goes, with the hand cursor.
