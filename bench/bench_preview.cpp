@@ -68,7 +68,7 @@ std::unique_ptr<lf::TfrReport> Generate() {
 
 // Paints the page box as the screen would (into an image of its size, so
 // that painting happens whether or not a display shows the window).
-void Paint(lf::TfrPreviewForm& form, QImage& target) { form.PBox()->render(&target); }
+void Paint(lf::TfrPreviewForm& form, QImage& target) { form.Viewer().PBox()->render(&target); }
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -86,10 +86,10 @@ int main(int argc, char** argv) {
     form.ShowFor(*report);
     form.setWindowState(Qt::WindowNoState);
     form.resize(1000, 800);
-    QImage target(form.PBox()->size(), QImage::Format_RGB32);
+    QImage target(form.Viewer().PBox()->size(), QImage::Format_RGB32);
     Paint(form, target);
     firstPage[round] = Ms(t0, Clock::now());
-    form.ReturnPages();
+    form.Viewer().ReturnPages();
   }
   std::printf("first page painted: %.1f ms after the pages exist (%.1f ms in the process's first window)\n",
               firstPage[1], firstPage[0]);
@@ -98,25 +98,25 @@ int main(int argc, char** argv) {
   form.ShowFor(*report);
   form.setWindowState(Qt::WindowNoState);
   form.resize(1000, 800);
-  QImage target(form.PBox()->size(), QImage::Format_RGB32);
+  QImage target(form.Viewer().PBox()->size(), QImage::Format_RGB32);
   Paint(form, target);
   const long before = ResidentKb();
   Clock::time_point t0, t1;
 
-  const int screen = form.PBox()->height();
+  const int screen = form.Viewer().PBox()->height();
   t0 = Clock::now();
   for (int i = 0; i < kScrollSamples; ++i) {
-    form.SetVPos(form.VPos() + screen);
+    form.Viewer().SetVPos(form.Viewer().VPos() + screen);
     Paint(form, target);
   }
   t1 = Clock::now();
   std::printf("scroll by one screen (%d px): %.2f ms\n", screen, Ms(t0, t1) / kScrollSamples);
 
-  form.SetVPos(0);
+  form.Viewer().SetVPos(0);
   t0 = Clock::now();
   int screens = 0;
-  while (form.VPos() < form.VScrollBar()->maximum()) {
-    form.SetVPos(form.VPos() + screen);
+  while (form.Viewer().VPos() < form.Viewer().VScrollBar()->maximum()) {
+    form.Viewer().SetVPos(form.Viewer().VPos() + screen);
     Paint(form, target);
     ++screens;
   }

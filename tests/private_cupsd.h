@@ -118,19 +118,31 @@ class PrivateCupsd {
     for (int attempt = 0; attempt < 5 && pid_ <= 0; ++attempt) Start();
     if (pid_ <= 0) return;
     server_ = "localhost:" + std::to_string(port_);
+    for (const char* name : {"CUPS_SERVER", "LPDEST", "PRINTER"})
+      if (const char* value = getenv(name)) savedEnvironment_.emplace_back(name, value);
     setenv("CUPS_SERVER", server_.c_str(), 1);
     unsetenv("LPDEST");
     unsetenv("PRINTER");
     cupsSetServer(server_.c_str());
   }
 
-  ~PrivateCupsd() {
+  ~PrivateCupsd() { Stop(); }
+
+  // Stops the scheduler and points the client back where it pointed
+  // before, so that what runs next in the process sees the print system it
+  // would have seen without this one.
+  void Stop() {
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
       int status = 0;
       waitpid(pid_, &status, 0);
+      pid_ = 0;
+      for (const char* name : {"CUPS_SERVER", "LPDEST", "PRINTER"}) unsetenv(name);
+      for (const auto& [name, value] : savedEnvironment_) setenv(name.c_str(), value.c_str(), 1);
+      cupsSetServer(nullptr);  // read from the environment again
     }
     if (!dir_.empty()) std::filesystem::remove_all(dir_);
+    dir_.clear();
   }
 
   PrivateCupsd(const PrivateCupsd&) = delete;
@@ -292,6 +304,7 @@ class PrivateCupsd {
 
   std::string dir_;
   std::string server_;
+  std::vector<std::pair<std::string, std::string>> savedEnvironment_;  // the client's settings before
   std::string problem_;
   int port_ = 0;
   pid_t pid_ = -1;

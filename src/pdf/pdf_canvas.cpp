@@ -456,14 +456,18 @@ void PdfCanvas::DrawRuns(const std::vector<ShapedRun>& runs, double x, double y,
       content_ += " Tf\n";
     }
     const double slant = run.Choice.SyntheticItalic ? kItalicSlant : 0;
-    Num(ax);
-    content_ += ' ';
-    Num(ay);
-    content_ += ' ';
-    Num(ux + slant * ax);
-    content_ += ' ';
-    Num(uy + slant * ay);
-    content_ += ' ';
+    if (!rotated && slant == 0) {
+      content_ += "1 0 0 -1 ";
+    } else {
+      Num(ax);
+      content_ += ' ';
+      Num(ay);
+      content_ += ' ';
+      Num(ux + slant * ax);
+      content_ += ' ';
+      Num(uy + slant * ay);
+      content_ += ' ';
+    }
     Num(ox + ax * length);
     content_ += ' ';
     Num(oy + ay * length);
@@ -490,7 +494,9 @@ void PdfCanvas::DrawRuns(const std::vector<ShapedRun>& runs, double x, double y,
         open = true;
       }
       static const char kHex[] = "0123456789ABCDEF";
-      for (int shift : {12, 8, 4, 0}) content_ += kHex[(g.Glyph >> shift) & 0xF];
+      const char hex[4] = {kHex[(g.Glyph >> 12) & 0xF], kHex[(g.Glyph >> 8) & 0xF],
+                           kHex[(g.Glyph >> 4) & 0xF], kHex[g.Glyph & 0xF]};
+      content_.append(hex, 4);
       pending += (face.Advance(g.Glyph) - g.Advance + g.OffsetX) * toThousandths;
       length += g.Advance * scale + charSpacing;
     }

@@ -3,6 +3,7 @@
 #include "pdf/pdf_fonts.h"
 
 #include <fontconfig/fontconfig.h>
+#include <hb-aat.h>
 #include <hb-ot.h>
 #include <hb-subset.h>
 #include <hb.h>
@@ -74,6 +75,59 @@ std::string PostScriptName(hb_face_t* face) {
   return out.empty() ? "Font" : out;
 }
 
+// Features the shaper never applies to Latin or Cyrillic text unless asked
+// for (or applies only around characters that are never plain), besides
+// those ShapingFeatures turns off.
+constexpr hb_tag_t kOptionalFeatures[] = {
+    HB_TAG('a', 'a', 'l', 't'), HB_TAG('c', '2', 's', 'c'), HB_TAG('c', '2', 'p', 'c'),
+    HB_TAG('c', 'a', 's', 'e'), HB_TAG('c', 'p', 's', 'p'), HB_TAG('d', 'l', 'i', 'g'),
+    HB_TAG('d', 'n', 'o', 'm'), HB_TAG('f', 'r', 'a', 'c'), HB_TAG('h', 'i', 's', 't'),
+    HB_TAG('h', 'l', 'i', 'g'), HB_TAG('l', 'n', 'u', 'm'), HB_TAG('n', 'u', 'm', 'r'),
+    HB_TAG('o', 'n', 'u', 'm'), HB_TAG('o', 'r', 'd', 'n'), HB_TAG('p', 'n', 'u', 'm'),
+    HB_TAG('s', 'a', 'l', 't'), HB_TAG('s', 'i', 'n', 'f'), HB_TAG('s', 'm', 'c', 'p'),
+    HB_TAG('s', 'u', 'b', 's'), HB_TAG('s', 'u', 'p', 's'), HB_TAG('s', 'w', 's', 'h'),
+    HB_TAG('t', 'i', 't', 'l'), HB_TAG('t', 'n', 'u', 'm'), HB_TAG('z', 'e', 'r', 'o'),
+    HB_TAG('k', 'e', 'r', 'n'), HB_TAG('l', 'i', 'g', 'a'), HB_TAG('c', 'l', 'i', 'g'),
+    HB_TAG('v', 'e', 'r', 't'), HB_TAG('v', 'r', 't', '2'), HB_TAG('v', 'k', 'r', 'n'),
+};
+
+// Characters that may be plain: Latin and Cyrillic letters, digits and
+// signs, no marks, controls, format characters or spaces other than U+0020.
+bool MayBePlain(char32_t c) {
+  return (c >= 0x20 && c <= 0x7E) || (c >= 0xA1 && c <= 0xFF && c != 0xAD) ||
+         (c >= 0x400 && c <= 0x45F);
+}
+constexpr char32_t kPlainLimit = 0x460;
+
+// Lookup types of a GPOS table, by lookup index (extensions resolved);
+// empty when the table cannot be read.
+std::vector<uint16_t> PositioningLookupTypes(hb_face_t* face) {
+  std::vector<uint16_t> types;
+  hb_blob_t* blob = hb_face_reference_table(face, HB_OT_TAG_GPOS);
+  unsigned length = 0;
+  const char* data = hb_blob_get_data(blob, &length);
+  auto u16 = [&](size_t at) -> int32_t {
+    return at + 2 <= length ? (static_cast<uint8_t>(data[at]) << 8) | static_cast<uint8_t>(data[at + 1])
+                            : -1;
+  };
+  const int32_t listOffset = u16(8);
+  const int32_t count = listOffset > 0 ? u16(static_cast<size_t>(listOffset)) : -1;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t lookup = u16(static_cast<size_t>(listOffset) + 2 + 2 * static_cast<size_t>(i));
+    if (lookup < 0) break;
+    const size_t at = static_cast<size_t>(listOffset) + static_cast<size_t>(lookup);
+    int32_t type = u16(at);
+    if (type == 9) {
+      // An extension names the real type in its first subtable.
+      const int32_t first = u16(at + 4) > 0 ? u16(at + 6) : -1;
+      type = first < 0 ? -1 : u16(at + static_cast<size_t>(first) + 2);
+    }
+    types.push_back(static_cast<uint16_t>(std::max(type, 0)));
+  }
+  hb_blob_destroy(blob);
+  return types;
+}
+
 std::string HexGlyph(uint32_t glyph) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string s(4, '0');
@@ -97,6 +151,7 @@ PdfFace::PdfFace(std::string path, unsigned index, int resourceNumber)
   font_ = hb_font_create(face_);
   hb_font_set_scale(font_, upem_, upem_);
   advances_.assign(hb_face_get_glyph_count(face_), -1);
+  recorded_.assign(hb_face_get_glyph_count(face_), false);
   hb_position_t v = 0;
   if (hb_ot_metrics_get_position(font_, HB_OT_METRICS_TAG_UNDERLINE_OFFSET, &v)) UnderlineOffset = v;
   if (hb_ot_metrics_get_position(font_, HB_OT_METRICS_TAG_UNDERLINE_SIZE, &v)) UnderlineSize = v;
@@ -132,7 +187,71 @@ int PdfFace::Object(PdfObjectWriter& writer) {
 }
 
 void PdfFace::Use(uint32_t glyph, std::u16string_view text) {
+  if (glyph < recorded_.size()) {
+    if (recorded_[glyph]) return;
+    recorded_[glyph] = true;
+  }
   used_.try_emplace(glyph, text);
+}
+
+uint32_t PdfFace::PlainGlyph(char32_t c) {
+  if (!plainKnown_) FindPlainGlyphs();
+  return c < plainGlyphs_.size() ? plainGlyphs_[c] : 0;
+}
+
+void PdfFace::FindPlainGlyphs() {
+  plainKnown_ = true;
+  plainGlyphs_.assign(kPlainLimit, 0);
+  // Every glyph a lookup of a feature in use may look at, before, at or
+  // after the glyph it changes. Mark attachment only ever moves marks.
+  hb_set_t* reached = hb_set_create();
+  hb_set_t* lookups = hb_set_create();
+  hb_set_t* scratch = hb_set_create();
+  const std::vector<uint16_t> positioningTypes = PositioningLookupTypes(face_);
+  // Fonts shaped by their AAT tables are left to the shaper.
+  bool readable = !hb_aat_layout_has_substitution(face_) && !hb_aat_layout_has_positioning(face_) &&
+                  !hb_aat_layout_has_tracking(face_);
+  for (hb_tag_t table : {HB_OT_TAG_GSUB, HB_OT_TAG_GPOS}) {
+    std::vector<hb_tag_t> tags(hb_ot_layout_table_get_feature_tags(face_, table, 0, nullptr, nullptr));
+    unsigned count = static_cast<unsigned>(tags.size());
+    hb_ot_layout_table_get_feature_tags(face_, table, 0, &count, tags.data());
+    tags.resize(count);
+    std::vector<hb_tag_t> used;
+    for (hb_tag_t tag : tags)
+      if (std::find(std::begin(kOptionalFeatures), std::end(kOptionalFeatures), tag) ==
+              std::end(kOptionalFeatures) &&
+          std::find(used.begin(), used.end(), tag) == used.end())
+        used.push_back(tag);
+    if (used.empty()) continue;
+    used.push_back(HB_TAG_NONE);
+    hb_set_clear(lookups);
+    hb_ot_layout_collect_lookups(face_, table, nullptr, nullptr, used.data(), lookups);
+    for (hb_codepoint_t lookup = HB_SET_VALUE_INVALID; hb_set_next(lookups, &lookup);) {
+      if (table == HB_OT_TAG_GPOS) {
+        if (lookup >= positioningTypes.size()) {
+          readable = false;
+          break;
+        }
+        const uint16_t type = positioningTypes[lookup];
+        if (type >= 4 && type <= 6) continue;
+      }
+      hb_set_clear(scratch);
+      hb_ot_layout_lookup_collect_glyphs(face_, table, lookup, scratch, scratch, scratch, nullptr);
+      hb_set_union(reached, scratch);
+    }
+  }
+  if (readable) {
+    for (char32_t c = 0; c < kPlainLimit; ++c) {
+      if (!MayBePlain(c)) continue;
+      const uint32_t glyph = Glyph(c);
+      if (glyph != 0 && !hb_set_has(reached, glyph) &&
+          hb_ot_layout_get_glyph_class(face_, glyph) != HB_OT_LAYOUT_GLYPH_CLASS_MARK)
+        plainGlyphs_[c] = glyph;
+    }
+  }
+  hb_set_destroy(scratch);
+  hb_set_destroy(lookups);
+  hb_set_destroy(reached);
 }
 
 void PdfFace::Write(PdfObjectWriter& writer) {
@@ -331,6 +450,16 @@ PdfFace* PdfFonts::FaceFor(const std::string& family, bool bold, bool italic, bo
 }
 
 PdfFontChain& PdfFonts::Chain(const CanvasFont& font) {
+  if (lastChain_ && font.Name == lastFont_.Name && font.Style == lastFont_.Style &&
+      font.Charset == lastFont_.Charset)
+    return *lastChain_;
+  PdfFontChain& chain = FindChain(font);
+  lastFont_ = font;
+  lastChain_ = &chain;
+  return chain;
+}
+
+PdfFontChain& PdfFonts::FindChain(const CanvasFont& font) {
   const bool bold = (font.Style & fsBold) != 0, italic = (font.Style & fsItalic) != 0;
   std::string key = font.Name;
   key += '\0';
@@ -365,6 +494,7 @@ PdfFontChain& PdfFonts::Chain(const CanvasFont& font) {
 const std::vector<ShapedRun>& PdfFonts::Shape(const CanvasFont& font, std::u16string_view text,
                                               bool rightToLeft) {
   PdfFontChain& chain = Chain(font);
+  if (ShapePlain(chain, text)) return plain_;
   std::string key(reinterpret_cast<const char*>(&chain), sizeof &chain);
   key += rightToLeft ? 'R' : 'L';
   key.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
@@ -389,6 +519,27 @@ size_t PdfFonts::ChoiceFor(PdfFontChain& chain, char32_t c) {
   // Bounded: a text of unknown characters must not make the list grow without end.
   if (chain.Missing.size() < 1024) chain.Missing.push_back(c);
   return 0;
+}
+
+bool PdfFonts::ShapePlain(PdfFontChain& chain, std::u16string_view text) {
+  if (text.empty()) return false;
+  const PdfFontChoice choice = chain.Faces.front();
+  PdfFace& face = *choice.Face;
+  for (char16_t c : text)
+    if (face.PlainGlyph(c) == 0) return false;
+  plain_.resize(1);
+  ShapedRun& run = plain_.front();
+  run.Choice = choice;
+  run.Glyphs.clear();
+  run.Advance = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const uint32_t glyph = face.PlainGlyph(text[i]);
+    const int32_t advance = face.Advance(glyph);
+    face.Use(glyph, text.substr(i, 1));
+    run.Glyphs.push_back({glyph, advance, 0});
+    run.Advance += advance;
+  }
+  return true;
 }
 
 void PdfFonts::ShapeRuns(PdfFontChain& chain, std::u16string_view text, bool rightToLeft,

@@ -49,6 +49,12 @@ class PdfFace {
   // Records that glyph stands for the characters text (first record wins).
   void Use(uint32_t glyph, std::u16string_view text);
 
+  // The glyph of c when shaping leaves c alone: no substitution or
+  // positioning the shaper applies by default (kerning and ligatures being
+  // off) can reach it, and it is no mark. 0 for other characters and for
+  // characters outside the common Latin and Cyrillic letters and signs.
+  uint32_t PlainGlyph(char32_t c);
+
   // Line positions in font units, y upwards from the baseline.
   int32_t UnderlineOffset = 0, UnderlineSize = 0, StrikeoutOffset = 0, StrikeoutSize = 0;
 
@@ -63,8 +69,14 @@ class PdfFace {
   int32_t upem_ = 1000;
   std::string resourceName_;
   int object_ = 0;
+  // Fills plainGlyphs_ (the first time a text asks for it).
+  void FindPlainGlyphs();
+
   std::vector<int32_t> advances_;              // by glyph; -1 unknown
   std::map<uint32_t, std::u16string> used_;    // glyph -> characters
+  std::vector<bool> recorded_;                 // by glyph: Use has seen it
+  std::vector<uint32_t> plainGlyphs_;          // by character; 0 not plain
+  bool plainKnown_ = false;
 };
 
 // A face in the list that draws a template font, with what the file lacks
@@ -123,18 +135,25 @@ class PdfFonts {
   // whatever family it offers instead, with c a face that has c.
   PdfFace* FaceFor(const std::string& family, bool bold, bool italic, bool anyFamily,
                    PdfFontChoice& choice, char32_t c = 0);
+  PdfFontChain& FindChain(const CanvasFont& font);
   // The index in chain of the face that draws c (0 when none does).
   size_t ChoiceFor(PdfFontChain& chain, char32_t c);
   void ShapeRuns(PdfFontChain& chain, std::u16string_view text, bool rightToLeft,
                  std::vector<ShapedRun>& runs);
+  // Shapes into plain_, without the shaper, a text whose characters the
+  // first face draws as they are; false for any other text.
+  bool ShapePlain(PdfFontChain& chain, std::u16string_view text);
 
   PdfObjectWriter& writer_;
   hb_buffer_t* buffer_ = nullptr;
   std::vector<std::unique_ptr<PdfFace>> faces_;
   std::unordered_map<std::string, PdfFace*> facesByFile_;  // "path\0index"
   std::unordered_map<std::string, PdfFontChain> chains_;
+  CanvasFont lastFont_;                  // the font Chain() gave lastChain_ for
+  PdfFontChain* lastChain_ = nullptr;
   std::unordered_map<std::string, std::vector<ShapedRun>> shaped_;
   std::vector<ShapedRun> scratch_;
+  std::vector<ShapedRun> plain_;  // one run, its glyph list reused
 };
 
 }  // namespace lf

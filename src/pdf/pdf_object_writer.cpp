@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <limits>
 
+#include <libdeflate.h>
+
 #include "platform/code_page.h"
 #include "platform/exception.h"
 #include "platform/stream.h"
@@ -17,8 +19,9 @@ namespace {
 constexpr uint64_t kUnwritten = std::numeric_limits<uint64_t>::max();
 // Buffered bytes handed to the output at once.
 constexpr size_t kFlushBytes = 1 << 16;
-// Deflate level: fast, and within a few per cent of the best on page text.
-constexpr int kDeflateLevel = 6;
+// Deflate level: on page contents libdeflate's 4 makes files a little
+// smaller than zlib's default level at a third of its time.
+constexpr int kDeflateLevel = 4;
 
 }  // namespace
 
@@ -31,6 +34,31 @@ void AppendInt(std::string& out, int64_t value) {
 
 void AppendNumber(std::string& out, double value, int decimals) {
   if (!std::isfinite(value)) value = 0;
+  static constexpr int64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+  if (decimals >= 0 && decimals <= 6 && std::fabs(value) < 1e12) {
+    // Digits of the rounded value, without going through floating-point text.
+    const int64_t scale = kPowers[decimals];
+    const int64_t rounded = std::llround(value * static_cast<double>(scale));
+    if (rounded == 0) {
+      out += '0';
+      return;
+    }
+    const uint64_t magnitude = rounded < 0 ? -static_cast<uint64_t>(rounded) : rounded;
+    if (rounded < 0) out += '-';
+    AppendInt(out, static_cast<int64_t>(magnitude / scale));
+    uint64_t fraction = magnitude % scale;
+    if (fraction == 0) return;
+    int digits = decimals;
+    while (fraction % 10 == 0) {
+      fraction /= 10;
+      --digits;
+    }
+    char buf[8];
+    for (int i = digits - 1; i >= 0; --i, fraction /= 10) buf[i] = static_cast<char>('0' + fraction % 10);
+    out += '.';
+    out.append(buf, static_cast<size_t>(digits));
+    return;
+  }
   double scale = std::pow(10.0, decimals);
   double rounded = std::round(value * scale);
   if (rounded == 0) {
@@ -84,12 +112,13 @@ std::string PdfLiteralString(std::string_view bytes) {
 }
 
 PdfObjectWriter::PdfObjectWriter(TStream& out) : out_(out) {
-  if (deflateInit(&zip_, kDeflateLevel) != Z_OK) throw Exception("cannot start compression");
+  zip_ = libdeflate_alloc_compressor(kDeflateLevel);
+  if (!zip_) throw Exception("cannot start compression");
   // A binary comment tells transfer programs that the file is not text.
   Put("%PDF-1.7\n%\xE2\xE3\xCF\xD3\n");
 }
 
-PdfObjectWriter::~PdfObjectWriter() { deflateEnd(&zip_); }
+PdfObjectWriter::~PdfObjectWriter() { libdeflate_free_compressor(zip_); }
 
 int PdfObjectWriter::Reserve() {
   offsets_.push_back(kUnwritten);
@@ -123,21 +152,18 @@ void PdfObjectWriter::WriteObject(int number, std::string_view body) {
 }
 
 void PdfObjectWriter::Deflate(std::string_view data) {
-  deflateReset(&zip_);
-  deflated_.resize(deflateBound(&zip_, static_cast<uLong>(data.size())));
-  zip_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  zip_.avail_in = static_cast<uInt>(data.size());
-  zip_.next_out = reinterpret_cast<Bytef*>(deflated_.data());
-  zip_.avail_out = static_cast<uInt>(deflated_.size());
-  if (deflate(&zip_, Z_FINISH) != Z_STREAM_END) throw Exception("cannot compress a PDF stream");
-  deflated_.resize(zip_.total_out);
+  const size_t bound = libdeflate_zlib_compress_bound(zip_, data.size());
+  if (deflated_.size() < bound) deflated_.resize(bound);
+  deflatedSize_ =
+      libdeflate_zlib_compress(zip_, data.data(), data.size(), deflated_.data(), deflated_.size());
+  if (deflatedSize_ == 0) throw Exception("cannot compress a PDF stream");
 }
 
 void PdfObjectWriter::WriteStream(int number, std::string_view dict, std::string_view data,
                                   bool compress) {
   if (compress) {
     Deflate(data);
-    data = deflated_;
+    data = std::string_view(deflated_.data(), deflatedSize_);
   }
   BeginObject(number);
   std::string head = "<<";

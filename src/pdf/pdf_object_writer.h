@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include <zlib.h>
+struct libdeflate_compressor;
 
 namespace lf {
 
@@ -51,15 +51,16 @@ class PdfObjectWriter {
   void Put(std::string_view bytes);
   void Flush();
   void BeginObject(int number);
-  // Compresses data into deflated_.
+  // Compresses data into deflated_ (deflatedSize_ bytes).
   void Deflate(std::string_view data);
 
   TStream& out_;
   std::string buffer_;            // bytes not yet handed to out_
   uint64_t written_ = 0;          // bytes of the file so far, buffered included
   std::vector<uint64_t> offsets_; // by object number - 1; UINT64_MAX: reserved only
-  z_stream zip_{};                // kept between streams: its state costs to set up
-  std::string deflated_;
+  libdeflate_compressor* zip_ = nullptr;  // kept between streams: it costs to set up
+  std::string deflated_;          // grown to the largest bound, never shrunk
+  size_t deflatedSize_ = 0;
 };
 
 }  // namespace lf

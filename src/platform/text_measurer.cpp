@@ -16,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/code_page.h"
 #include "platform/font_files.h"
@@ -63,37 +64,53 @@ struct TextMeasurer::Impl {
   struct Glyph {
     qreal Advance = 0;  // pixels
     QRectF Ink;         // pixels from the pen position on the baseline
+    bool AdvanceKnown = false;
     bool InkKnown = false;
   };
+  // Characters below this (Latin, Greek, Cyrillic) are kept in a table
+  // indexed by character, the others in a map.
+  static constexpr char32_t kTableChars = 0x460;
   struct Entry {
     QFont Font;
     QFontMetricsF Metrics;
     CanvasFontMetrics Rounded;
+    std::vector<Glyph> Table;  // by character, made at the first one met
     std::unordered_map<char32_t, Glyph> Glyphs;
-    qreal Ascent;  // pixels
+    qreal Ascent;     // pixels
+    qreal LineWidth;  // pixels, of underline and strike-out
     Entry(const QFont& font, const QImage& device)
-        : Font(font), Metrics(font, &device), Ascent(Metrics.ascent()) {
+        : Font(font), Metrics(font, &device), Ascent(Metrics.ascent()), LineWidth(Metrics.lineWidth()) {
       Rounded.Ascent = CeilPixels(Metrics.ascent());
       Rounded.Descent = CeilPixels(Metrics.descent());
       Rounded.Height = Rounded.Ascent + Rounded.Descent;
     }
     Glyph& Find(char32_t c) {
-      auto it = Glyphs.find(c);
-      if (it != Glyphs.end()) return it->second;
-      if (Glyphs.size() >= kMaxCachedAdvances) Glyphs.clear();
-      Glyph g;
-      g.Advance = Metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
-      return Glyphs.emplace(c, g).first->second;
+      Glyph* g = nullptr;
+      if (c < kTableChars) {
+        if (Table.empty()) Table.resize(kTableChars);
+        g = &Table[c];
+      } else {
+        auto it = Glyphs.find(c);
+        if (it != Glyphs.end()) return it->second;
+        if (Glyphs.size() >= kMaxCachedAdvances) Glyphs.clear();
+        g = &Glyphs[c];
+      }
+      if (!g->AdvanceKnown) {
+        g->Advance = Metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
+        g->AdvanceKnown = true;
+      }
+      return *g;
     }
     qreal Advance(char32_t c) { return Find(c).Advance; }
-    const QRectF& Ink(char32_t c) {
+    // The glyph of c with its ink known.
+    const Glyph& WithInk(char32_t c) {
       Glyph& g = Find(c);
       if (!g.InkKnown) {
         // The string form takes the fallback families into account.
         g.Ink = Metrics.boundingRect(QString::fromUcs4(&c, 1));
         g.InkKnown = true;
       }
-      return g.Ink;
+      return g;
     }
   };
 
@@ -106,25 +123,35 @@ struct TextMeasurer::Impl {
     Device.setDotsPerMeterY(kDotsPerMeter96);
   }
 
-  // The font asked for last: texts come mostly in runs of one font.
-  const FontKey* LastKey = nullptr;
-  Entry* LastEntry = nullptr;
+  // The fonts asked for last: texts come mostly in runs of a few fonts
+  // (laid out at one size, drawn at another).
+  static constexpr size_t kRecent = 4;
+  struct Recent {
+    const FontKey* Key = nullptr;
+    Entry* Found = nullptr;
+  };
+  Recent RecentFonts[kRecent];
+  size_t NextRecent = 0;
 
   Entry& Find(const CanvasFont& font) {
     const int32_t pixelHeight = ClampedPixelHeight(font.PixelHeight);
-    if (LastKey && LastKey->PixelHeight == pixelHeight && LastKey->Style == font.Style &&
-        LastKey->Charset == font.Charset && LastKey->Name == font.Name)
-      return *LastEntry;
+    for (const Recent& r : RecentFonts)
+      if (r.Key && r.Key->PixelHeight == pixelHeight && r.Key->Style == font.Style &&
+          r.Key->Charset == font.Charset && r.Key->Name == font.Name)
+        return *r.Found;
     FontKey key{font.Name, pixelHeight, font.Style, font.Charset};
     auto it = Fonts.find(key);
     if (it == Fonts.end()) {
-      if (Fonts.size() >= kMaxCachedFonts) Fonts.clear();
+      if (Fonts.size() >= kMaxCachedFonts) {
+        Fonts.clear();
+        for (Recent& r : RecentFonts) r = Recent{};
+      }
       auto entry = std::make_unique<Entry>(MakeQFont(font), Device);
       it = Fonts.emplace(std::move(key), std::move(entry)).first;
     }
-    LastKey = &it->first;
-    LastEntry = it->second.get();
-    return *LastEntry;
+    RecentFonts[NextRecent] = Recent{&it->first, it->second.get()};
+    NextRecent = (NextRecent + 1) % kRecent;
+    return *it->second;
   }
 };
 
@@ -200,12 +227,12 @@ CanvasRect TextMeasurer::InkBounds(const CanvasFont& font, std::u16string_view u
   QRectF ink;
   qreal pen = 0;
   ForEachChar(utf16, [&](char32_t c) {
-    const QRectF& glyph = entry.Ink(c);
-    if (!glyph.isEmpty()) ink |= glyph.translated(pen, ascent);
-    pen += entry.Advance(c) + charSpacing;
+    const Impl::Glyph& glyph = entry.WithInk(c);
+    if (!glyph.Ink.isEmpty()) ink |= glyph.Ink.translated(pen, ascent);
+    pen += glyph.Advance + charSpacing;
   });
   // Underline and strike-out run along the whole advance.
-  const qreal line = std::max<qreal>(entry.Metrics.lineWidth(), 1);
+  const qreal line = std::max<qreal>(entry.LineWidth, 1);
   if (font.Style & fsUnderline)
     ink |= QRectF(0, ascent + entry.Metrics.underlinePos() - line, pen, 3 * line);
   if (font.Style & fsStrikeOut)

@@ -11,8 +11,7 @@
 #include "engine/run/engine_state_scope.h"
 #include "platform/painter_canvas.h"
 #include "platform/saturate.h"
-#include "preview/preview_form.h"
-#include "preview/preview_panel.h"
+#include "preview/page_viewer.h"
 #include "preview/qt_text.h"
 
 namespace lf {
@@ -20,14 +19,9 @@ namespace {
 
 QRect ToQRect(const CanvasRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 
-CanvasRect Shifted(const CanvasRect& r, int32_t dx, int32_t dy) {
-  return {SaturateToInt32(int64_t{r.Left} + dx), SaturateToInt32(int64_t{r.Top} + dy), SaturateToInt32(int64_t{r.Right} + dx),
-          SaturateToInt32(int64_t{r.Bottom} + dy)};
-}
-
 }  // namespace
 
-TfrPBox::TfrPBox(TfrPreviewForm& form, QWidget* parent) : QWidget(parent), form_(form) {
+TfrPBox::TfrPBox(PageViewer& viewer, QWidget* parent) : QWidget(parent), viewer_(viewer) {
   setObjectName("PBox");
   setAttribute(Qt::WA_OpaquePaintEvent);  // the box never erases its background separately
   setMouseTracking(true);
@@ -37,24 +31,24 @@ TfrPBox::TfrPBox(TfrPreviewForm& form, QWidget* parent) : QWidget(parent), form_
 void TfrPBox::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   try {
-    form_.Relayout();
+    viewer_.Relayout();
   } catch (const std::exception& e) {
-    form_.SetStatusText(e.what());
+    viewer_.SetStatusText(e.what());
   }
 }
 
 void TfrPBox::paintEvent(QPaintEvent* event) {
-  if (!form_.PaintEnabled) return;
+  if (!viewer_.PaintEnabled()) return;
   try {
     Paint(event);
   } catch (const std::exception& e) {
-    form_.SetStatusText(e.what());
+    viewer_.SetStatusText(e.what());
   }
 }
 
 void TfrPBox::Paint(QPaintEvent* event) {
   QPainter painter(this);
-  TfrEMFPages* pages = form_.Pages();
+  TfrEMFPages* pages = viewer_.Pages();
   if (!pages) {
     painter.fillRect(rect(), palette().button());
     return;
@@ -62,16 +56,16 @@ void TfrPBox::Paint(QPaintEvent* event) {
   // Drawing changes the engine's current page and document mode, and may
   // happen while a preparation waits for events.
   EngineStateScope state;
-  const std::vector<CanvasRect>& bounds = form_.PageBounds();
+  const PageView& view = viewer_.View();
   const QRegion clip = event->region();
   // Sheets are painted down to this depth; a box taller than that paints
   // down to its own bottom.
   const int depth = std::max(kPaintDepth, height());
   QRegion background = clip;
   std::vector<int> shown;
-  const int count = std::min<int>(pages->Count(), int(bounds.size()));
+  const int count = std::min<int>(pages->Count(), view.PageCount());
   for (int i = 0; i < count; ++i) {
-    CanvasRect r = Shifted(bounds[i], form_.OriginX, form_.OriginY);
+    CanvasRect r = view.SheetInBox(i);
     TPreparedPage& page = pages->PageAt(i);
     bool visible = r.Top <= depth && r.Bottom >= 0 && clip.intersects(ToQRect(r));
     page.Shown = visible;
@@ -84,13 +78,14 @@ void TfrPBox::Paint(QPaintEvent* event) {
   painter.setClipRegion(clip);
   painter.setPen(QPen(Qt::black, 1));
   for (int i : shown) {
-    CanvasRect r = Shifted(bounds[i], form_.OriginX, form_.OriginY);
+    CanvasRect r = view.SheetInBox(i);
     painter.fillRect(ToQRect(r), Qt::white);
     painter.drawRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
     painter.drawLine(r.Left + 1, r.Bottom, r.Right, r.Bottom);
     painter.drawLine(r.Right, r.Bottom, r.Right, r.Top + 1);
   }
   PainterCanvas canvas(painter);
+  const double s = view.Scale();
   for (int i = 0; i < count; ++i) {
     TPreparedPage& page = pages->PageAt(i);
     if (!page.Shown) {
@@ -98,10 +93,9 @@ void TfrPBox::Paint(QPaintEvent* event) {
       if (page.Page) pages->Draw(i, canvas, CanvasRect{});
       continue;
     }
-    CanvasRect r = Shifted(bounds[i], form_.OriginX, form_.OriginY);
+    CanvasRect r = view.SheetInBox(i);
     if (!page.SheetCoordinates) {
       const TPrinterMetrics& m = page.Metrics;
-      const double s = form_.Scale;
       const int64_t left = int64_t{r.Left} + RoundToNearestEven((static_cast<double>(m.OffsetX) + page.Margins.Left) * s);
       const int64_t top = int64_t{r.Top} + RoundToNearestEven((static_cast<double>(m.OffsetY) + page.Margins.Top) * s);
       const double width = static_cast<double>(m.PrintWidth) - page.Margins.Left - page.Margins.Right;
@@ -114,138 +108,108 @@ void TfrPBox::Paint(QPaintEvent* event) {
     try {
       pages->Draw(i, canvas, r);
     } catch (const std::exception& e) {
-      form_.SetStatusText(e.what());
+      viewer_.SetStatusText(e.what());
     }
     canvas.Restore();
     painter.restore();
   }
   // The text the last search found, inverted.
-  const TfrFindState& find = form_.Find;
-  if (find.Found && find.FindPage < count) {
-    const CanvasRect& page = bounds[find.FindPage];
-    const double s = form_.Scale;
-    QRect mark(page.Left + form_.OriginX + RoundToNearestEven(find.FoundRect.Left * s),
-               page.Top + form_.OriginY + RoundToNearestEven(find.FoundRect.Top * s),
-               RoundToNearestEven(find.FoundRect.Width() * s), RoundToNearestEven(find.FoundRect.Height() * s) + 1);
+  if (const std::optional<FoundText>& found = viewer_.Found(); found && found->Page < count) {
+    const CanvasRect mark = view.UnitsInBox(found->Page, found->Rect);
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    painter.fillRect(mark, Qt::white);
+    painter.fillRect(QRect(mark.Left, mark.Top, mark.Width(), mark.Height() + 1), Qt::white);
   }
 }
 
-bool TfrPBox::PagePoint(int x, int y, int& index, int32_t& ux, int32_t& uy) const {
-  const int32_t px = x - form_.OriginX, py = y - form_.OriginY;
-  std::optional<int> hit = PageAtPoint(form_.PageBounds(), px, py);
-  if (!hit || *hit >= form_.Pages()->Count()) return false;
-  index = *hit;
-  const CanvasRect& r = form_.PageBounds()[*hit];
-  ux = RoundToNearestEven((px - r.Left) / form_.Scale);
-  uy = RoundToNearestEven((py - r.Top) / form_.Scale);
-  return true;
-}
-
 void TfrPBox::mousePressEvent(QMouseEvent* event) {
-  if (!form_.Pages()) return;
+  if (!viewer_.Pages()) return;
   const int x = int(event->position().x()), y = int(event->position().y());
   try {
-    if (event->button() == Qt::LeftButton) {
-      LeftDown(x, y);
-    } else if (event->button() == Qt::RightButton) {
-      QMenu* menu = form_.ProcMenu();
-      // An embedding panel's own popup menu takes the place of the zoom menu.
-      if (auto* panel = dynamic_cast<TfrPreview*>(form_.PreviewPanel()->parentWidget()); panel && panel->PopupMenu)
-        menu = panel->PopupMenu;
-      menu->popup(event->globalPosition().toPoint());
-    }
+    if (event->button() == Qt::LeftButton) LeftDown(x, y);
+    else if (event->button() == Qt::RightButton) viewer_.ContextMenu()->popup(event->globalPosition().toPoint());
   } catch (const std::exception& e) {
-    form_.SetStatusText(e.what());
+    viewer_.SetStatusText(e.what());
   }
 }
 
 void TfrPBox::LeftDown(int x, int y) {
-  ClickedPage = form_.CurrentPage;
-  int index = 0;
-  int32_t ux = 0, uy = 0;
-  if (PagePoint(x, y, index, ux, uy)) {
-    ClickedPage = index + 1;
+  clickedPage_ = viewer_.CurrentPage();
+  std::optional<PagePoint> at = viewer_.View().PageAt(x, y);
+  if (at && at->Index < viewer_.Pages()->Count()) {
+    clickedPage_ = at->Index + 1;
     std::string link;
     int cursor = kCursorDefault;
     bool consumed = false;
     {
       EngineStateScope state;  // a preparation may be waiting for events
-      consumed = form_.Pages()->HitTest(index, ux, uy, link, cursor, true);
+      consumed = viewer_.Pages()->HitTest(at->Index, at->X, at->Y, link, cursor, true);
     }
     if (consumed) {
       // The click went to the object. A page link moves the view.
       std::optional<int32_t> target = PageLinkTarget(link);
-      if (target && *target <= form_.Pages()->Count()) {
-        form_.CurrentPage = *target;
-        form_.ShowPageNumber();
-        form_.ScrollToCurrentPage();
-      } else if (!form_.Pages()->LinkStatus.empty()) {
-        form_.SetStatusText(form_.Pages()->LinkStatus);
-      }
+      if (target && *target <= viewer_.Pages()->Count()) viewer_.GoToPage(*target);
+      else if (!viewer_.Pages()->LinkStatus.empty()) viewer_.SetStatusText(viewer_.Pages()->LinkStatus);
       return;
     }
   }
-  Dragging = true;
-  DragX = x;
-  DragY = y;
-  form_.CurrentPage = ClickedPage;
-  form_.ShowPageNumber();
+  dragging_ = true;
+  dragX_ = x;
+  dragY_ = y;
+  viewer_.SetCurrentPage(clickedPage_);
+  viewer_.ShowPageNumber();
 }
 
 void TfrPBox::mouseMoveEvent(QMouseEvent* event) {
-  if (!form_.Pages()) return;
+  if (!viewer_.Pages()) return;
   const int x = int(event->position().x()), y = int(event->position().y());
   try {
-    if (Dragging) {
+    if (dragging_) {
       // The sheets follow the mouse.
-      form_.SetHPos(form_.HPos() + DragX - x);
-      form_.SetVPos(form_.VPos() + DragY - y);
-      DragX = x;
-      DragY = y;
-    } else if (form_.Report()) {
+      viewer_.SetHPos(viewer_.HPos() + dragX_ - x);
+      viewer_.SetVPos(viewer_.VPos() + dragY_ - y);
+      dragX_ = x;
+      dragY_ = y;
+    } else if (viewer_.Report()) {
       Hover(x, y);
     }
   } catch (const std::exception& e) {
-    form_.SetStatusText(e.what());
+    viewer_.SetStatusText(e.what());
   }
 }
 
 void TfrPBox::Hover(int x, int y) {
-  int index = 0;
-  int32_t ux = 0, uy = 0;
-  if (!PagePoint(x, y, index, ux, uy)) return;
+  std::optional<PagePoint> at = viewer_.View().PageAt(x, y);
+  if (!at || at->Index >= viewer_.Pages()->Count()) return;
   std::string link;
   int cursor = kCursorDefault;
   bool over = false;
   {
     EngineStateScope state;
-    over = form_.Pages()->HitTest(index, ux, uy, link, cursor, false);
+    over = viewer_.Pages()->HitTest(at->Index, at->X, at->Y, link, cursor, false);
   }
   setCursor(over && cursor == kCursorHandPoint ? Qt::PointingHandCursor : Qt::ArrowCursor);
   if (std::optional<int32_t> n = PageLinkNumber(link))
-    form_.SetStatusText(LoadLocalizedString(55004) + " " + std::to_string(*n));
+    viewer_.SetStatusText(LoadLocalizedString(55004) + " " + std::to_string(*n));
   else
-    form_.SetStatusText(link);
+    viewer_.SetStatusText(link);
 }
 
-void TfrPBox::mouseReleaseEvent(QMouseEvent*) { Dragging = false; }
+void TfrPBox::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
 
 void TfrPBox::mouseDoubleClickEvent(QMouseEvent* event) {
   // The press of a double click: it never starts a drag or follows a link.
-  Dragging = false;
-  if (!form_.Pages() || event->button() != Qt::LeftButton) return;
-  if (ClickedPage != 0) {
-    form_.CurrentPage = ClickedPage;
-    form_.ShowPageNumber();
+  dragging_ = false;
+  if (!viewer_.Pages() || event->button() != Qt::LeftButton) return;
+  if (clickedPage_ != 0) {
+    viewer_.SetCurrentPage(clickedPage_);
+    viewer_.ShowPageNumber();
   }
 }
 
 void TfrPBox::wheelEvent(QWheelEvent* event) {
   const int dy = event->angleDelta().y();
-  if (dy > 0) form_.WheelUp();
-  else if (dy < 0) form_.WheelDown();
+  if (dy > 0) viewer_.WheelUp();
+  else if (dy < 0) viewer_.WheelDown();
   event->accept();
 }
 

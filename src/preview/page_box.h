@@ -6,7 +6,7 @@
 
 namespace lf {
 
-class TfrPreviewForm;
+class PageViewer;
 
 // Gray of the box around the sheets.
 inline constexpr int kPageBoxGray = 128;
@@ -15,12 +15,13 @@ inline constexpr int kPageBoxTag = 207;
 
 class TfrPBox : public QWidget {
  public:
-  // form owns the view state; it outlives the box.
-  TfrPBox(TfrPreviewForm& form, QWidget* parent);
+  // viewer holds the pages and the view state; it outlives the box.
+  TfrPBox(PageViewer& viewer, QWidget* parent);
 
-  bool Dragging = false;
-  int DragX = 0, DragY = 0;  // last mouse position while dragging, pixels
-  int ClickedPage = 0;       // page under the last left click, from 1; 0 none
+  // The sheets follow the mouse while the left button is held.
+  bool Dragging() const { return dragging_; }
+  // The page under the last left click, from 1; 0 before any.
+  int ClickedPage() const { return clickedPage_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -35,10 +36,10 @@ class TfrPBox : public QWidget {
   void Paint(QPaintEvent* event);
   void LeftDown(int x, int y);
   void Hover(int x, int y);
-  // The page (0-based) under the box point and the point in its page units.
-  bool PagePoint(int x, int y, int& index, int32_t& ux, int32_t& uy) const;
-
-  TfrPreviewForm& form_;
+  PageViewer& viewer_;
+  bool dragging_ = false;
+  int dragX_ = 0, dragY_ = 0;  // last mouse position while dragging, pixels
+  int clickedPage_ = 0;
 };
 
 }  // namespace lf

@@ -1,89 +1,55 @@
-// TfrPreviewForm: the preview window. Its client area is the page viewer
-// (scroll box with the page box, scroll bars, page buttons, status bar) and
-// all view state lives here; an embedded TfrPreview borrows that viewer.
+// TfrPreviewForm: the preview window: the toolbar and its commands (zoom,
+// open, save, print, page setup, find, help, close), the keyboard and the
+// window's placement, around a page viewer. An embedded TfrPreview keeps a
+// hidden one working on the panel's own viewer.
 #pragma once
 
 #include <QDialog>
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "engine/model/report.h"
-#include "platform/canvas.h"
-#include "preview/page_layout.h"
+#include "preview/page_viewer.h"
 
-class QAction;
 class QFileDialog;
-class QActionGroup;
-class QLabel;
-class QMenu;
-class QScrollBar;
 class QToolButton;
 class QWidget;
 
 namespace lf {
-
-class TfrPBox;
 
 // Whether the print system has at least one printer.
 bool PrintersAvailable();
 
 // Toolbar buttons' help context numbers double as their tags.
 inline constexpr int kZoomBtnTag = 200;
-// Vertical and horizontal scroll steps, pixels.
-inline constexpr int kSmallScrollStep = 10;
-inline constexpr int kLargeScrollStep = 200;
-// Wheel steps in small steps: in the window, and embedded in a host form.
-inline constexpr int kWindowWheelFactor = 1;
-inline constexpr int kEmbeddedWheelFactor = 3;
 // Placement is kept under "Form/" and this name.
 inline constexpr const char* kPreviewFormClass = "TfrPreviewForm";
 // The extension of prepared-report files.
 inline constexpr const char* kPreparedReportExtension = ".frp";
 
-// The search state of a window, kept between searches.
+// The search state of a window, kept between searches; the text found
+// last is the viewer's mark (PageViewer::Found).
 struct TfrFindState {
   std::string FindText;  // upper-cased when the case is ignored
   bool MatchCase = false;
   int FindPage = 0;      // 0-based page where the search continues
   int FindRecord = 0;    // drawing operation on that page from which a match counts
-  bool Found = false;
-  CanvasRect FoundRect;  // page units on page FindPage
 };
 
 class TfrPreviewForm : public QDialog {
  public:
+  // A window with a viewer of its own.
   explicit TfrPreviewForm(QWidget* parent = nullptr);
+  // A window whose toolbar and commands work on viewer, which stays where
+  // it is and must outlive the window.
+  explicit TfrPreviewForm(PageViewer& viewer);
   ~TfrPreviewForm() override;
 
-  // ---- viewer ----
-  // Takes the report's prepared pages (destroying the ones shown before);
-  // the report gets a new empty list.
-  void TakePages(TfrReport& report);
-  // Hands the pages back to the report.
-  void ReturnPages();
-  // Starts from the saved zoom; with resetPosition at page 1, scrolled home.
-  void ResetView(bool resetPosition);
-  // Zoom, sheet positions and scroll ranges for the page box's size.
-  void Relayout();
-  void ScrollToCurrentPage();
-  void ShowPageNumber();
-  void WheelUp();
-  void WheelDown();
-  // A zoom menu item: 1, 2, 3 choose a fitted mode, any other tag a
-  // percentage. Stored as the zoom of the process.
-  void ApplyZoom(int tag);
-  void PgUpClick();
-  void PgDownClick();
-  int HPos() const;
-  int VPos() const;
-  void SetHPos(int position);
-  void SetVPos(int position);
-  // Status text (host code page).
-  void SetStatusText(const std::string& text);
+  PageViewer& Viewer() const { return *viewer_; }
+  TfrReport* Report() const { return viewer_->Report(); }
+  TfrEMFPages* Pages() const { return viewer_->Pages(); }
 
-  // ---- window ----
   // Takes the report's pages and shows them: modally (returning when the
   // window closes) when the report's ModalPreview is set, else at once.
   void ShowFor(TfrReport& report);
@@ -116,6 +82,7 @@ class TfrPreviewForm : public QDialog {
   void FindAgain();
   // Starts a search as the find dialog would.
   void StartFind(const std::string& text, bool matchCase, bool fromCurrentPage);
+  const TfrFindState& FindState() const { return find_; }
   // Disables the commands that would read or replace the pages while a
   // preparation runs elsewhere in the process.
   void SetPreparing(bool preparing);
@@ -124,36 +91,9 @@ class TfrPreviewForm : public QDialog {
   // Puts the toolbar back at the top of this window.
   void TakeBackToolbar();
 
-  TfrReport* Report() const { return report_; }
-  TfrEMFPages* Pages() const { return pages_.get(); }
-  const std::vector<CanvasRect>& PageBounds() const { return bounds_; }
-
-  // View state.
-  double Scale = 1.0;  // screen pixels per page unit
-  TfrZoomMode ZoomMode = zmFixed;
-  int32_t OriginX = 0, OriginY = 0;   // minus the scroll positions
-  int32_t LastHPos = 0, LastVPos = 0;
-  int32_t CurrentPage = 1;            // from 1
-  bool PaintEnabled = true;
-  int WheelFactor = kWindowWheelFactor;
-  std::function<void(TfrPreviewForm&)> PageChangedHook;
-  TfrFindState Find;
-
   // Components.
   QWidget* TPanel() const { return tpanel_; }
-  QWidget* PreviewPanel() const { return previewPanel_; }
-  QWidget* ScrollBox1() const { return scrollBox1_; }
-  TfrPBox* PBox() const { return pbox_; }
-  QWidget* RPanel() const { return rpanel_; }
-  QWidget* BPanel() const { return bpanel_; }
-  QScrollBar* VScrollBar() const { return vbar_; }
-  QScrollBar* HScrollBar() const { return hbar_; }
-  QLabel* Label1() const { return label1_; }
-  QLabel* Label2() const { return label2_; }
-  QMenu* ProcMenu() const { return procMenu_; }
   QToolButton* Button(const char* name) const;
-  // The zoom menu item with that tag (or null).
-  QAction* ZoomItem(int tag) const;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -162,38 +102,23 @@ class TfrPreviewForm : public QDialog {
   void done(int result) override;
 
  private:
+  TfrPreviewForm(PageViewer* viewer, QWidget* parent);
   void BuildToolbar();
   // Print and page setup are offered only when the print system has printers.
   void EnablePrinting();
   // Prepares the report again and shows its new pages; false when cancelled.
   bool Rebuild();
-  void BuildViewer();
-  void CheckZoomItem();
-  void OnVScroll(int position);
-  void OnHScroll(int position);
   // Runs a command from an event handler: errors go to a message box.
   void Guarded(const std::function<void()>& command);
 
-  TfrReport* report_ = nullptr;  // not owned
-  TfrEMFPagesPtr pages_;
-  std::vector<CanvasRect> bounds_;  // layout of each page, pixels from the origin
-  bool followScroll_ = true;  // a vertical scroll moves the current page
+  PageViewer* viewer_;       // a child of this window, or the borrowed one
+  bool ownsViewer_;
+  TfrFindState find_;
   bool toolbarEmbedded_ = false;
   bool preparing_ = false;
   bool placementRestored_ = false;
 
   QWidget* tpanel_;
-  QWidget* previewPanel_;
-  QWidget* scrollBox1_;
-  TfrPBox* pbox_;
-  QWidget* rpanel_;
-  QWidget* bpanel_;
-  QScrollBar* vbar_;
-  QScrollBar* hbar_;
-  QLabel* label1_;
-  QLabel* label2_;
-  QMenu* procMenu_;
-  QActionGroup* zoomGroup_;
   QWidget* helpWindow_ = nullptr;  // child of this window
 };
 

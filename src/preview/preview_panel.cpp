@@ -3,49 +3,54 @@
 
 #include <QVBoxLayout>
 
+#include "preview/page_viewer.h"
 #include "preview/preview_form.h"
 
 namespace lf {
 
-TfrPreview::TfrPreview(QWidget* parent) : QFrame(parent), window_(std::make_unique<TfrPreviewForm>()) {
+TfrPreview::TfrPreview(QWidget* parent) : QFrame(parent) {
   setFrameStyle(QFrame::Panel | QFrame::Sunken);
   layout_ = new QVBoxLayout(this);
   layout_->setContentsMargins(0, 0, 0, 0);
   layout_->setSpacing(0);
-  window_->PageChangedHook = [this](TfrPreviewForm& form) {
-    if (OnPageChanged) OnPageChanged(*this, form.CurrentPage);
-  };
+  viewer_ = new PageViewer(this);
+  layout_->addWidget(viewer_, 1);
+  viewer_->SetPageChangedHandler([this](int page) {
+    if (OnPageChanged) OnPageChanged(*this, page);
+  });
+  // An embedding panel's own popup menu takes the place of the zoom menu.
+  viewer_->SetPopupMenuSource([this] { return PopupMenu; });
+  viewer_->hide();
+  window_ = std::make_unique<TfrPreviewForm>(*viewer_);
+  window_->SetToolbarEmbedded(true);
   window_->Localize();
   SetScrollBars(TScrollStyle::ssBoth);
 }
 
 TfrPreview::~TfrPreview() {
-  // The viewer goes back to its window, which destroys it with the pages.
-  window_->TPanel()->setParent(window_.get());
-  window_->PreviewPanel()->setParent(window_.get());
+  // The toolbar goes back to its window, which goes before the viewer.
+  if (window_->TPanel()->parentWidget() == this) window_->TPanel()->setParent(window_.get());
   window_.reset();
 }
 
 void TfrPreview::Bind(TfrReport& report) {
   if (showToolbar_ && window_->TPanel()->parentWidget() != this) layout_->insertWidget(0, window_->TPanel());
-  if (window_->PreviewPanel()->parentWidget() != this) layout_->addWidget(window_->PreviewPanel(), 1);
-  window_->SetToolbarEmbedded(true);
-  window_->PreviewPanel()->show();
-  window_->TakePages(report);
+  viewer_->show();
+  viewer_->TakePages(report);
   window_->InitButtons();
-  window_->ResetView(true);
+  viewer_->ResetView(true);
   // Embedded, a wheel step moves further.
-  window_->WheelFactor = kEmbeddedWheelFactor;
+  viewer_->SetWheelFactor(kEmbeddedWheelFactor);
 }
 
-void TfrPreview::Unbind() { window_->ReturnPages(); }
+void TfrPreview::Unbind() { viewer_->ReturnPages(); }
 
-int TfrPreview::CurrentPage() const { return window_->CurrentPage; }
+int TfrPreview::CurrentPage() const { return viewer_->CurrentPage(); }
 
 void TfrPreview::SetScrollBars(TScrollStyle style) {
   scrollBars_ = style;
-  window_->RPanel()->setVisible(style == TScrollStyle::ssVertical || style == TScrollStyle::ssBoth);
-  window_->BPanel()->setVisible(style == TScrollStyle::ssHorizontal || style == TScrollStyle::ssBoth);
+  viewer_->RPanel()->setVisible(style == TScrollStyle::ssVertical || style == TScrollStyle::ssBoth);
+  viewer_->BPanel()->setVisible(style == TScrollStyle::ssHorizontal || style == TScrollStyle::ssBoth);
 }
 
 void TfrPreview::SetShowToolbar(bool show) {
@@ -53,7 +58,7 @@ void TfrPreview::SetShowToolbar(bool show) {
   if (show && window_->TPanel()->parentWidget() != this) {
     layout_->insertWidget(0, window_->TPanel());
     window_->TPanel()->show();
-  } else if (window_->TPanel()->parentWidget() == this) {
+  } else if (!show && window_->TPanel()->parentWidget() == this) {
     layout_->removeWidget(window_->TPanel());
     window_->TakeBackToolbar();
   }
@@ -61,7 +66,7 @@ void TfrPreview::SetShowToolbar(bool show) {
 
 void TfrPreview::moveEvent(QMoveEvent* event) {
   QFrame::moveEvent(event);
-  window_->Relayout();
+  viewer_->Relayout();
 }
 
 }  // namespace lf

@@ -1,6 +1,6 @@
-// TfrPreview: the preview panel a host form embeds. It owns a hidden
-// preview window and shows that window's viewer (and, on request, its
-// toolbar) inside itself.
+// TfrPreview: the preview panel a host form embeds. It shows the pages in
+// a page viewer of its own; a hidden preview window working on that viewer
+// lends the panel its toolbar (on request) and its commands.
 #pragma once
 
 #include <QFrame>
@@ -12,6 +12,7 @@ class QVBoxLayout;
 
 namespace lf {
 
+class PageViewer;
 class TfrPreviewForm;
 class TfrReport;
 
@@ -39,15 +40,19 @@ class TfrPreview : public QFrame {
   // Opens instead of the zoom menu on a right click when set; not owned.
   QMenu* PopupMenu = nullptr;
 
-  // The hidden window whose viewer the panel shows.
+  // The viewer that shows the pages.
+  PageViewer& Viewer() const { return *viewer_; }
+  // The hidden window: the toolbar and the commands (print, page setup,
+  // open, save, find) on the panel's viewer.
   TfrPreviewForm& Window() const { return *window_; }
 
  protected:
   void moveEvent(QMoveEvent* event) override;
 
  private:
-  std::unique_ptr<TfrPreviewForm> window_;  // never shown; its viewer lives in this panel while bound
   QVBoxLayout* layout_;
+  PageViewer* viewer_;                      // child of this panel
+  std::unique_ptr<TfrPreviewForm> window_;  // never shown; destroyed before viewer_
   TScrollStyle scrollBars_ = TScrollStyle::ssBoth;
   bool showToolbar_ = false;
 };

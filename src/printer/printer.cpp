@@ -333,6 +333,15 @@ void StartPrinterLayer() {
   l.ready = true;
 }
 
+void ReloadPrinterLayer() {
+  PrinterLayer& l = Layer();
+  if (!l.ready) {
+    StartPrinterLayer();
+    return;
+  }
+  l.defaultPaper = InitializePrinter(*l.printer, l.platform.get());
+}
+
 TfrPrinter& SharedPrinter() {
   if (!Layer().ready) StartPrinterLayer();
   return *Layer().printer;

@@ -111,6 +111,12 @@ void StartPrinterLayer();
 // is selected; returns the default paper code.
 int32_t InitializePrinter(TfrPrinter& printer, TPlatformPrinter* platform);
 
+// Reads the print system's printers again as start-up does: the printer
+// list, the selected printer and the default paper code of new pages (a
+// layer started while the print system had no printer keeps -1 otherwise).
+// Starts the layer when it has not started yet.
+void ReloadPrinterLayer();
+
 // Set once the printer layer has started.
 bool PrinterReady();
 // The selected printer's paper code at start, or -1 without a usable printer.

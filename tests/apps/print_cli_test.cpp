@@ -72,6 +72,27 @@ TEST_F(PrintCli, PrintsTheChosenPagesOnTheDefaultOrNamedPrinter) {
             (std::vector<std::string>{"Page 2 of 3", "Page 3 of 3", "Page 2 of 3", "Page 3 of 3"}));
 }
 
+// Every example prints whole: one job whose document holds the pages the
+// command reports, each with text on it.
+TEST_F(PrintCli, PrintsEveryExample) {
+  AddQueues();
+  int job = 0;
+  for (const char* name : {"address-labels", "cross-table", "grouped-list", "invoice", "page-n-of-m",
+                           "pictures-and-lines", "sub-report"}) {
+    CliRun r = Cli("print --printer alpha " + Example(name));
+    ASSERT_EQ(r.exitCode, 0) << name << ": " << r.err;
+    ++job;
+    const std::string prefix = "job " + std::to_string(job) + " on alpha: ";
+    ASSERT_EQ(r.err.rfind(prefix, 0), 0u) << name << ": " << r.err;
+    const int pages = std::stoi(r.err.substr(prefix.size()));
+    EXPECT_GE(pages, 1) << name;
+    EXPECT_EQ(cupsd.WaitForJob(job).state, test::kJobCompleted) << name;
+    const std::vector<std::string> texts = test::PdfPageTexts(cupsd.DocumentPath(job));
+    EXPECT_EQ(int(texts.size()), pages) << name;
+    for (const std::string& text : texts) EXPECT_FALSE(text.empty()) << name;
+  }
+}
+
 TEST_F(PrintCli, BadInputExitsBeforeAnyJob) {
   AddQueues();
   struct Case {

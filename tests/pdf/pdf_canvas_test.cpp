@@ -214,10 +214,13 @@ TEST(PdfNumbers, AreWrittenTheSameInEveryLocale) {
   const std::string saved = old ? old : "C";
   std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
   std::string s;
-  for (double v : {0.12, -841.92, 1.0, 1e-9, 1234567.891, -0.004})
+  for (double v : {0.12, -841.92, 1.0, 1e-9, 1234567.891, -0.004, 1.05, -0.07, -0.5, 3e13})
     AppendNumber(s, v, 2), s += ' ';
+  AppendNumber(s, 12.3, 3), s += ' ';
+  AppendNumber(s, 0.0625, 3), s += ' ';
+  AppendNumber(s, 2.5, 0);
   std::setlocale(LC_NUMERIC, saved.c_str());
-  EXPECT_EQ(s, "0.12 -841.92 1 0 1234567.89 0 ");
+  EXPECT_EQ(s, "0.12 -841.92 1 0 1234567.89 0 1.05 -0.07 -0.5 30000000000000 12.3 0.063 3");
   EXPECT_EQ(PdfLiteralString("a(b)\\c\n"), "(a\\(b\\)\\\\c\\012)");
   EXPECT_EQ(PdfTextString("Aé"), "<FEFF004100E9>");
 }

@@ -38,60 +38,61 @@ class FindText : public ::testing::Test {
     form.resize(900, 600);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   }
-  void F3() { QTest::keyClick(form.ScrollBox1(), Qt::Key_F3); }
+  void F3() { QTest::keyClick(viewer.ScrollBox1(), Qt::Key_F3); }
 
   std::unique_ptr<TfrReport> report;
   TfrPreviewForm form;
+  PageViewer& viewer = form.Viewer();
 };
 
 TEST_F(FindText, WalksTheMatchesPageByPageWithF3) {
   form.StartFind("Total", true, false);
-  ASSERT_TRUE(form.Find.Found);
-  EXPECT_EQ(form.CurrentPage, 2);
-  const int firstTop = form.Find.FoundRect.Top;
+  ASSERT_TRUE(viewer.Found().has_value());
+  EXPECT_EQ(viewer.CurrentPage(), 2);
+  const int firstTop = viewer.Found()->Rect.Top;
   F3();
-  ASSERT_TRUE(form.Find.Found);
-  EXPECT_EQ(form.CurrentPage, 2);
-  EXPECT_GT(form.Find.FoundRect.Top, firstTop);
+  ASSERT_TRUE(viewer.Found().has_value());
+  EXPECT_EQ(viewer.CurrentPage(), 2);
+  EXPECT_GT(viewer.Found()->Rect.Top, firstTop);
   // The text's place lies in the box after the scroll.
-  const CanvasRect& page = form.PageBounds()[1];
-  const int y = page.Top + form.OriginY + int(form.Find.FoundRect.Top * form.Scale);
+  const CanvasRect& page = viewer.View().Bounds()[1];
+  const int y = page.Top + viewer.View().OriginY() + int(viewer.Found()->Rect.Top * viewer.Scale());
   EXPECT_GE(y, 0);
-  EXPECT_LT(y, form.PBox()->height());
+  EXPECT_LT(y, viewer.PBox()->height());
   // Case-sensitive: "TOTAL" on page 5 is no match.
   F3();
-  EXPECT_FALSE(form.Find.Found);
-  EXPECT_EQ(form.CurrentPage, 2);
-  EXPECT_EQ(form.Find.FindPage, 6);
+  EXPECT_FALSE(viewer.Found().has_value());
+  EXPECT_EQ(viewer.CurrentPage(), 2);
+  EXPECT_EQ(form.FindState().FindPage, 6);
 }
 
 TEST_F(FindText, IgnoringCaseFindsUpperCaseAndStartsAgainOnTheCurrentPage) {
   form.StartFind("total", false, false);
-  EXPECT_EQ(form.CurrentPage, 2);
+  EXPECT_EQ(viewer.CurrentPage(), 2);
   F3();
-  EXPECT_EQ(form.CurrentPage, 2);
+  EXPECT_EQ(viewer.CurrentPage(), 2);
   F3();
-  ASSERT_TRUE(form.Find.Found);
-  EXPECT_EQ(form.CurrentPage, 5);
+  ASSERT_TRUE(viewer.Found().has_value());
+  EXPECT_EQ(viewer.CurrentPage(), 5);
   F3();  // nothing after it
-  EXPECT_FALSE(form.Find.Found);
-  EXPECT_EQ(form.CurrentPage, 5);
+  EXPECT_FALSE(viewer.Found().has_value());
+  EXPECT_EQ(viewer.CurrentPage(), 5);
   F3();  // the current page is page 5 again: found once more
-  ASSERT_TRUE(form.Find.Found);
-  EXPECT_EQ(form.CurrentPage, 5);
+  ASSERT_TRUE(viewer.Found().has_value());
+  EXPECT_EQ(viewer.CurrentPage(), 5);
   // From the current page after paging elsewhere: that page's first match.
-  form.CurrentPage = 2;
+  viewer.SetCurrentPage(2);
   form.StartFind("total", false, true);
-  EXPECT_EQ(form.CurrentPage, 2);
-  EXPECT_EQ(form.Find.FindRecord > 0, true);
+  EXPECT_EQ(viewer.CurrentPage(), 2);
+  EXPECT_EQ(form.FindState().FindRecord > 0, true);
 }
 
 TEST_F(FindText, EmptyTextNeverMatchesAndF3WithoutTextDoesNothing) {
   F3();
-  EXPECT_FALSE(form.Find.Found);
+  EXPECT_FALSE(viewer.Found().has_value());
   form.StartFind("", false, false);
-  EXPECT_FALSE(form.Find.Found);
-  EXPECT_EQ(form.CurrentPage, 1);
+  EXPECT_FALSE(viewer.Found().has_value());
+  EXPECT_EQ(viewer.CurrentPage(), 1);
   // Searched pages keep no objects.
   for (int i = 0; i < form.Pages()->Count(); ++i) {
     if (!form.Pages()->PageAt(i).Shown) {

@@ -45,25 +45,26 @@ class PreviewWindow : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QApplication::processEvents();
   }
-  std::string Counter() const { return form.Label1()->text().toStdString(); }
-  std::string Status() const { return form.Label2()->text().toStdString(); }
+  std::string Counter() const { return viewer.Label1()->text().toStdString(); }
+  std::string Status() const { return viewer.Label2()->text().toStdString(); }
   void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::keyClick(form.ScrollBox1(), Qt::Key(key), mods);
+    QTest::keyClick(viewer.ScrollBox1(), Qt::Key(key), mods);
   }
   void Wheel(int steps) {
     QPointF at(50, 50);
-    QWheelEvent e(at, form.PBox()->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier,
+    QWheelEvent e(at, viewer.PBox()->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton, Qt::NoModifier,
                   Qt::NoScrollPhase, false);
-    QApplication::sendEvent(form.PBox(), &e);
+    QApplication::sendEvent(viewer.PBox(), &e);
   }
   // A point on page index (0-based), page units from its corner, in box pixels.
   QPoint OnPage(int index, int ux, int uy) const {
-    const CanvasRect& r = form.PageBounds()[size_t(index)];
-    return QPoint(r.Left + form.OriginX + int(ux * form.Scale), r.Top + form.OriginY + int(uy * form.Scale));
+    const CanvasRect& r = viewer.View().Bounds()[size_t(index)];
+    return QPoint(r.Left + viewer.View().OriginX() + int(ux * viewer.Scale()), r.Top + viewer.View().OriginY() + int(uy * viewer.Scale()));
   }
 
   QTemporaryDir settingsDir;
   TfrPreviewForm form;
+  PageViewer& viewer = form.Viewer();
 };
 
 TEST_F(PreviewWindow, KeysScrollAndMoveBetweenPages) {
@@ -71,21 +72,21 @@ TEST_F(PreviewWindow, KeysScrollAndMoveBetweenPages) {
   Show(*report);
   EXPECT_EQ(Counter(), "Page 1/12");
   Key(Qt::Key_Down);
-  EXPECT_EQ(form.VPos(), 10);
+  EXPECT_EQ(viewer.VPos(), 10);
   Key(Qt::Key_PageDown);
-  EXPECT_EQ(form.VPos(), 210);
+  EXPECT_EQ(viewer.VPos(), 210);
   Key(Qt::Key_Up);
-  EXPECT_EQ(form.VPos(), 200);
+  EXPECT_EQ(viewer.VPos(), 200);
   Key(Qt::Key_PageDown, Qt::ControlModifier);
   EXPECT_EQ(Counter(), "Page 2/12");
-  EXPECT_EQ(form.VPos(), form.PageBounds()[1].Top - 10);
+  EXPECT_EQ(viewer.VPos(), viewer.View().Bounds()[1].Top - 10);
   Key(Qt::Key_PageUp, Qt::ControlModifier);
   EXPECT_EQ(Counter(), "Page 1/12");
   Key(Qt::Key_End, Qt::ControlModifier);
   EXPECT_EQ(Counter(), "Page 12/12");
-  EXPECT_EQ(form.VPos(), form.PageBounds()[11].Top - 10);
+  EXPECT_EQ(viewer.VPos(), viewer.View().Bounds()[11].Top - 10);
   Key(Qt::Key_Home, Qt::ControlModifier);
-  EXPECT_EQ(form.VPos(), 0);
+  EXPECT_EQ(viewer.VPos(), 0);
   EXPECT_EQ(Counter(), "Page 1/12");
   // Home without Ctrl is left to the focused control.
   QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
@@ -99,13 +100,13 @@ TEST_F(PreviewWindow, KeysScrollAndMoveBetweenPages) {
 TEST_F(PreviewWindow, CounterFollowsTheLineElevenPixelsBelowTheTop) {
   auto report = SampleReport(6);
   Show(*report);
-  const int page4Top = form.PageBounds()[3].Top;
-  form.SetVPos(page4Top - 22);
+  const int page4Top = viewer.View().Bounds()[3].Top;
+  viewer.SetVPos(page4Top - 22);
   EXPECT_EQ(Counter(), "Page 3/6");
   // In the gap between the sheets the counter stays.
-  form.SetVPos(page4Top - 11);
+  viewer.SetVPos(page4Top - 11);
   EXPECT_EQ(Counter(), "Page 3/6");
-  form.SetVPos(page4Top - 10);
+  viewer.SetVPos(page4Top - 10);
   EXPECT_EQ(Counter(), "Page 4/6");
 }
 
@@ -113,57 +114,57 @@ TEST_F(PreviewWindow, WheelMovesBySmallStepsTimesTheFactor) {
   auto report = SampleReport(3);
   Show(*report);
   Wheel(-1);
-  EXPECT_EQ(form.VPos(), 10);
-  form.WheelFactor = kEmbeddedWheelFactor;
+  EXPECT_EQ(viewer.VPos(), 10);
+  viewer.SetWheelFactor(kEmbeddedWheelFactor);
   Wheel(-1);
-  EXPECT_EQ(form.VPos(), 40);
+  EXPECT_EQ(viewer.VPos(), 40);
   Wheel(1);
-  EXPECT_EQ(form.VPos(), 10);
+  EXPECT_EQ(viewer.VPos(), 10);
 }
 
 TEST_F(PreviewWindow, DraggingMovesTheSheetsWithTheMouse) {
   auto report = SampleReport(3);
   Show(*report);
-  form.ApplyZoom(200);
-  form.SetVPos(300);
-  form.SetHPos(100);
+  viewer.ApplyZoom(200);
+  viewer.SetVPos(300);
+  viewer.SetHPos(100);
   const QPoint start = OnPage(0, 300, 600);
-  QTest::mousePress(form.PBox(), Qt::LeftButton, {}, start);
-  QTest::mouseMove(form.PBox(), start + QPoint(-30, -50));
-  EXPECT_EQ(form.HPos(), 130);
-  EXPECT_EQ(form.VPos(), 350);
-  QTest::mouseRelease(form.PBox(), Qt::LeftButton, {}, start + QPoint(-30, -50));
-  EXPECT_FALSE(form.PBox()->Dragging);
+  QTest::mousePress(viewer.PBox(), Qt::LeftButton, {}, start);
+  QTest::mouseMove(viewer.PBox(), start + QPoint(-30, -50));
+  EXPECT_EQ(viewer.HPos(), 130);
+  EXPECT_EQ(viewer.VPos(), 350);
+  QTest::mouseRelease(viewer.PBox(), Qt::LeftButton, {}, start + QPoint(-30, -50));
+  EXPECT_FALSE(viewer.PBox()->Dragging());
   // A double click never starts a drag.
-  QTest::mouseDClick(form.PBox(), Qt::LeftButton, {}, start);
-  EXPECT_FALSE(form.PBox()->Dragging);
-  QTest::mouseMove(form.PBox(), start + QPoint(40, 40));
-  EXPECT_EQ(form.HPos(), 130);
+  QTest::mouseDClick(viewer.PBox(), Qt::LeftButton, {}, start);
+  EXPECT_FALSE(viewer.PBox()->Dragging());
+  QTest::mouseMove(viewer.PBox(), start + QPoint(40, 40));
+  EXPECT_EQ(viewer.HPos(), 130);
 }
 
 TEST_F(PreviewWindow, ZoomMenuChangesTheScaleAndIsRememberedForTheNextPreview) {
   auto report = SampleReport(3);
   Show(*report);
-  const int boxHeight = form.PBox()->height();
-  form.ZoomItem(zmWholePage)->trigger();
-  EXPECT_EQ(form.ZoomMode, zmWholePage);
-  EXPECT_DOUBLE_EQ(form.Scale, double(boxHeight - 20) / form.Pages()->PageAt(0).Metrics.SheetHeight);
-  EXPECT_TRUE(form.ZoomItem(zmWholePage)->isChecked());
-  EXPECT_EQ(form.Button("ZoomBtn")->text().toStdString(), std::to_string(std::lround(form.Scale * 100)) + "%");
-  form.ZoomItem(50)->trigger();
-  EXPECT_EQ(form.Scale, 0.5);
+  const int boxHeight = viewer.PBox()->height();
+  viewer.ZoomItem(zmWholePage)->trigger();
+  EXPECT_EQ(viewer.ZoomMode(), zmWholePage);
+  EXPECT_DOUBLE_EQ(viewer.Scale(), double(boxHeight - 20) / form.Pages()->PageAt(0).Metrics.SheetHeight);
+  EXPECT_TRUE(viewer.ZoomItem(zmWholePage)->isChecked());
+  EXPECT_EQ(form.Button("ZoomBtn")->text().toStdString(), std::to_string(std::lround(viewer.Scale() * 100)) + "%");
+  viewer.ZoomItem(50)->trigger();
+  EXPECT_EQ(viewer.Scale(), 0.5);
   EXPECT_EQ(form.Button("ZoomBtn")->text(), "50%");
   EXPECT_EQ(SavedZoom().Scale, 0.5);
   TfrPreviewForm next;
   auto other = SampleReport(1);
   other->ModalPreview = false;
   next.ShowFor(*other);
-  EXPECT_EQ(next.Scale, 0.5);
-  EXPECT_TRUE(next.ZoomItem(50)->isChecked());
+  EXPECT_EQ(next.Viewer().Scale(), 0.5);
+  EXPECT_TRUE(next.Viewer().ZoomItem(50)->isChecked());
   // A right click opens the zoom menu.
-  QTest::mouseClick(form.PBox(), Qt::RightButton, {}, QPoint(5, 5));
-  EXPECT_TRUE(form.ProcMenu()->isVisible());
-  form.ProcMenu()->hide();
+  QTest::mouseClick(viewer.PBox(), Qt::RightButton, {}, QPoint(5, 5));
+  EXPECT_TRUE(viewer.ProcMenu()->isVisible());
+  viewer.ProcMenu()->hide();
 }
 
 TEST_F(PreviewWindow, PageLinksMoveTheViewAndOtherTextsDoNothing) {
@@ -174,29 +175,29 @@ TEST_F(PreviewWindow, PageLinksMoveTheViewAndOtherTextsDoNothing) {
                                  {0, "URL5", 100, 500, {"bad"}, "@x"},
                                  {0, "Memo1", 100, 600, {"plain"}, "@3"}});
   Show(*report);
-  auto click = [&](int uy) { QTest::mouseClick(form.PBox(), Qt::LeftButton, {}, OnPage(0, 120, uy)); };
+  auto click = [&](int uy) { QTest::mouseClick(viewer.PBox(), Qt::LeftButton, {}, OnPage(0, 120, uy)); };
   click(110);
-  EXPECT_EQ(form.CurrentPage, 5);
+  EXPECT_EQ(viewer.CurrentPage(), 5);
   EXPECT_EQ(Counter(), "Page 5/8");
-  EXPECT_EQ(form.VPos(), form.PageBounds()[4].Top - 10);
-  form.SetVPos(0);
-  form.CurrentPage = 3;
+  EXPECT_EQ(viewer.VPos(), viewer.View().Bounds()[4].Top - 10);
+  viewer.SetVPos(0);
+  viewer.SetCurrentPage(3);
   click(210);
-  EXPECT_EQ(form.CurrentPage, 1);
+  EXPECT_EQ(viewer.CurrentPage(), 1);
   click(310);
-  EXPECT_EQ(form.CurrentPage, 1);
+  EXPECT_EQ(viewer.CurrentPage(), 1);
   click(410);
-  EXPECT_EQ(form.CurrentPage, 1);
-  EXPECT_FALSE(form.PBox()->Dragging);
+  EXPECT_EQ(viewer.CurrentPage(), 1);
+  EXPECT_FALSE(viewer.PBox()->Dragging());
   click(510);
   EXPECT_EQ(Status(), "'x' is not a valid integer value");
   // Hovering shows where a page link goes, with the hand cursor.
-  QTest::mouseMove(form.PBox(), OnPage(0, 120, 110));
+  QTest::mouseMove(viewer.PBox(), OnPage(0, 120, 110));
   EXPECT_EQ(Status(), "Page 5");
-  EXPECT_EQ(form.PBox()->cursor().shape(), Qt::PointingHandCursor);
-  QTest::mouseMove(form.PBox(), OnPage(0, 120, 610));
+  EXPECT_EQ(viewer.PBox()->cursor().shape(), Qt::PointingHandCursor);
+  QTest::mouseMove(viewer.PBox(), OnPage(0, 120, 610));
   EXPECT_EQ(Status(), "");
-  EXPECT_EQ(form.PBox()->cursor().shape(), Qt::ArrowCursor);
+  EXPECT_EQ(viewer.PBox()->cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(PreviewWindow, ButtonsFollowTheReportsSettings) {
@@ -226,7 +227,7 @@ TEST_F(PreviewWindow, ButtonsFollowTheReportsSettings) {
   EXPECT_FALSE(panel.Window().Button("HelpBtn")->isVisibleTo(&panel));
   EXPECT_FALSE(panel.Window().Button("ExitBtn")->isVisibleTo(&panel));
   EXPECT_TRUE(panel.Window().Button("ZoomBtn")->isVisibleTo(&panel));
-  EXPECT_EQ(panel.Window().WheelFactor, kEmbeddedWheelFactor);
+  EXPECT_EQ(panel.Viewer().WheelFactor(), kEmbeddedWheelFactor);
   EXPECT_EQ(embedded->PreparedPages->Count(), 0);
   panel.Unbind();
   EXPECT_EQ(embedded->PreparedPages->Count(), 2);
@@ -247,7 +248,7 @@ TEST_F(PreviewWindow, SaveAddsTheExtensionAndOpenNeverLosesTheShownPages) {
   // A file that is no prepared report leaves the pages on screen.
   const std::string junk = dir.path().toStdString() + "/junk.frp";
   std::ofstream(junk) << "not a prepared report at all";
-  form.CurrentPage = 3;
+  viewer.SetCurrentPage(3);
   EXPECT_FALSE(form.LoadFile(junk));
   EXPECT_EQ(form.Pages()->Count(), 4);
   ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -260,7 +261,7 @@ TEST_F(PreviewWindow, SaveAddsTheExtensionAndOpenNeverLosesTheShownPages) {
 
   auto small = SampleReport(2);
   TfrPreviewForm other;
-  other.TakePages(*small);
+  other.Viewer().TakePages(*small);
   ASSERT_TRUE(other.SaveFile(dir.path().toStdString() + "/two"));
   ASSERT_TRUE(form.LoadFile(dir.path().toStdString() + "/two.frp"));
   EXPECT_EQ(form.Pages()->Count(), 2);
@@ -282,7 +283,7 @@ TEST_F(PreviewWindow, PlacementIsRestoredWhenTheWindowOpensAgain) {
   EXPECT_EQ(settings.value("Form/TfrPreviewForm/Maximized").toString(), "0");
   {
     TfrPreviewForm second;
-    second.TakePages(*report);
+    second.Viewer().TakePages(*report);
     second.show();
     EXPECT_FALSE(second.isMaximized());
     EXPECT_EQ(second.geometry().size(), QSize(640, 480));

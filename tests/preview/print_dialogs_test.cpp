@@ -35,9 +35,16 @@ class PrintDialogs : public ::testing::Test {
     LF_REQUIRE_CUPSD(cupsd);
     ASSERT_TRUE(cupsd.AddQueue("alpha", true));
     ASSERT_TRUE(cupsd.AddQueue("beta"));
+    // The printer layer may have started before this scheduler existed.
+    ReloadPrinterLayer();
     TfrPrinter& printer = SharedPrinter();
-    printer.AttachPlatformPrinter(printer.PlatformPrinter);
     printer.SelectPrinter(printer.IndexOfPrinter("alpha"));
+  }
+  // Tests run after this one see the print system they would have seen
+  // without this scheduler, not its stopped queues.
+  void TearDown() override {
+    cupsd.Stop();
+    ReloadPrinterLayer();
   }
 
   // Runs what the modal dialog of type D needs once it is up.
@@ -108,7 +115,7 @@ TEST_F(PrintDialogs, ThePreviewPrintsWhatTheDialogChose) {
     d.CB2()->setCurrentIndex(1);
     d.accept();
   });
-  QTest::keyClick(form.ScrollBox1(), Qt::Key_P, Qt::ControlModifier);
+  QTest::keyClick(form.Viewer().ScrollBox1(), Qt::Key_P, Qt::ControlModifier);
   test::SpooledJob job = cupsd.WaitForJob(1);
   EXPECT_EQ(job.state, test::kJobCompleted);
   EXPECT_EQ(job.copies, 2);

@@ -97,10 +97,17 @@ class PrintOnScheduler : public testing::Test {
     LF_REQUIRE_CUPSD(cupsd);
     ASSERT_TRUE(cupsd.AddQueue("alpha", true));
     ASSERT_TRUE(cupsd.AddQueue("beta"));
+    // The printer layer may have started before this scheduler existed.
+    ReloadPrinterLayer();
     TfrPrinter& printer = SharedPrinter();
-    printer.AttachPlatformPrinter(printer.PlatformPrinter);
     ASSERT_EQ(printer.IndexOfPrinter("beta"), 1);
     printer.SelectPrinter(printer.IndexOfPrinter("alpha"));
+  }
+  // Tests run after this one see the print system they would have seen
+  // without this scheduler, not its stopped queues.
+  void TearDown() override {
+    cupsd.Stop();
+    ReloadPrinterLayer();
   }
 
   void AddPages(int count, bool alternate = false) { AddPagesTo(report, count, alternate); }
