@@ -21,6 +21,7 @@
 #include "engine/output/emf_pages.h"
 #include "engine/output/print_prepared.h"
 #include "engine/run/engine_state_scope.h"
+#include "platform/liveness.h"
 #include "platform/message_box.h"
 #include "platform/output_file.h"
 #include "printer/printer.h"
@@ -153,6 +154,9 @@ QToolButton* TfrPreviewForm::Button(const char* name) const { return tpanel_->fi
 void TfrPreviewForm::Guarded(const std::function<void()>& command) {
   try {
     command();
+  } catch (const EOwnerDestroyed&) {
+    // A handler destroyed the report's owner meanwhile, and this window
+    // with it: nothing is left to tell.
   } catch (const std::exception& e) {
     ShowMessageBox(LoadLocalizedString(55207), e.what(), mbOK | mbIconError);
   }
@@ -300,6 +304,8 @@ void TfrPreviewForm::PrintBtnClick() {
   viewer_->ReturnPages();
   try {
     PrintWithProgress(*report, list, copies, dialog.CollateCB()->isChecked(), dialog.Parity(), this);
+  } catch (const EOwnerDestroyed&) {
+    throw;  // the report and this window are gone
   } catch (...) {
     viewer_->TakePages(*report);
     viewer_->ResetView(false);
@@ -315,6 +321,8 @@ bool TfrPreviewForm::Rebuild() {
   bool prepared = false;
   try {
     prepared = PrepareWithProgress(report, this);
+  } catch (const EOwnerDestroyed&) {
+    throw;  // the report and this window are gone
   } catch (...) {
     viewer_->TakePages(report);
     viewer_->ResetView(true);

@@ -6,6 +6,7 @@
 
 #include "engine/expr/locale.h"
 #include "engine/output/emf_pages.h"
+#include "platform/liveness.h"
 #include "platform/message_box.h"
 #include "platform/stream.h"
 #include "preview/preview_form.h"
@@ -42,6 +43,8 @@ TlumenfoldiForm::TlumenfoldiForm(QWidget* parent) : QWidget(parent), control_(st
     return [this, command] {
       try {
         (frPreview1_->Window().*command)();
+      } catch (const EOwnerDestroyed&) {
+        // A handler destroyed the control meanwhile: nothing is left to tell.
       } catch (const std::exception& e) {
         ShowMessageBox(LoadLocalizedString(55206), e.what(), mbOK | mbIconError);
       }
