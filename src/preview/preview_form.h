@@ -8,10 +8,8 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "engine/model/report.h"
-#include "platform/canvas.h"
 #include "preview/page_viewer.h"
 
 class QFileDialog;
