@@ -2,7 +2,6 @@
 #include "control/fetch_address.h"
 
 #include <fstream>
-#include <iterator>
 
 #include "control/lumenfoldi.h"
 #include "platform/code_page.h"
@@ -22,7 +21,19 @@ std::optional<std::string> FetchAddress(Tlumenfoldi& control, const std::string&
   }
   std::ifstream in(HostToUtf8(address), std::ios::binary);
   if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // Sized from the file once, so that a large data text is not copied
+  // again and again as it grows (the size is only a hint: the file may
+  // change while it is read).
+  std::string text;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size > 0) text.reserve(static_cast<size_t>(size));
+  char buffer[1 << 16];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+    text.append(buffer, static_cast<size_t>(in.gcount()));
+  if (in.bad()) return std::nullopt;
+  return text;
 }
 
 }  // namespace lf

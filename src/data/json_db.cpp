@@ -150,9 +150,13 @@ void TJsonRowBuilder::Finish(TClientDataSet& table) {
   } else if (!table.Active()) {
     table.Open();
   }
-  // Rows arrived one at a time: give back what growing left spare.
-  block_.bytes.shrink_to_fit();
-  block_.cells.shrink_to_fit();
+  // Rows arrived one at a time: give back what growing left spare, when
+  // that is much (shrinking copies the whole block once more, at the
+  // moment the load needs most memory).
+  if (block_.bytes.capacity() - block_.bytes.size() > block_.bytes.size() / 4)
+    block_.bytes.shrink_to_fit();
+  if (block_.cells.capacity() - block_.cells.size() > block_.cells.size() / 4)
+    block_.cells.shrink_to_fit();
   table.SuspendNotifications();
   try {
     table.AppendCells(std::move(block_));

@@ -37,6 +37,11 @@ TEST(FetchAddress, OtherAddressesAreFilesNamedInTheHostCodePage) {
   Tlumenfoldi control;
   EXPECT_EQ(FetchAddress(control, Utf8ToHost(utf8Name)), std::optional<std::string>(std::string("a\0b", 3)));
   EXPECT_EQ(FetchAddress(control, Utf8ToHost((dir / "missing.json").string())), std::nullopt);
+  // A text longer than one read comes back whole, its last partial piece included.
+  std::string large;
+  for (size_t i = 0; i < 3 * 65536 + 17; ++i) large += static_cast<char>('a' + i % 23);
+  std::ofstream((dir / "large.json").string(), std::ios::binary) << large;
+  EXPECT_EQ(FetchAddress(control, Utf8ToHost((dir / "large.json").string())), std::optional<std::string>(large));
   std::filesystem::remove_all(dir);
 }
 

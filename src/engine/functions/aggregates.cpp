@@ -15,45 +15,46 @@
 namespace lf {
 namespace {
 
-std::vector<std::string> KeyFields(const std::string& key) {
-  std::vector<std::string> fields;
-  std::string cur;
-  for (char c : key) {
-    if (c == kAggregateFieldEnd) {
-      fields.push_back(cur);
-      cur.clear();
-    } else {
-      cur += c;
-    }
-  }
-  if (!cur.empty()) fields.push_back(cur);
-  return fields;
-}
-
-// A key split into its fields, with the leading cross-tab field set apart.
+// A key split into its fields, with the leading cross-tab field set apart;
+// the parts point into the key, which must outlive them.
 struct TKeyParts {
-  std::string prefix;  // "0", a column number, or empty
-  std::string band;
+  std::string_view prefix;  // "0", a column number, or empty
+  std::string_view band;
   char kind = 0;
-  std::string expression;
-  std::string flag;
+  std::string_view expression;
+  std::string_view flag;    // without surrounding blanks
   bool valid = false;
 };
 
-TKeyParts ParseKey(const std::string& key) {
-  std::vector<std::string> f = KeyFields(key);
+// key = [prefix END] band END kind END expression END flag [END]
+TKeyParts ParseKey(std::string_view key) {
+  std::string_view f[5];
+  size_t count = 0, start = 0;
+  for (size_t i = 0; i < key.size(); ++i) {
+    if (key[i] != kAggregateFieldEnd) continue;
+    if (count == 5) return {};
+    f[count++] = key.substr(start, i - start);
+    start = i + 1;
+  }
+  if (start < key.size()) {
+    if (count == 5) return {};
+    f[count++] = key.substr(start);
+  }
   TKeyParts p;
   size_t base = 0;
-  if (f.size() == 5) {
+  if (count == 5) {
     p.prefix = f[0];
     base = 1;
-  } else if (f.size() != 4) {
+  } else if (count != 4) {
     return p;
   }
   p.band = f[base];
   p.kind = f[base + 1].empty() ? 0 : f[base + 1][0];
   p.expression = f[base + 2];
-  p.flag = Trim(f[base + 3]);
+  std::string_view flag = f[base + 3];
+  while (!flag.empty() && static_cast<unsigned char>(flag.front()) <= ' ') flag.remove_prefix(1);
+  while (!flag.empty() && static_cast<unsigned char>(flag.back()) <= ' ') flag.remove_suffix(1);
+  p.flag = flag;
   p.valid = true;
   return p;
 }
@@ -234,14 +235,16 @@ void AccumulateAggregates(TfrBand& dataBand, TfrParser& parser, int column) {
     // Each cross column keeps its own copy of the keys of cross cells.
     const int count = list.Count();
     for (int i = 0; i < count; ++i) {
-      TKeyParts key = ParseKey(list.NameAt(i));
+      const std::string name = list.NameAt(i);
+      TKeyParts key = ParseKey(name);
       if (!key.valid || key.prefix != "0") continue;
-      std::string copy = columnText + list.NameAt(i).substr(1);
+      std::string copy = columnText + name.substr(1);
       if (!list.Find(copy)) list.Assign(copy, InitialValue(key.kind));
     }
   }
   for (int i = 0; i < list.Count(); ++i) {
-    TKeyParts key = ParseKey(list.NameAt(i));
+    const std::string name = list.NameAt(i);
+    TKeyParts key = ParseKey(name);
     if (!key.valid) continue;
     if (column > 0 ? key.prefix != columnText : !key.prefix.empty()) continue;
     Variant value(0);
@@ -251,7 +254,7 @@ void AccumulateAggregates(TfrBand& dataBand, TfrParser& parser, int column) {
       } else {
         value = parser.Evaluate(key.expression);
         if (value.IsNull()) value = Variant(0);
-        prevExpression = key.expression;
+        prevExpression.assign(key.expression);
         prevValue = value;
         havePrev = true;
       }
@@ -295,7 +298,8 @@ void ResetAggregates(TfrBand& summarizing) {
   if (!source) return;
   TfrVariables& list = source->Aggregates;
   for (int i = 0; i < list.Count(); ++i) {
-    TKeyParts key = ParseKey(list.NameAt(i));
+    const std::string name = list.NameAt(i);
+    TKeyParts key = ParseKey(name);
     if (key.valid && key.band == summarizing.Name) list.AssignAt(i, InitialValue(key.kind));
   }
   source->RecordCount = 0;

@@ -2,9 +2,9 @@
 // sources, with the cache of names already resolved to record-table fields.
 #pragma once
 
-#include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "engine/expr/variables.h"
 
@@ -18,10 +18,16 @@ struct TfrCacheItem {
   std::string DataField;
 };
 
-// Orders cache names as the sorted text list does: letter case ignored.
-struct TNameLess {
-  bool operator()(const std::string& a, const std::string& b) const {
-    return CompareNames(a, b) < 0;
+// Cache names compared as the sorted text list compares them: ASCII letter
+// case ignored. Both take any string_view, so that a lookup copies nothing.
+struct TNameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view name) const;
+};
+struct TNameEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    return a.size() == b.size() && CompareNames(a, b) == 0;
   }
 };
 
@@ -42,8 +48,7 @@ class TfrDataDictionary {
   // A Variables name that starts with a space is a category heading.
   static bool IsCategory(std::string_view name) { return !name.empty() && name[0] == ' '; }
 
-  // Fields in declared order.
-  std::map<std::string, TfrCacheItem, TNameLess> FieldCache;
+  std::unordered_map<std::string, TfrCacheItem, TNameHash, TNameEqual> FieldCache;
   TfrVariables Variables;        // name -> expression text (or empty)
   TfrVariables FieldAliases;     // alias -> "dataset.field"
   TfrVariables BandDataSources;  // stored with the template only
