@@ -166,8 +166,11 @@ TEST_F(PrintDialogs, PageSetupChangesTheTemplateAndPreparesAgain) {
     d.accept();
   });
   form.PageSetupBtnClick();
-  EXPECT_EQ(page.Margins, (TfrPageMargins{72, 36, 36, 18}));
-  EXPECT_TRUE(page.Landscape);
+  // Preparing again reloads the template: its pages are new objects.
+  ASSERT_EQ(report.Pages->Count(), 1);
+  const TfrPage& changed = *report.Pages->PageAt(0);
+  EXPECT_EQ(changed.Margins, (TfrPageMargins{72, 36, 36, 18}));
+  EXPECT_TRUE(changed.Landscape);
   EXPECT_EQ(SharedPrinter().CurrentName(), "beta");
   EXPECT_EQ(report.PrinterName, "beta");
   ASSERT_NE(form.Pages(), nullptr);
