@@ -15,10 +15,8 @@
 namespace lf {
 namespace {
 
-// Run state that must not outlive a run, whatever ends it: the engine may
-// never point at a band or object that the restore destroyed.
-void ClearRunPointers(TfrReport& report) {
-  TfrEngineState& st = EngineState();
+// The engine-wide pointers into a run's bands and objects.
+void ClearEnginePointers(TfrEngineState& st) {
   st.CurPage = nullptr;
   st.CurBand = nullptr;
   st.CurView = nullptr;
@@ -26,6 +24,13 @@ void ClearRunPointers(TfrReport& report) {
   st.AggregatesRegistering = false;
   st.FirstPass = false;
   Globals().HookedObjects.clear();
+}
+
+// Run state that must not outlive a run, whatever ends it: the engine may
+// never point at a band or object that the restore destroyed.
+void ClearRunPointers(TfrReport& report) {
+  TfrEngineState& st = EngineState();
+  ClearEnginePointers(st);
   if (st.MasterReport == &report) st.MasterReport = nullptr;
   report.ActivePage = nullptr;
   report.InFinalPass = false;
@@ -35,16 +40,10 @@ void ClearRunPointers(TfrReport& report) {
 // The engine-wide pointers of a run whose report was destroyed mid-run.
 void ForgetRun() {
   TfrEngineState& st = EngineState();
+  ClearEnginePointers(st);
   st.CurReport = nullptr;
   st.MasterReport = nullptr;
-  st.CurPage = nullptr;
-  st.CurBand = nullptr;
-  st.CurView = nullptr;
-  st.AggregateDataBand = nullptr;
-  st.AggregatesRegistering = false;
-  st.FirstPass = false;
   st.Preparing = false;
-  Globals().HookedObjects.clear();
 }
 
 }  // namespace
