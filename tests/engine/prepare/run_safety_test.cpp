@@ -222,8 +222,9 @@ TEST(RunSafety, ScriptGeometryIsSaturatedToTheCoordinateRange) {
     page.Name = "Page1";
     run.Band(page, btReportTitle, 0, 20).Script = {"Page1.RightMargin := -2147483648"};
     run.Text(page, 20, 0, "[PAGEWIDTH]");
+    const int64_t sheetWidth = page.Metrics.SheetWidth;
     ASSERT_TRUE(run.Prepare());
-    const std::string width = std::to_string(int64_t{page.Metrics.SheetWidth} + kMaxPageCoordinate);
+    const std::string width = std::to_string(sheetWidth + kMaxPageCoordinate);
     EXPECT_EQ(run.Pages(), (std::vector<std::string>{"20:" + width}));
   }
   {
