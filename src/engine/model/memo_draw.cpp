@@ -170,7 +170,11 @@ void TfrMemoView::DrawLines(Canvas& canvas, const TfrLines& lines) {
 
   TextOutOptions options;
   options.Clipped = true;
-  options.ClipRect = {DrawRect.Left + 1, DrawRect.Top, DrawRect.Right - 2, DrawRect.Bottom - 1};
+  // A prepared file may put the rectangle at the ends of the 32-bit range.
+  const auto inset = [](int32_t v, int32_t by) {
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{v} + by, INT32_MIN, INT32_MAX));
+  };
+  options.ClipRect = {inset(DrawRect.Left, 1), DrawRect.Top, inset(DrawRect.Right, -2), inset(DrawRect.Bottom, -1)};
   options.CharSpacing = RoundToNearestEven(CharSpacing * ScaleX);
   options.RightToLeft = HasFlag(flRTLReading);
 
