@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ struct PageListCase {
   std::string list;
   std::vector<int> pages;  // of 12
 };
+
+void PrintTo(const PageListCase& c, std::ostream* os) { *os << '"' << c.list << '"'; }
 
 class PrintPageList : public testing::TestWithParam<PageListCase> {};
 

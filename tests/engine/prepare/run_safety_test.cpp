@@ -105,6 +105,7 @@ struct LabelCase {
   int points;
   int maxPages;
 };
+void PrintTo(const LabelCase& c, std::ostream* os) { *os << c.points << " points, at most " << c.maxPages << " pages"; }
 class LabelText : public ::testing::TestWithParam<LabelCase> {};
 
 TEST_P(LabelText, PrintsEveryLineAndEnds) {
