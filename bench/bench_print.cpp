@@ -18,24 +18,15 @@
 #include "engine/output/print_prepared.h"
 #include "engine/prepare/preparation.h"
 #include "platform/stream.h"
+#include "bench_clock.h"
 #include "printer/printer.h"
 #include "private_cupsd.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-// Processor time of this process (user and system), seconds: the figure
-// that stays put while other work shares the machine.
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
+using lf::bench::Clock;
+using lf::bench::CpuSeconds;
+using lf::bench::Seconds;
 
 // Resident memory now, MB.
 long RssMb() {

@@ -28,22 +28,13 @@
 #include "engine/prepare/preparation.h"
 #include "platform/output_file.h"
 #include "platform/stream.h"
+#include "bench_clock.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-// Processor time of this process (user and system): the machine's wall time
-// is noisy while other work runs beside the benchmark.
-double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
+using lf::bench::Clock;
+using lf::bench::CpuSeconds;
+using lf::bench::Seconds;
 
 long PeakRssMb() {
   rusage usage{};
